@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs every Debian package Trassolin needs to build, test and benchmark.
+# Idempotent: packages already present are skipped, and the package lists are
+# refreshed only when something has to be installed.
+set -euo pipefail
+
+packages=(
+    cmake
+    ninja-build
+    g++
+    libgtest-dev
+    libgmock-dev
+    libbenchmark-dev
+    libxml2-utils
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$p")
+    fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+    echo "install-deps: all ${#packages[@]} packages present"
+    exit 0
+fi
+
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+
+echo "install-deps: installing ${missing[*]}"
+"${sudo_cmd[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

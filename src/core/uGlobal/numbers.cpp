@@ -1,0 +1,303 @@
+#include "uGlobal/numbers.h"
+
+#include "uGlobal/errors.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <string>
+
+namespace trassolin {
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+std::string_view trimBlanks(std::string_view text) {
+    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+[[noreturn]] void throwNotAReal(std::string_view text) {
+    throw ConversionError("'" + std::string(text) + "' ist kein gültiger Gleitkommawert");
+}
+
+[[noreturn]] void throwNotAnInteger(std::string_view text) {
+    throw ConversionError("'" + std::string(text) + "' ist kein gültiger Integerwert");
+}
+
+void requireFinite(double value) {
+    if (!std::isfinite(value)) throw FloatingPointError(kInvalidFloatOperation);
+}
+
+// Decimal digits and exponent of a finite, non-zero value, correctly rounded to
+// `significant` digits: value = 0.d1d2d3... * 10^(exponent + 1), digits without sign.
+struct DecimalDigits {
+    std::array<char, 24> digits{};
+    int count = 0;
+    int exponent = 0;
+    bool negative = false;
+};
+
+DecimalDigits decimalDigits(double value, int significant) {
+    std::array<char, 48> buf{};
+    auto [end, ec] = std::to_chars(buf.data(), buf.data() + buf.size(), value,
+                                   std::chars_format::scientific, significant - 1);
+    (void)ec; // the buffer always fits 17 digits and a three-digit exponent
+    DecimalDigits d;
+    const char* p = buf.data();
+    if (*p == '-') {
+        d.negative = true;
+        ++p;
+    }
+    for (; p != end && *p != 'e'; ++p) {
+        if (isDigit(*p)) d.digits[d.count++] = *p;
+    }
+    ++p; // 'e'
+    bool negExp = *p == '-';
+    ++p;
+    int e = 0;
+    for (; p != end; ++p) e = e * 10 + (*p - '0');
+    d.exponent = negExp ? -e : e;
+    return d;
+}
+
+} // namespace
+
+double parseTolerantReal(std::string_view text) {
+    const std::string_view t = trimBlanks(text);
+    // Validate the whole syntax first: from_chars would also take "inf", "nan" and more.
+    std::string normalized;
+    normalized.reserve(t.size());
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
+        negative = t[i] == '-';
+        if (negative) normalized.push_back('-');
+        ++i;
+    }
+    std::string_view intDigits, fracDigits;
+    const std::size_t intStart = i;
+    while (i < t.size() && isDigit(t[i])) ++i;
+    intDigits = t.substr(intStart, i - intStart);
+    normalized.append(intDigits);
+    if (i < t.size() && (t[i] == '.' || t[i] == ',')) {
+        normalized.push_back('.');
+        ++i;
+        const std::size_t fracStart = i;
+        while (i < t.size() && isDigit(t[i])) ++i;
+        fracDigits = t.substr(fracStart, i - fracStart);
+        normalized.append(fracDigits);
+    }
+    if (intDigits.empty() && fracDigits.empty()) throwNotAReal(text);
+    long exponent = 0;
+    if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
+        normalized.push_back('e');
+        ++i;
+        bool negExp = false;
+        if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
+            negExp = t[i] == '-';
+            if (negExp) normalized.push_back('-');
+            ++i;
+        }
+        const std::size_t expStart = i;
+        while (i < t.size() && isDigit(t[i])) {
+            if (exponent < 100000) exponent = exponent * 10 + (t[i] - '0');
+            normalized.push_back(t[i]);
+            ++i;
+        }
+        if (i == expStart) throwNotAReal(text);
+        if (negExp) exponent = -exponent;
+    }
+    if (i != t.size()) throwNotAReal(text);
+
+    double value = 0.0;
+    const char* first = normalized.data();
+    const char* last = first + normalized.size();
+    auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::general);
+    if (ec == std::errc::result_out_of_range) {
+        // Overflow is rejected; a magnitude below the smallest double is zero.
+        long position = 0; // decimal exponent of the leading non-zero digit
+        bool found = false;
+        for (std::size_t k = 0; k < intDigits.size() && !found; ++k) {
+            if (intDigits[k] != '0') {
+                position = static_cast<long>(intDigits.size() - k) - 1;
+                found = true;
+            }
+        }
+        for (std::size_t k = 0; k < fracDigits.size() && !found; ++k) {
+            if (fracDigits[k] != '0') {
+                position = -static_cast<long>(k) - 1;
+                found = true;
+            }
+        }
+        if (found && position + exponent >= 0) throwNotAReal(text);
+        return negative ? -0.0 : 0.0;
+    }
+    if (ec != std::errc() || ptr != last || !std::isfinite(value)) throwNotAReal(text);
+    return value;
+}
+
+std::int32_t parseStrictInteger(std::string_view text) {
+    const std::string_view t = trimBlanks(text);
+    std::string_view digits = t;
+    if (!digits.empty() && digits.front() == '+') {
+        digits.remove_prefix(1);
+        if (!digits.empty() && digits.front() == '-') throwNotAnInteger(text);
+    }
+    std::int32_t value = 0;
+    auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value, 10);
+    if (ec != std::errc() || ptr != digits.data() + digits.size()) throwNotAnInteger(text);
+    return value;
+}
+
+bool textBetweenMarkers(std::string_view source, std::string_view open, std::string_view close,
+                        std::string& out) {
+    const std::size_t start = source.find(open);
+    if (start == std::string_view::npos) return false;
+    const std::string_view rest = source.substr(start + open.size());
+    const std::size_t stop = rest.find(close);
+    if (stop == std::string_view::npos) return false;
+    out.assign(rest.substr(0, stop));
+    return true;
+}
+
+double decimalRound(double value, std::int8_t k) {
+    if (!std::isfinite(value)) return value;
+    // An exact power of ten keeps the quotient as close to the decimal value as a double allows.
+    double scale = 1.0;
+    for (int n = 0; n < std::abs(static_cast<int>(k)); ++n) scale *= 10.0;
+    const double quotient = k < 0 ? value * scale : value / scale;
+    // From 2^52 on every double is a whole number: nothing is left to round.
+    if (!std::isfinite(quotient) || std::fabs(quotient) >= 4503599627370496.0) return value;
+    const double rounded = std::nearbyint(quotient); // ties to even in the default mode
+    return k < 0 ? rounded / scale : rounded * scale;
+}
+
+std::string formatGeneral(double value, char decimalSeparator) {
+    requireFinite(value);
+    if (value == 0.0) return "0"; // also negative zero
+    DecimalDigits d = decimalDigits(value, 15);
+    while (d.count > 1 && d.digits[d.count - 1] == '0') --d.count;
+    std::string out;
+    if (d.negative) out.push_back('-');
+    if (d.exponent < -5 || d.exponent >= 15) {
+        out.push_back(d.digits[0]);
+        if (d.count > 1) {
+            out.push_back(decimalSeparator);
+            out.append(d.digits.data() + 1, d.count - 1);
+        }
+        out.push_back('E');
+        out.append(std::to_string(d.exponent));
+        return out;
+    }
+    if (d.exponent < 0) {
+        out.push_back('0');
+        out.push_back(decimalSeparator);
+        out.append(static_cast<std::size_t>(-d.exponent - 1), '0');
+        out.append(d.digits.data(), d.count);
+        return out;
+    }
+    const int intCount = d.exponent + 1;
+    for (int n = 0; n < intCount; ++n) out.push_back(n < d.count ? d.digits[n] : '0');
+    if (d.count > intCount) {
+        out.push_back(decimalSeparator);
+        out.append(d.digits.data() + intCount, d.count - intCount);
+    }
+    return out;
+}
+
+void appendFixed(std::string& out, double value) {
+    requireFinite(value);
+    if (std::fabs(value) >= 1e18) {
+        out.append(formatGeneral(value, '.'));
+        return;
+    }
+    if (value == 0.0) {
+        out.append("0.0000");
+        return;
+    }
+    const DecimalDigits d = decimalDigits(value, 18);
+    // Digits of |value| * 10^4 as a whole number, then rounded half away from zero by the
+    // first digit dropped. Digit i of the expansion carries weight 10^(exponent - i).
+    std::array<char, 40> scaled{};
+    int n = 0;
+    const int keep = d.exponent + 5; // number of expansion digits at or above 10^-4
+    for (int i = 0; i < keep; ++i) scaled[n++] = i < d.count ? d.digits[i] : '0';
+    const bool roundUp = keep >= 0 && keep < d.count && d.digits[keep] >= '5';
+    if (n == 0) scaled[n++] = '0';
+    if (roundUp) {
+        int i = n - 1;
+        while (i >= 0 && scaled[i] == '9') scaled[i--] = '0';
+        if (i >= 0) {
+            ++scaled[i];
+        } else {
+            for (int j = n; j > 0; --j) scaled[j] = scaled[j - 1];
+            scaled[0] = '1';
+            ++n;
+        }
+    }
+    int first = 0;
+    while (first < n - 1 && scaled[first] == '0') ++first;
+    const bool isZero = first == n - 1 && scaled[first] == '0';
+    if (d.negative && !isZero) out.push_back('-');
+    const int len = n - first;
+    if (len <= 4) {
+        out.append("0.");
+        out.append(static_cast<std::size_t>(4 - len), '0');
+        out.append(scaled.data() + first, len);
+    } else {
+        out.append(scaled.data() + first, len - 4);
+        out.push_back('.');
+        out.append(scaled.data() + n - 4, 4);
+    }
+}
+
+std::string formatFixed(double value) {
+    std::string out;
+    appendFixed(out, value);
+    return out;
+}
+
+char decimalSeparatorForLocale(std::string_view localeName) {
+    std::string_view name = localeName;
+    if (const auto dot = name.find_first_of(".@"); dot != std::string_view::npos) {
+        name = name.substr(0, dot);
+    }
+    if (name.empty() || name == "C" || name == "POSIX") return '.';
+    const auto underscore = name.find('_');
+    const std::string_view language = name.substr(0, underscore);
+    const std::string_view territory =
+        underscore == std::string_view::npos ? std::string_view{} : name.substr(underscore + 1);
+    // Territories whose conventions keep the point although their language uses a comma
+    // (German and Italian in Switzerland, Spanish in Central America and the US).
+    constexpr std::array<std::string_view, 11> pointTerritories{
+        "CH", "LI", "MX", "US", "PR", "GT", "HN", "NI", "PA", "SV", "DO"};
+    constexpr std::array<std::string_view, 40> commaLanguages{
+        "de", "fr", "es", "it", "nl", "pt", "ru", "pl", "cs", "sk", "sl", "hr", "sr", "bs",
+        "da", "nb", "nn", "no", "sv", "fi", "is", "et", "lv", "lt", "hu", "ro", "bg", "uk",
+        "be", "el", "tr", "az", "kk", "ka", "id", "vi", "ca", "gl", "eu", "lb"};
+    bool comma = false;
+    for (auto l : commaLanguages) comma = comma || l == language;
+    if (!comma) return '.';
+    if (language == "fr") return ',';
+    for (auto t : pointTerritories) {
+        if (t == territory) return '.';
+    }
+    return ',';
+}
+
+char environmentDecimalSeparator() {
+    for (const char* var : {"LC_ALL", "LC_NUMERIC", "LANG"}) {
+        const char* value = std::getenv(var);
+        if (value != nullptr && *value != '\0') return decimalSeparatorForLocale(value);
+    }
+    return '.';
+}
+
+} // namespace trassolin

@@ -1,0 +1,52 @@
+#pragma once
+
+// The one home of numbers as text. Every reader of a real number goes through
+// parseTolerantReal, every writer through formatGeneral or formatFixed. None of them
+// depends on the C locale: Qt sets it from the user's environment, and files written
+// with a decimal comma must load on a machine with a decimal point and the reverse.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace trassolin {
+
+// Text to double, accepting ',' or '.' as the decimal separator (at most one of them),
+// an optional sign and an optional exponent ("E"/"e"). Leading and trailing blanks are
+// ignored. "inf", "nan", hexadecimal floats, thousands separators and values beyond the
+// range of a double are rejected with ConversionError "'text' ist kein gültiger Gleitkommawert".
+double parseTolerantReal(std::string_view text);
+
+// Plain decimal 32-bit integer with optional sign and surrounding blanks; anything else
+// throws ConversionError "'text' ist kein gültiger Integerwert".
+std::int32_t parseStrictInteger(std::string_view text);
+
+// The text between the first `open` in `source` and the next `close` after it.
+// Leaves `out` untouched and returns false when either marker is missing.
+bool textBetweenMarkers(std::string_view source, std::string_view open, std::string_view close,
+                        std::string& out);
+
+// Rounds to 10^k (k = -2 keeps two decimals) with ties to even on the floating quotient.
+// Values too large to have a fractional part at that scale come back unchanged.
+double decimalRound(double value, std::int8_t k);
+
+// Shortest text with at most 15 significant digits; fixed notation for magnitudes from
+// 0.00001 up to 15 integer digits, otherwise "1,5E-6" style. Negative zero is "0".
+// Throws FloatingPointError for NaN or infinity.
+std::string formatGeneral(double value, char decimalSeparator);
+
+// The document form "0.0000": always '.', four decimals, rounded half away from zero on
+// the 18-significant-digit decimal expansion; a value that rounds to zero has no sign.
+// Throws FloatingPointError for NaN or infinity.
+std::string formatFixed(double value);
+// Appends the fixed form to `out` without a temporary string (the mesh writers' hot path).
+void appendFixed(std::string& out, double value);
+
+// The decimal separator of the user's environment locale (LC_ALL, then LC_NUMERIC, then
+// LANG). Only the front ends use it as their default; the core always takes a parameter.
+char environmentDecimalSeparator();
+// The same decision for a given locale name such as "de_DE.UTF-8" or "en_GB".
+char decimalSeparatorForLocale(std::string_view localeName);
+
+} // namespace trassolin

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "uGlobal/messages.h"
+#include "uGlobal/punkt.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace trassolin {
+
+// One control point as the GIANTS editor shows a transform (metres, degrees), followed by
+// what refinement computed for the segment from this point to the next one.
+struct TSplinePkt {
+    double X = 0.0, Y = 0.0, Z = 0.0;
+    double Xrot = 0.0; // climb; positive means falling ahead
+    double Yrot = 0.0; // heading
+    double Zrot = 0.0; // bank
+
+    double chordLength = 0.0;  // horizontal distance to the next point, m
+    double chordHeading = 0.0; // rad
+    double startAngle = 0.0, endAngle = 0.0; // rad, between chord and the points' headings
+    double A = 0.0, B = 0.0, C = 0.0;        // lateral cubic x(s) = ((A s + B) s + C) s
+    double D = 0.0, E = 0.0, F = 0.0;        // height cubic y(s) = ((D s + E) s + F) s
+    double bankChange = 0.0;                 // degrees, the short way round
+};
+
+// The control points of the road in path order, with the point the editor shows.
+class TSplinePunkte {
+public:
+    TSplinePunkte(); // two points at the origin
+
+    int count() const { return static_cast<int>(points_.size()); }
+    TSplinePkt& append();
+    // Inserts a new point where `current` stands; current then designates the new point.
+    TSplinePkt& insertBeforeCurrent();
+    // Removes the point at index (others are ignored) and keeps current within the list.
+    void erase(int index);
+    // The point at index; nullptr past the end; a negative index throws std::out_of_range.
+    TSplinePkt* get(int index);
+    const TSplinePkt* get(int index) const;
+
+    int current() const { return current_; }
+    void setCurrent(int index) { current_ = index; }
+    const std::string& fileName() const { return fileName_; }
+    void setFileName(std::string name) { fileName_ = std::move(name); }
+
+    // Builds every segment's chord and cubics; reports through `messages` (numbers in the
+    // general form with `decimalSeparator`). False when the path cannot be built.
+    bool refine(MessageSink& messages, char decimalSeparator);
+    // Pose of segment i at t in [0, 1], in the segment's local frame. Needs a successful refine.
+    void evaluate(int segment, TPunkt& target, double t) const;
+
+    // Replaces the points by the Shapes of an exported scene; all or nothing.
+    void importFromI3d(const std::filesystem::path& file);
+
+    const std::vector<TSplinePkt>& points() const { return points_; }
+    // Replaces all points at once (a load or an import); current becomes 0.
+    void assignPoints(std::vector<TSplinePkt> points);
+
+private:
+    std::vector<TSplinePkt> points_;
+    int current_ = 0;
+    std::string fileName_;
+};
+
+} // namespace trassolin
