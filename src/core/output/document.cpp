@@ -1,0 +1,394 @@
+#include "output/document.h"
+
+#include "uGlobal/numbers.h"
+#include "uSplinePkts/spline_punkte.h"
+
+#include <charconv>
+#include <cmath>
+#include <string_view>
+
+namespace trassolin {
+
+namespace {
+
+constexpr std::string_view kEol = "\r\n";
+
+void appendInt(std::string& out, long long value) {
+    char buf[24];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    (void)ec; // 24 chars hold every long long
+    out.append(buf, end);
+}
+
+void appendLine(std::string& out, std::string_view text) {
+    out.append(text);
+    out.append(kEol);
+}
+
+void appendTriple(std::string& out, double a, double b, double c) {
+    appendFixed(out, a);
+    out.push_back(' ');
+    appendFixed(out, b);
+    out.push_back(' ');
+    appendFixed(out, c);
+}
+
+// Runs `format` on `out`; if it throws (a non-finite number), the buffer is cut back so that
+// no half line stays behind.
+template <typename Format> void appendAtomically(std::string& out, Format&& format) {
+    const std::size_t before = out.size();
+    try {
+        format();
+    } catch (...) {
+        out.resize(before);
+        throw;
+    }
+}
+
+// A code point XML 1.0 allows in a document (its Char production).
+bool isXmlChar(std::uint32_t c) {
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
+           (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+// Decodes one UTF-8 sequence at `i`. Returns its length, or 0 when the bytes there are not a
+// valid, shortest-form sequence of a scalar value.
+std::size_t decodeUtf8(std::string_view s, std::size_t i, std::uint32_t& cp) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+    const unsigned char b0 = byte(i);
+    std::size_t len;
+    std::uint32_t min;
+    if (b0 < 0x80) {
+        cp = b0;
+        return 1;
+    } else if ((b0 & 0xE0) == 0xC0) {
+        len = 2, min = 0x80, cp = b0 & 0x1Fu;
+    } else if ((b0 & 0xF0) == 0xE0) {
+        len = 3, min = 0x800, cp = b0 & 0x0Fu;
+    } else if ((b0 & 0xF8) == 0xF0) {
+        len = 4, min = 0x10000, cp = b0 & 0x07u;
+    } else {
+        return 0;
+    }
+    if (i + len > s.size()) return 0;
+    for (std::size_t k = 1; k < len; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (byte(i + k) & 0x3Fu);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    return len;
+}
+
+void appendEscaped(std::string& out, std::uint32_t c) {
+    switch (c) {
+    case '&':
+        out.append("&amp;");
+        return;
+    case '<':
+        out.append("&lt;");
+        return;
+    case '>':
+        out.append("&gt;");
+        return;
+    case '"':
+        out.append("&quot;");
+        return;
+    default:
+        break;
+    }
+    // A parser turns a literal tab, CR or LF in an attribute into a blank; a reference keeps it.
+    // Characters XML cannot carry at all become U+FFFD rather than a broken document.
+    if (!isXmlChar(c)) c = 0xFFFD;
+    if (c >= 0x20 && c <= 0xFF) {
+        out.push_back(static_cast<char>(static_cast<unsigned char>(c)));
+        return;
+    }
+    out.append("&#");
+    appendInt(out, c);
+    out.push_back(';');
+}
+
+void appendAttribute(std::string& out, const std::string& utf8) {
+    out.append(escapeAttributeLatin1(utf8));
+}
+
+void appendFileLine(std::string& out, int fileId, const std::string& name) {
+    out.append("    <File fileId=\"");
+    appendInt(out, fileId);
+    out.append("\" filename=\"");
+    appendAttribute(out, name);
+    out.append("\" relativePath=\"true\"/>");
+    out.append(kEol);
+}
+
+void appendMaterial(std::string& out, std::string_view name, int materialId, int fileId) {
+    out.append("    <Material name=\"");
+    out.append(name);
+    out.append("\" materialId=\"");
+    appendInt(out, materialId);
+    out.append("\" ambientColor=\"1 1 1\">");
+    out.append(kEol);
+    out.append("      <Texture fileId=\"");
+    appendInt(out, fileId);
+    out.append("\"/>");
+    out.append(kEol);
+    appendLine(out, "    </Material>");
+}
+
+void appendCurve(std::string& out, std::string_view name, int shapeId, const CurveLines& curve) {
+    out.append("    <NurbsCurve name=\"");
+    out.append(name);
+    out.append("\" shapeId=\"");
+    appendInt(out, shapeId);
+    out.append("\" degree=\"3\" form=\"open\">");
+    out.append(kEol);
+    out.append(curve.lines());
+    appendLine(out, "    </NurbsCurve>");
+}
+
+void appendCurveShape(std::string& out, std::string_view name, int id) {
+    out.append("       <Shape name=\"");
+    out.append(name);
+    out.append("\" translation=\"0 0 0\" nodeId=\"");
+    appendInt(out, id);
+    out.append("\" shapeId=\"");
+    appendInt(out, id);
+    out.append("\"/>");
+    out.append(kEol);
+}
+
+void appendMeshBlock(std::string& out, const MeshLines& mesh) {
+    // Centre of the box and half its diagonal. Without a vertex the box still holds its start
+    // values (a sphere of 1.7e10 m); an empty mesh gets an empty sphere instead.
+    double c[3] = {0.0, 0.0, 0.0};
+    double r = 0.0;
+    if (mesh.vertexCount() > 0) {
+        const BoundingBox& box = mesh.boundingBox();
+        double sum = 0.0;
+        for (int i = 0; i < 3; ++i) {
+            c[i] = (box.min[i] + box.max[i]) / 2.0;
+            const double d = box.max[i] - c[i];
+            sum += d * d;
+        }
+        r = std::sqrt(sum);
+    }
+    out.append("     <IndexedTriangleSet name=\"Road\" shapeId=\"1\" bvCenter=\"");
+    appendTriple(out, c[0], c[1], c[2]);
+    out.append("\" bvRadius=\"");
+    appendFixed(out, r);
+    out.append("\" isOptimized=\"true\">");
+    out.append(kEol);
+
+    out.append("        <Vertices count=\"");
+    appendInt(out, mesh.vertexCount());
+    out.append("\" normal=\"true\" uv0=\"true\" tangent=\"true\">");
+    out.append(kEol);
+    out.append(mesh.vertexLines());
+    appendLine(out, "        </Vertices>");
+
+    out.append("        <Triangles count=\"");
+    appendInt(out, mesh.triangleCount());
+    out.append("\">");
+    out.append(kEol);
+    out.append(mesh.triangleLines());
+    appendLine(out, "        </Triangles>");
+
+    out.append("        <Subsets count=\"");
+    appendInt(out, mesh.subsetCount());
+    out.append("\">");
+    out.append(kEol);
+    out.append(mesh.subsetLines());
+    appendLine(out, "        </Subsets>");
+    appendLine(out, "      </IndexedTriangleSet>");
+}
+
+// One entry per subset, in subset order; the fill has two faces and so two entries.
+std::string materialList(const DocumentOptions& o) {
+    std::string list;
+    const auto add = [&](std::string_view id) {
+        if (!list.empty()) list.append(", ");
+        list.append(id);
+    };
+    if (o.road) add("11");
+    if (o.rightEdge) add("12");
+    if (o.leftEdge) add("13");
+    if (o.fill) add("14, 14");
+    return list;
+}
+
+void appendMainNode(std::string& out, const DocumentOptions& o, const TSplinePunkte& splines) {
+    const bool mesh = o.anyMeshPart();
+    if (mesh) {
+        out.append("       <Shape name=\"");
+        appendAttribute(out, o.shapeName);
+        out.append("\" static=\"true\" clipDistance=\"500\" nodeId=\"1\" materialIds=\"");
+        out.append(materialList(o));
+        out.append("\" shapeId=\"1\" receiveShadows=\"true\"");
+    } else {
+        // The blank before the end of the tag is what the editor has always been given.
+        out.append("       <TransformGroup name=\"");
+        appendAttribute(out, o.shapeName);
+        out.append("\" nodeId=\"1\" ");
+    }
+    if (!o.transformGroups) {
+        appendLine(out, "/>");
+        return;
+    }
+    appendLine(out, ">");
+    int k = 0;
+    for (const TSplinePkt& p : splines.points()) {
+        ++k;
+        out.append("        <TransformGroup name=\"SplinePkt");
+        appendInt(out, k);
+        out.append("\" translation=\"");
+        appendTriple(out, p.X, p.Y, p.Z);
+        out.append("\" rotation=\"");
+        appendTriple(out, p.Xrot, p.Yrot, p.Zrot);
+        out.append("\" nodeId=\"");
+        appendInt(out, k + 20);
+        out.append("\"/>");
+        out.append(kEol);
+    }
+    appendLine(out, mesh ? "      </Shape>" : "      </TransformGroup>");
+}
+
+} // namespace
+
+void MeshLines::writeVertex(const TPunkt& p) {
+    appendAtomically(vertices_, [&] {
+        vertices_.append("          <v p=\"");
+        appendTriple(vertices_, p.x, p.y, p.z);
+        vertices_.append("\" n=\"");
+        appendTriple(vertices_, p.nx, p.ny, p.nz);
+        vertices_.append("\" t0=\"");
+        appendFixed(vertices_, p.u);
+        vertices_.push_back(' ');
+        appendFixed(vertices_, p.v);
+        vertices_.append("\" />");
+        vertices_.append(kEol);
+    });
+    // Widened only once the line stands, so a vertex that could not be written leaves no trace.
+    const double pos[3] = {p.x, p.y, p.z};
+    for (int i = 0; i < 3; ++i) {
+        if (box_.min[i] > pos[i]) box_.min[i] = pos[i];
+        if (box_.max[i] < pos[i]) box_.max[i] = pos[i];
+    }
+    ++vertexCount_;
+}
+
+void MeshLines::writeTriangle(int a, int b, int c) {
+    triangles_.append("          <t vi=\"");
+    appendInt(triangles_, a);
+    triangles_.push_back(' ');
+    appendInt(triangles_, b);
+    triangles_.push_back(' ');
+    appendInt(triangles_, c);
+    triangles_.append("\" />");
+    triangles_.append(kEol);
+    ++triangleCount_;
+}
+
+void MeshLines::closeSubset() {
+    subsets_.append("          <Subset firstVertex=\"");
+    appendInt(subsets_, subsetStartVertex_);
+    subsets_.append("\" numVertices=\"");
+    appendInt(subsets_, vertexCount_ - subsetStartVertex_);
+    subsets_.append("\" firstIndex=\"");
+    appendInt(subsets_, 3LL * subsetStartTriangle_);
+    subsets_.append("\" numIndices=\"");
+    appendInt(subsets_, 3LL * (triangleCount_ - subsetStartTriangle_));
+    subsets_.append("\"/>");
+    subsets_.append(kEol);
+    ++subsetCount_;
+    subsetStartVertex_ = vertexCount_;
+    subsetStartTriangle_ = triangleCount_;
+}
+
+void CurveLines::add(const TPunkt& p) {
+    appendAtomically(lines_, [&] {
+        lines_.append("<cv c=\"");
+        appendTriple(lines_, p.x, p.y, p.z);
+        lines_.append("\"/>");
+        lines_.append(kEol);
+    });
+    ++count_;
+}
+
+std::string documentHead(const DocumentOptions& o) {
+    std::string out;
+    out.reserve(1024);
+    appendLine(out, "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>");
+    appendLine(out, "<i3D name=\"Trassolin\" version=\"1.6\" "
+                    "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
+                    "xsi:noNamespaceSchemaLocation=\"http://i3d.giants.ch/schema/i3d-1.6.xsd\">");
+    appendLine(out, "  <Asset>");
+    appendLine(out, "  </Asset>");
+    appendLine(out, "");
+    appendLine(out, "  <Files>");
+    if (o.road) appendFileLine(out, 1, o.roadTexture);
+    if (o.rightEdge) appendFileLine(out, 2, o.rightEdgeTexture);
+    if (o.leftEdge) appendFileLine(out, 3, o.leftEdgeTexture);
+    if (o.fill) appendFileLine(out, 4, o.fillTexture);
+    appendLine(out, "  </Files>");
+    appendLine(out, "");
+    appendLine(out, "  <Materials>");
+    if (o.road) appendMaterial(out, "road_diffuse", 11, 1);
+    if (o.rightEdge) appendMaterial(out, "rightEdge_diffuse", 12, 2);
+    if (o.leftEdge) appendMaterial(out, "leftEdge_diffuse", 13, 3);
+    if (o.fill) appendMaterial(out, "Front_mat", 14, 4);
+    appendLine(out, "  </Materials>");
+    appendLine(out, "");
+    appendLine(out, "  <Shapes>");
+    return out;
+}
+
+std::string documentTail(const DocumentOptions& o, const MeshLines& mesh, const CurveLines* middle,
+                         const CurveLines* right, const CurveLines* left,
+                         const TSplinePunkte& splines) {
+    std::string out;
+    std::size_t size = 1024 + 160 * splines.points().size();
+    for (const CurveLines* c : {middle, right, left})
+        if (c) size += c->lines().size() + 128;
+    if (o.anyMeshPart())
+        size += mesh.vertexLines().size() + mesh.triangleLines().size() +
+                mesh.subsetLines().size() + 512;
+    out.reserve(size);
+
+    if (middle) appendCurve(out, "splineMitte", 11, *middle);
+    if (right) appendCurve(out, "splineRechts", 12, *right);
+    if (left) appendCurve(out, "splineLinks", 13, *left);
+    if (o.anyMeshPart()) appendMeshBlock(out, mesh);
+    appendLine(out, "  </Shapes>");
+    appendLine(out, "");
+    appendLine(out, "  <Dynamics>");
+    appendLine(out, "  </Dynamics>");
+    appendLine(out, "");
+    appendLine(out, "    <Scene>");
+    if (middle) appendCurveShape(out, "splineMitte", 11);
+    if (right) appendCurveShape(out, "splineRechts", 12);
+    if (left) appendCurveShape(out, "splineLinks", 13);
+    appendMainNode(out, o, splines);
+    appendLine(out, "    </Scene>");
+    appendLine(out, "</i3D>");
+    return out;
+}
+
+std::string escapeAttributeLatin1(const std::string& utf8) {
+    std::string out;
+    out.reserve(utf8.size() + 8);
+    const std::string_view s = utf8;
+    for (std::size_t i = 0; i < s.size();) {
+        std::uint32_t c = 0;
+        std::size_t len = decodeUtf8(s, i, c);
+        if (len == 0) {
+            // Not UTF-8: the byte is taken as the Latin-1 character it would be on its own.
+            c = static_cast<unsigned char>(s[i]);
+            len = 1;
+        }
+        appendEscaped(out, c);
+        i += len;
+    }
+    return out;
+}
+
+} // namespace trassolin

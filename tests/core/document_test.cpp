@@ -1,0 +1,426 @@
+#include "output/document.h"
+#include "uGlobal/errors.h"
+#include "uSplinePkts/spline_punkte.h"
+
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <limits>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace trassolin {
+namespace {
+
+// The expected text written one line per source line: every "\n" becomes the document's CR LF.
+std::string crlf(std::string_view text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\n') out.push_back('\r');
+        out.push_back(c);
+    }
+    return out;
+}
+
+const std::string kOpening = crlf("<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n") +
+                             "<i3D name=\"Trassolin\" version=\"1.6\" "
+                             "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
+                             "xsi:noNamespaceSchemaLocation=\"http://i3d.giants.ch/schema/"
+                             "i3d-1.6.xsd\">\r\n";
+
+TPunkt point(double x, double y, double z) {
+    TPunkt p;
+    p.x = x, p.y = y, p.z = z;
+    return p;
+}
+
+// The parts a run builds for these options, in its order, each of a different size (fans of
+// n vertices, n - 2 triangles) so that a mix-up of starts and counts shows.
+MeshLines buildMesh(const DocumentOptions& o) {
+    MeshLines mesh;
+    const auto part = [&](int n) {
+        const int first = mesh.vertexCount();
+        for (int i = 0; i < n; ++i)
+            mesh.writeVertex(point(first + i, 0.0, i % 2));
+        for (int i = 1; i + 1 < n; ++i)
+            mesh.writeTriangle(first, first + i, first + i + 1);
+        mesh.closeSubset();
+    };
+    if (o.road) part(6);
+    if (o.rightEdge) part(4);
+    if (o.leftEdge) part(5);
+    if (o.fill) part(3), part(7);
+    return mesh;
+}
+
+CurveLines curveOf(int points, double z) {
+    CurveLines c;
+    for (int i = 0; i < points; ++i)
+        c.add(point(i, 0.5, z));
+    return c;
+}
+
+TSplinePunkte splinesOf(std::vector<TSplinePkt> points) {
+    TSplinePunkte s;
+    s.assignPoints(std::move(points));
+    return s;
+}
+
+std::string tailOf(const DocumentOptions& o, const MeshLines& mesh,
+                   std::vector<TSplinePkt> points = {}) {
+    return documentTail(o, mesh, nullptr, nullptr, nullptr, splinesOf(std::move(points)));
+}
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+TEST(Document, roadOnlyIsExactFromDeclarationToClosingTag) {
+    DocumentOptions o;
+    o.roadTexture = "a.dds";
+    o.shapeName = "Weg";
+    MeshLines mesh;
+    TPunkt first = point(0, 0, 0);
+    first.u = 0.25;
+    mesh.writeVertex(first);
+    mesh.writeVertex(point(2, 0, 0));
+    mesh.writeVertex(point(0, 0, 2));
+    mesh.writeTriangle(0, 2, 1);
+    mesh.closeSubset();
+    TSplinePkt s;
+    s.Z = 4.0, s.Yrot = 45.0;
+    EXPECT_EQ(documentHead(o) + tailOf(o, mesh, {s}), kOpening + crlf(R"(  <Asset>
+  </Asset>
+
+  <Files>
+    <File fileId="1" filename="a.dds" relativePath="true"/>
+  </Files>
+
+  <Materials>
+    <Material name="road_diffuse" materialId="11" ambientColor="1 1 1">
+      <Texture fileId="1"/>
+    </Material>
+  </Materials>
+
+  <Shapes>
+     <IndexedTriangleSet name="Road" shapeId="1" bvCenter="1.0000 0.0000 1.0000" bvRadius="1.4142" isOptimized="true">
+        <Vertices count="3" normal="true" uv0="true" tangent="true">
+          <v p="0.0000 0.0000 0.0000" n="0.0000 1.0000 0.0000" t0="0.2500 0.0000" />
+          <v p="2.0000 0.0000 0.0000" n="0.0000 1.0000 0.0000" t0="0.0000 0.0000" />
+          <v p="0.0000 0.0000 2.0000" n="0.0000 1.0000 0.0000" t0="0.0000 0.0000" />
+        </Vertices>
+        <Triangles count="1">
+          <t vi="0 2 1" />
+        </Triangles>
+        <Subsets count="1">
+          <Subset firstVertex="0" numVertices="3" firstIndex="0" numIndices="3"/>
+        </Subsets>
+      </IndexedTriangleSet>
+  </Shapes>
+
+  <Dynamics>
+  </Dynamics>
+
+    <Scene>
+       <Shape name="Weg" static="true" clipDistance="500" nodeId="1" materialIds="11" shapeId="1" receiveShadows="true">
+        <TransformGroup name="SplinePkt1" translation="0.0000 0.0000 4.0000" rotation="0.0000 45.0000 0.0000" nodeId="21"/>
+      </Shape>
+    </Scene>
+</i3D>
+)"));
+}
+
+TEST(DocumentHead, allPartsListFilesAndMaterialsInIdOrder) {
+    DocumentOptions o;
+    o.rightEdge = o.leftEdge = o.fill = true;
+    o.roadTexture = "r.dds", o.rightEdgeTexture = "re.dds", o.leftEdgeTexture = "le.dds";
+    EXPECT_EQ(documentHead(o), kOpening + crlf(R"(  <Asset>
+  </Asset>
+
+  <Files>
+    <File fileId="1" filename="r.dds" relativePath="true"/>
+    <File fileId="2" filename="re.dds" relativePath="true"/>
+    <File fileId="3" filename="le.dds" relativePath="true"/>
+    <File fileId="4" filename="" relativePath="true"/>
+  </Files>
+
+  <Materials>
+    <Material name="road_diffuse" materialId="11" ambientColor="1 1 1">
+      <Texture fileId="1"/>
+    </Material>
+    <Material name="rightEdge_diffuse" materialId="12" ambientColor="1 1 1">
+      <Texture fileId="2"/>
+    </Material>
+    <Material name="leftEdge_diffuse" materialId="13" ambientColor="1 1 1">
+      <Texture fileId="3"/>
+    </Material>
+    <Material name="Front_mat" materialId="14" ambientColor="1 1 1">
+      <Texture fileId="4"/>
+    </Material>
+  </Materials>
+
+  <Shapes>
+)"));
+}
+
+TEST(LineFormats, vertexAndControlVertexRoundEveryNumberToTheFixedForm) {
+    MeshLines mesh;
+    TPunkt p = point(-0.00001, 0.00004, -0.00005);
+    p.nx = 12.5, p.ny = -3.0, p.nz = 0.99995, p.u = 1234.56789, p.v = -0.5;
+    mesh.writeVertex(p);
+    EXPECT_EQ(
+        mesh.vertexLines(),
+        crlf(
+            R"(          <v p="0.0000 0.0000 -0.0001" n="12.5000 -3.0000 1.0000" t0="1234.5679 -0.5000" />
+)"));
+    CurveLines curve;
+    curve.add(point(1.23456, -7.0, 1e6));
+    EXPECT_EQ(curve.lines(), crlf("<cv c=\"1.2346 -7.0000 1000000.0000\"/>\n"));
+}
+
+TEST(LineFormats, aNonFiniteNumberThrowsAndLeavesNoHalfLineOrBoxChange) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    MeshLines mesh;
+    mesh.writeVertex(point(1, 1, 1));
+    const std::string before = mesh.vertexLines();
+    TPunkt late = point(50, -50, 50);
+    late.v = nan; // the last number of the line, after the position was formatted
+    EXPECT_THROW(mesh.writeVertex(late), FloatingPointError);
+    EXPECT_THROW(mesh.writeVertex(point(inf, 0, 0)), FloatingPointError);
+    EXPECT_EQ(mesh.vertexLines(), before);
+    EXPECT_EQ(mesh.vertexCount(), 1);
+    EXPECT_EQ(mesh.boundingBox().max, (std::array<double, 3>{1, 1, 1}));
+
+    CurveLines curve;
+    EXPECT_THROW(curve.add(point(0, 0, inf)), FloatingPointError);
+    EXPECT_EQ(curve.lines(), "");
+
+    std::vector<TSplinePkt> points(2);
+    points[1].Zrot = nan;
+    EXPECT_THROW(tailOf(DocumentOptions{}, mesh, points), FloatingPointError);
+}
+
+TEST(MeshBlock, boundingSphereIsTheBoxCentreAndHalfItsDiagonal) {
+    MeshLines mesh;
+    mesh.writeVertex(point(-1.0, 0.0, 2.0));
+    mesh.writeVertex(point(3.0, 4.0, -2.0));
+    mesh.writeVertex(point(0.5, 1.0, 0.0));
+    // Centre (1, 2, 0); the max corner is (2, 2, 2) away: sqrt(12).
+    EXPECT_TRUE(contains(tailOf(DocumentOptions{}, mesh),
+                         "bvCenter=\"1.0000 2.0000 0.0000\" bvRadius=\"3.4641\""));
+    // Without a vertex the box still holds its start values; that is no sphere of 1.7e10 m.
+    EXPECT_TRUE(contains(tailOf(DocumentOptions{}, MeshLines{}),
+                         "bvCenter=\"0.0000 0.0000 0.0000\" bvRadius=\"0.0000\""));
+}
+
+TEST(MeshBlock, fiveSubsetsTileTheVertexAndIndexRangesInBuildOrder) {
+    DocumentOptions o;
+    o.rightEdge = o.leftEdge = o.fill = true;
+    const MeshLines mesh = buildMesh(o);
+    EXPECT_EQ(mesh.subsetStartVertex(), 25);
+    EXPECT_EQ(mesh.subsetStartTriangle(), 15);
+    EXPECT_TRUE(contains(tailOf(o, mesh), crlf(R"(        <Triangles count="15">)")));
+    EXPECT_TRUE(contains(tailOf(o, mesh), crlf(R"(        <Subsets count="5">
+          <Subset firstVertex="0" numVertices="6" firstIndex="0" numIndices="12"/>
+          <Subset firstVertex="6" numVertices="4" firstIndex="12" numIndices="6"/>
+          <Subset firstVertex="10" numVertices="5" firstIndex="18" numIndices="9"/>
+          <Subset firstVertex="15" numVertices="3" firstIndex="27" numIndices="3"/>
+          <Subset firstVertex="18" numVertices="7" firstIndex="30" numIndices="15"/>
+        </Subsets>
+)")));
+}
+
+struct MainNodeCase {
+    bool road, right, left, fill, groups;
+    std::string scene; // everything after "<Scene>"
+    friend void PrintTo(const MainNodeCase& c, std::ostream* os) { *os << c.scene; }
+};
+
+class MainNode : public ::testing::TestWithParam<MainNodeCase> {};
+
+TEST_P(MainNode, carriesOneMaterialPerSubsetAndTheGroupsWhenAsked) {
+    const MainNodeCase& c = GetParam();
+    DocumentOptions o;
+    o.road = c.road, o.rightEdge = c.right, o.leftEdge = c.left, o.fill = c.fill;
+    o.transformGroups = c.groups;
+    o.shapeName = "N";
+    std::vector<TSplinePkt> points(2);
+    points[0].X = -0.00005, points[0].Y = 12.5, points[0].Z = 100.123449;
+    points[1].Xrot = -3.0, points[1].Yrot = 179.99995, points[1].Zrot = 0.00004;
+    const std::string tail = tailOf(o, buildMesh(o), points);
+    const std::string expected = crlf("    <Scene>\n" + c.scene + "    </Scene>\n</i3D>\n");
+    ASSERT_GE(tail.size(), expected.size());
+    EXPECT_EQ(tail.substr(tail.size() - expected.size()), expected);
+}
+
+const std::string kGroups =
+    R"(        <TransformGroup name="SplinePkt1" translation="-0.0001 12.5000 100.1234" rotation="0.0000 0.0000 0.0000" nodeId="21"/>
+        <TransformGroup name="SplinePkt2" translation="0.0000 0.0000 0.0000" rotation="-3.0000 180.0000 0.0000" nodeId="22"/>
+)";
+std::string shapeLine(const char* materials, const char* end) {
+    return std::string(
+               R"(       <Shape name="N" static="true" clipDistance="500" nodeId="1" materialIds=")") +
+           materials + R"(" shapeId="1" receiveShadows="true")" + end + "\n";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Variants, MainNode,
+    ::testing::Values(MainNodeCase{true, false, false, false, false, shapeLine("11", "/>")},
+                      MainNodeCase{true, true, true, true, false,
+                                   shapeLine("11, 12, 13, 14, 14", "/>")},
+                      MainNodeCase{false, true, true, false, false, shapeLine("12, 13", "/>")},
+                      MainNodeCase{true, false, false, true, false, shapeLine("11, 14, 14", "/>")},
+                      MainNodeCase{true, false, false, false, true,
+                                   shapeLine("11", ">") + kGroups + "      </Shape>\n"},
+                      MainNodeCase{false, false, false, false, false,
+                                   "       <TransformGroup name=\"N\" nodeId=\"1\" />\n"},
+                      MainNodeCase{false, false, false, false, true,
+                                   "       <TransformGroup name=\"N\" nodeId=\"1\" >\n" + kGroups +
+                                       "      </TransformGroup>\n"}));
+
+TEST(Curves, comeInTheOrderMiddleRightLeftWithTheirSceneShapes) {
+    DocumentOptions o;
+    o.road = false, o.transformGroups = false;
+    const CurveLines middle = curveOf(1, 0.0), right = curveOf(1, -2.0), left = curveOf(2, 2.0);
+    EXPECT_EQ(documentTail(o, MeshLines{}, &middle, &right, &left, splinesOf({})),
+              crlf(R"(    <NurbsCurve name="splineMitte" shapeId="11" degree="3" form="open">
+<cv c="0.0000 0.5000 0.0000"/>
+    </NurbsCurve>
+    <NurbsCurve name="splineRechts" shapeId="12" degree="3" form="open">
+<cv c="0.0000 0.5000 -2.0000"/>
+    </NurbsCurve>
+    <NurbsCurve name="splineLinks" shapeId="13" degree="3" form="open">
+<cv c="0.0000 0.5000 2.0000"/>
+<cv c="1.0000 0.5000 2.0000"/>
+    </NurbsCurve>
+  </Shapes>
+
+  <Dynamics>
+  </Dynamics>
+
+    <Scene>
+       <Shape name="splineMitte" translation="0 0 0" nodeId="11" shapeId="11"/>
+       <Shape name="splineRechts" translation="0 0 0" nodeId="12" shapeId="12"/>
+       <Shape name="splineLinks" translation="0 0 0" nodeId="13" shapeId="13"/>
+       <TransformGroup name="Strasse" nodeId="1" />
+    </Scene>
+</i3D>
+)"));
+}
+
+struct EscapeCase {
+    std::string utf8, latin1;
+    friend void PrintTo(const EscapeCase& c, std::ostream* os) { *os << '"' << c.utf8 << '"'; }
+};
+
+class AttributeEscape : public ::testing::TestWithParam<EscapeCase> {};
+
+TEST_P(AttributeEscape, givesWellFormedLatin1) {
+    EXPECT_EQ(escapeAttributeLatin1(GetParam().utf8), GetParam().latin1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, AttributeEscape,
+    ::testing::Values(
+        EscapeCase{"Strasse_01 (neu)", "Strasse_01 (neu)"},
+        EscapeCase{"A&B <x> \"q\" 'a'", "A&amp;B &lt;x&gt; &quot;q&quot; 'a'"},
+        EscapeCase{"Stra\xC3\x9F"
+                   "e \xC3\xBC\xC2\xA0",
+                   "Stra\xDF"
+                   "e \xFC\xA0"},
+        EscapeCase{"5\xE2\x82\xAC \xF0\x9F\x9A\x97", "5&#8364; &#128663;"},
+        // Not UTF-8 (Latin-1 input, a cut sequence, overlong, a surrogate):
+        // each byte is the Latin-1 character it would be on its own.
+        EscapeCase{"\xDF|\xC3|\xC0\xAF|\xED\xA0\x80", "\xDF|\xC3|\xC0\xAF|\xED\xA0\x80"},
+        // A parser would turn a literal tab or line end into a blank.
+        EscapeCase{"a\tb\nc\rd", "a&#9;b&#10;c&#13;d"},
+        // Characters XML cannot carry at all.
+        EscapeCase{std::string("\0\x01\xEF\xBF\xBF", 5), "&#65533;&#65533;&#65533;"}));
+
+TEST(AttributeEscape, appliesToTheShapeNameAndEveryTextureName) {
+    DocumentOptions o;
+    o.rightEdge = o.leftEdge = o.fill = true;
+    o.shapeName = "A&B<\xC3\x9F\xE2\x82\xAC";
+    o.roadTexture = "1&", o.rightEdgeTexture = "2\"", o.leftEdgeTexture = "3<",
+    o.fillTexture = "4>";
+    const std::string doc = documentHead(o) + tailOf(o, buildMesh(o));
+    for (const char* name : {"1&amp;", "2&quot;", "3&lt;", "4&gt;"})
+        EXPECT_TRUE(contains(doc, std::string("filename=\"") + name + "\"")) << name;
+    EXPECT_TRUE(contains(doc, "<Shape name=\"A&amp;B&lt;\xDF&#8364;\" static"));
+}
+
+// --- The document as an XML processor sees it -----------------------------------------------
+
+constexpr const char* kXmllint = "/usr/bin/xmllint";
+
+int xmllint(const std::string& arguments, const std::filesystem::path& file, std::string& output) {
+    const auto log = file.parent_path() / "xmllint.log";
+    const std::string command = std::string(kXmllint) + " " + arguments + " '" + file.string() +
+                                "' > '" + log.string() + "' 2>&1";
+    const int status = std::system(command.c_str());
+    output = test::readFile(log);
+    return status;
+}
+
+struct XmlCase {
+    const char* name;
+    bool mesh, groups, curves;
+    // The schema wants a Material under Materials, which a document without a mesh part
+    // cannot give; such documents are only checked for well-formedness.
+    bool schemaApplies;
+};
+
+class XmlDocument : public ::testing::TestWithParam<XmlCase> {};
+
+TEST_P(XmlDocument, isWellFormedReadsBackItsTextsAndFollowsTheSchema) {
+    if (!std::filesystem::exists(kXmllint)) GTEST_SKIP() << "xmllint is not installed";
+    const XmlCase& c = GetParam();
+    DocumentOptions o;
+    o.road = o.rightEdge = o.leftEdge = o.fill = c.mesh;
+    o.transformGroups = c.groups;
+    o.shapeName = "Stra\xC3\x9F"
+                  "e & <Br\xC3\xBC"
+                  "cke> \"\xE2\x82\xAC\"\t1";
+    o.roadTexture = "tex/A&B.dds";
+    const CurveLines middle = curveOf(4, 0), right = curveOf(5, -2), left = curveOf(6, 2);
+    const bool k = c.curves;
+    const std::string doc =
+        documentHead(o) + documentTail(o, buildMesh(o), k ? &middle : nullptr, k ? &right : nullptr,
+                                       k ? &left : nullptr, splinesOf(std::vector<TSplinePkt>(3)));
+
+    test::TempDir dir;
+    std::string log;
+    test::writeFile(dir / "doc.i3d", doc);
+    EXPECT_EQ(xmllint("--noout", dir / "doc.i3d", log), 0) << log;
+    EXPECT_EQ(xmllint("--xpath 'string(/i3D/Scene/*[@nodeId=1]/@name)'", dir / "doc.i3d", log), 0);
+    EXPECT_EQ(log, o.shapeName + "\n");
+
+    const auto schema = test::sharedDir() / "data/i3d/schema/archive-2009/i3d-1.6.xsd";
+    if (!c.schemaApplies) return;
+    if (!std::filesystem::exists(schema)) GTEST_SKIP() << "schema not available";
+    // bvCenter, bvRadius and isOptimized are the editor's own; the published schema lags.
+    std::string stripped = doc;
+    for (const std::string name : {" bvCenter=\"", " bvRadius=\"", " isOptimized=\""}) {
+        const auto at = stripped.find(name);
+        ASSERT_NE(at, std::string::npos) << name;
+        stripped.erase(at, stripped.find('"', at + name.size()) + 1 - at);
+    }
+    test::writeFile(dir / "stripped.i3d", stripped);
+    EXPECT_EQ(xmllint("--noout --schema '" + schema.string() + "'", dir / "stripped.i3d", log), 0)
+        << log;
+}
+
+INSTANTIATE_TEST_SUITE_P(Variants, XmlDocument,
+                         ::testing::Values(XmlCase{"everything", true, true, true, true},
+                                           XmlCase{"meshOnly", true, false, false, true},
+                                           XmlCase{"curvesAndGroups", false, true, true, false},
+                                           XmlCase{"nothing", false, false, false, false}),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+} // namespace
+} // namespace trassolin

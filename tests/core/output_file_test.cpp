@@ -1,0 +1,177 @@
+#include "output/output_file.h"
+#include "uGlobal/errors.h"
+
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <csignal>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace trassolin {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> namesIn(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+template <typename Action> std::string ioErrorOf(Action&& action) {
+    try {
+        action();
+    } catch (const IoError& e) {
+        return e.what();
+    }
+    return "(no IoError)";
+}
+
+const std::string kOld = "old document\r\n\xE4\r\n";
+
+TEST(OutputFile, commitReplacesTheTargetAndLeavesNothingElse) {
+    test::TempDir dir;
+    test::writeFile(dir / "road.i3d", kOld);
+    {
+        OutputFile out(dir / "road.i3d");
+        out.write("<?xml");
+        out.write("");
+        out.write(std::string("\r\n\0\xFF", 4));
+        EXPECT_EQ(test::readFile(dir / "road.i3d"), kOld); // nothing visible before commit
+        out.commit();
+        out.commit(); // a second commit changes nothing
+    }
+    EXPECT_EQ(test::readFile(dir / "road.i3d"), std::string("<?xml\r\n\0\xFF", 9));
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"road.i3d"});
+}
+
+TEST(OutputFile, aStoppedWriteKeepsTheOldTargetByteForByteAndAddsNoFile) {
+    test::TempDir dir;
+    test::writeFile(dir / "road.i3d", kOld);
+    {
+        OutputFile out(dir / "road.i3d");
+        out.write(std::string(100000, 'x'));
+        OutputFile other(dir / "new.i3d");
+        other.write("half");
+    }
+    EXPECT_EQ(test::readFile(dir / "road.i3d"), kOld);
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"road.i3d"});
+}
+
+TEST(OutputFile, aNewFileGetsTheUsualPermissionsAndAReplacedOneKeepsItsOwn) {
+    test::TempDir dir;
+    const mode_t mask = ::umask(022);
+    {
+        OutputFile out(dir / "new.i3d");
+        out.commit();
+    }
+    ::umask(mask);
+    EXPECT_EQ(fs::status(dir / "new.i3d").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                  fs::perms::others_read);
+
+    test::writeFile(dir / "old.i3d", kOld);
+    fs::permissions(dir / "old.i3d", fs::perms::owner_read | fs::perms::owner_write |
+                                         fs::perms::group_read | fs::perms::group_write);
+    {
+        OutputFile out(dir / "old.i3d");
+        out.commit();
+    }
+    EXPECT_EQ(fs::status(dir / "old.i3d").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                  fs::perms::group_write);
+}
+
+TEST(OutputFile, aSymbolicLinkIsWrittenThroughAndStaysALink) {
+    test::TempDir dir;
+    fs::create_directory(dir / "real");
+    test::writeFile(dir / "real/road.i3d", kOld);
+    fs::create_symlink("real/road.i3d", dir / "link.i3d");
+    {
+        OutputFile out(dir / "link.i3d");
+        out.write("new");
+        out.commit();
+    }
+    EXPECT_TRUE(fs::is_symlink(dir / "link.i3d"));
+    EXPECT_EQ(test::readFile(dir / "real/road.i3d"), "new");
+    EXPECT_EQ(namesIn(dir / "real"), std::vector<std::string>{"road.i3d"});
+}
+
+TEST(OutputFile, badPathsAreInvalidFileNames) {
+    test::TempDir dir;
+    test::writeFile(dir / "plain", "x");
+    fs::create_directory(dir / "folder");
+    for (const fs::path& target : {dir / "missing/road.i3d", dir / "plain/road.i3d", dir / "folder",
+                                   dir / "folder/", fs::path(std::string(300, 'n'))}) {
+        EXPECT_EQ(ioErrorOf([&] { OutputFile out(target); }), "Ungültiger Dateiname") << target;
+    }
+    EXPECT_TRUE(fs::is_directory(dir / "folder"));
+    EXPECT_TRUE(fs::is_empty(dir / "folder"));
+    EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"folder", "plain"}));
+}
+
+TEST(OutputFile, aReadOnlyTargetOrFolderIsAccessDenied) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root may write anywhere";
+    test::TempDir dir;
+    test::writeFile(dir / "locked.i3d", kOld);
+    fs::permissions(dir / "locked.i3d", fs::perms::owner_read);
+    EXPECT_EQ(ioErrorOf([&] { OutputFile out(dir / "locked.i3d"); }), "Dateizugriff verweigert");
+    EXPECT_EQ(test::readFile(dir / "locked.i3d"), kOld);
+
+    fs::create_directory(dir / "ro");
+    fs::permissions(dir / "ro", fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_EQ(ioErrorOf([&] { OutputFile out(dir / "ro/road.i3d"); }), "Dateizugriff verweigert");
+    fs::permissions(dir / "ro", fs::perms::owner_all);
+}
+
+// A full disk, imitated by a file size limit: the failure has to surface as an error instead
+// of a truncated document that replaces the old one.
+TEST(OutputFile, aFailedWriteIsReportedAndKeepsTheOldTarget) {
+    test::TempDir dir;
+    test::writeFile(dir / "road.i3d", kOld);
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 1000;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const std::string error = ioErrorOf([&] {
+        OutputFile out(dir / "road.i3d");
+        for (int i = 0; i < 10; ++i)
+            out.write(std::string(500, 'x'));
+        out.commit();
+    });
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(error, "E/A-Fehler " + std::to_string(EFBIG));
+    EXPECT_EQ(test::readFile(dir / "road.i3d"), kOld);
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"road.i3d"});
+}
+
+TEST(IoErrorText, namesTheFailureInGerman) {
+    const std::pair<int, const char*> cases[] = {{EACCES, "Dateizugriff verweigert"},
+                                                 {EPERM, "Dateizugriff verweigert"},
+                                                 {EROFS, "Dateizugriff verweigert"},
+                                                 {ENOENT, "Ungültiger Dateiname"},
+                                                 {ENOTDIR, "Ungültiger Dateiname"},
+                                                 {EISDIR, "Ungültiger Dateiname"},
+                                                 {ENAMETOOLONG, "Ungültiger Dateiname"},
+                                                 {EINVAL, "Ungültiger Dateiname"},
+                                                 {ENOSPC, "E/A-Fehler 28"},
+                                                 {EIO, "E/A-Fehler 5"}};
+    for (const auto& [number, text] : cases)
+        EXPECT_EQ(ioErrorText(number), text) << number;
+}
+
+} // namespace
+} // namespace trassolin
