@@ -32,5 +32,6 @@ public:
 
 inline constexpr const char* kInvalidFloatOperation = "Ungültige Gleitkommaoperation";
 inline constexpr const char* kFloatDivisionByZero = "Gleitkommadivision durch Null";
+inline constexpr const char* kFloatOverflow = "Gleitkommaüberlauf";
 
 } // namespace trassolin
