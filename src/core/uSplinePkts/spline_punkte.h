@@ -9,6 +9,9 @@
 
 namespace trassolin {
 
+// More points than this in an import or a parameter file mean a damaged or foreign file.
+inline constexpr int kMaxSplinePoints = 100'000;
+
 // One control point as the GIANTS editor shows a transform (metres, degrees), followed by
 // what refinement computed for the segment from this point to the next one.
 struct TSplinePkt {

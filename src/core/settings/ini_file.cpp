@@ -1,0 +1,273 @@
+#include "settings/ini_file.h"
+
+#include "output/output_file.h"
+#include "settings/text_encoding.h"
+#include "uGlobal/errors.h"
+
+#include <charconv>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <system_error>
+
+namespace trassolin {
+
+namespace {
+
+// The Windows reader hands back at most 2047 characters of a value.
+constexpr std::size_t kMaxValueCharacters = 2047;
+
+bool isSpace(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view trim(std::string_view s) {
+    while (!s.empty() && isSpace(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && isSpace(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+std::string lower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
+}
+
+bool isBlankLine(std::string_view line) {
+    return trim(line).empty();
+}
+
+// The section name of a header line, or nullopt for any other line.
+std::optional<std::string_view> headerName(std::string_view line) {
+    const std::string_view t = trim(line);
+    if (!t.starts_with('[')) return std::nullopt;
+    const std::string_view inner = t.substr(1);
+    return trim(inner.substr(0, inner.find(']')));
+}
+
+// The key text of an entry line ("key=value"); comments and other lines have none.
+std::optional<std::string_view> entryKey(std::string_view line) {
+    const std::string_view t = trim(line);
+    if (t.empty() || t.front() == ';' || t.front() == '[') return std::nullopt;
+    const std::size_t eq = t.find('=');
+    if (eq == std::string_view::npos) return std::nullopt;
+    return trim(t.substr(0, eq));
+}
+
+std::string entryValue(std::string_view line) {
+    std::string_view v = trim(line.substr(line.find('=') + 1));
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
+        v = v.substr(1, v.size() - 2);
+    }
+    // Count characters, not bytes, and never cut a UTF-8 sequence.
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        if ((static_cast<unsigned char>(v[i]) & 0xC0) == 0x80) continue;
+        if (characters == kMaxValueCharacters) return std::string(v.substr(0, i));
+        ++characters;
+    }
+    return std::string(v);
+}
+
+[[noreturn]] void throwCannotWrite(const std::filesystem::path& file) {
+    throw IoError("In " + displayPath(file) + " kann nicht geschrieben werden");
+}
+
+[[noreturn]] void throwCannotRead(const std::filesystem::path& file) {
+    throw IoError("Die Datei " + displayPath(file) + " kann nicht gelesen werden");
+}
+
+} // namespace
+
+std::string displayPath(const std::filesystem::path& file) {
+    const auto text = file.u8string();
+    return {text.begin(), text.end()};
+}
+
+std::string formatInteger(std::int64_t value) {
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return {buffer, result.ptr};
+}
+
+std::optional<std::int32_t> parseProfileInteger(std::string_view text) {
+    std::string_view t = trim(text);
+    bool negative = false;
+    if (!t.empty() && (t.front() == '-' || t.front() == '+')) {
+        negative = t.front() == '-';
+        t.remove_prefix(1);
+    }
+    int base = 10;
+    if (t.starts_with('$')) {
+        base = 16;
+        t.remove_prefix(1);
+    } else if (t.starts_with("0x") || t.starts_with("0X")) {
+        base = 16;
+        t.remove_prefix(2);
+    }
+    if (t.empty() || t.front() == '-' || t.front() == '+') return std::nullopt;
+    std::uint64_t magnitude = 0;
+    const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), magnitude, base);
+    if (ec != std::errc() || end != t.data() + t.size()) return std::nullopt;
+    std::int64_t value = 0;
+    if (base == 16) {
+        // Hexadecimal covers the 32-bit pattern, so "$FFFFFFFF" is -1 as on Windows.
+        if (magnitude > 0xFFFFFFFFu) return std::nullopt;
+        value = static_cast<std::int32_t>(static_cast<std::uint32_t>(magnitude));
+    } else {
+        if (magnitude > 0x80000000u) return std::nullopt;
+        value = static_cast<std::int64_t>(magnitude);
+    }
+    if (negative) value = -value;
+    if (value < std::numeric_limits<std::int32_t>::min() ||
+        value > std::numeric_limits<std::int32_t>::max())
+        return std::nullopt;
+    return static_cast<std::int32_t>(value);
+}
+
+IniFile::IniFile(std::string_view bytes) {
+    const std::string text = decodeSettingsText(bytes);
+    std::string_view rest = text;
+    while (!rest.empty()) {
+        const std::size_t end = rest.find('\n');
+        std::string_view line = rest.substr(0, end);
+        rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
+        if (line.ends_with('\r')) line.remove_suffix(1);
+
+        if (const auto name = headerName(line)) {
+            sections_.push_back(Section{std::string(line), {}, {}});
+            index_.emplace(lower(*name), sections_.size() - 1);
+        } else {
+            Section& section = sections_.back();
+            section.lines.emplace_back(line);
+            indexLine(section, section.lines.size() - 1);
+        }
+    }
+}
+
+void IniFile::indexLine(Section& section, std::size_t line) {
+    if (const auto key = entryKey(section.lines[line])) section.keys.emplace(lower(*key), line);
+}
+
+IniFile IniFile::read(const std::filesystem::path& file) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(file, ec)) throwCannotRead(file);
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throwCannotRead(file);
+    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad()) throwCannotRead(file);
+    return IniFile(bytes);
+}
+
+IniFile IniFile::readForUpdate(const std::filesystem::path& file) {
+    std::error_code ec;
+    const auto status = std::filesystem::status(file, ec);
+    if (status.type() == std::filesystem::file_type::not_found) return IniFile{};
+    if (ec || status.type() != std::filesystem::file_type::regular) throwCannotWrite(file);
+    try {
+        return read(file);
+    } catch (const IoError&) {
+        throwCannotWrite(file);
+    }
+}
+
+const IniFile::Section* IniFile::findSection(std::string_view section) const {
+    const auto it = index_.find(lower(section));
+    return it == index_.end() ? nullptr : &sections_[it->second];
+}
+
+std::optional<std::string> IniFile::find(std::string_view section, std::string_view key) const {
+    const Section* s = findSection(section);
+    if (!s) return std::nullopt;
+    const auto it = s->keys.find(lower(key));
+    if (it == s->keys.end()) return std::nullopt;
+    return entryValue(s->lines[it->second]);
+}
+
+std::string IniFile::readString(std::string_view section, std::string_view key,
+                                std::string_view fallback) const {
+    auto value = find(section, key);
+    return value ? std::move(*value) : std::string(fallback);
+}
+
+std::int32_t IniFile::readInteger(std::string_view section, std::string_view key,
+                                  std::int32_t fallback) const {
+    const auto value = find(section, key);
+    if (!value) return fallback;
+    return parseProfileInteger(*value).value_or(fallback);
+}
+
+bool IniFile::readBool(std::string_view section, std::string_view key, bool fallback) const {
+    return readInteger(section, key, fallback ? 1 : 0) != 0;
+}
+
+void IniFile::writeString(std::string_view section, std::string_view key, std::string_view value) {
+    if (value.find_first_of("\r\n") != std::string_view::npos) {
+        throw TrassolinError("Der Wert von " + std::string(section) + "." + std::string(key) +
+                             " enthält einen Zeilenumbruch");
+    }
+    const auto it = index_.find(lower(section));
+    if (it == index_.end()) {
+        // A blank line keeps the new section apart from the last one, as Windows does.
+        Section& last = sections_.back();
+        const bool empty = sections_.size() == 1 && last.lines.empty();
+        if (!empty && (last.lines.empty() ? !last.header.empty() : !isBlankLine(last.lines.back())))
+            last.lines.emplace_back();
+        Section added{"[" + std::string(section) + "]", {}, {}};
+        added.lines.push_back(std::string(key) + "=" + std::string(value));
+        indexLine(added, 0);
+        sections_.push_back(std::move(added));
+        index_.emplace(lower(section), sections_.size() - 1);
+        return;
+    }
+    Section& s = sections_[it->second];
+    const auto keyIt = s.keys.find(lower(key));
+    if (keyIt != s.keys.end()) {
+        std::string& line = s.lines[keyIt->second];
+        line = std::string(*entryKey(line)) + "=" + std::string(value);
+        return;
+    }
+    // After the section's last non-blank line, so that the blank lines before the next section
+    // stay where they are; no key line lies behind that point, so no index moves.
+    std::size_t at = s.lines.size();
+    while (at > 0 && isBlankLine(s.lines[at - 1]))
+        --at;
+    s.lines.insert(s.lines.begin() + static_cast<std::ptrdiff_t>(at),
+                   std::string(key) + "=" + std::string(value));
+    indexLine(s, at);
+}
+
+void IniFile::writeInteger(std::string_view section, std::string_view key, std::int64_t value) {
+    writeString(section, key, formatInteger(value));
+}
+
+void IniFile::writeBool(std::string_view section, std::string_view key, bool value) {
+    writeString(section, key, value ? "1" : "0");
+}
+
+std::string IniFile::encoded() const {
+    std::string text;
+    for (const Section& s : sections_) {
+        if (!s.header.empty()) text += s.header + "\r\n";
+        for (const std::string& line : s.lines)
+            text += line + "\r\n";
+    }
+    return encodeSettingsText(text);
+}
+
+void IniFile::save(const std::filesystem::path& file) const {
+    const std::string bytes = encoded();
+    try {
+        OutputFile out(file);
+        out.write(bytes);
+        out.commit();
+    } catch (const IoError&) {
+        throwCannotWrite(file);
+    }
+}
+
+} // namespace trassolin

@@ -1,0 +1,76 @@
+#pragma once
+
+// INI text with the semantics of the Windows private-profile functions, which wrote the
+// parameter files the tool has to keep reading: section and key names match without regard
+// to ASCII case, the first of duplicate sections or keys counts, values are trimmed and lose
+// one pair of enclosing quotes, and an update changes one line in place and keeps every
+// other line (comments, unknown keys, keys of longer profiles saved earlier).
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace trassolin {
+
+class IniFile {
+public:
+    IniFile() = default;
+    // Decodes file bytes (UTF-8 or cp1252, CR LF or LF) into lines.
+    explicit IniFile(std::string_view bytes);
+
+    // Throws IoError "Die Datei %s kann nicht gelesen werden" when the file cannot be read.
+    static IniFile read(const std::filesystem::path& file);
+    // The file to update on a save: empty when it does not exist; a file that exists but
+    // cannot be read throws IoError "In %s kann nicht geschrieben werden", since writing
+    // without its content would lose it.
+    static IniFile readForUpdate(const std::filesystem::path& file);
+
+    // The value as the reader sees it; nullopt when the section or key is absent.
+    std::optional<std::string> find(std::string_view section, std::string_view key) const;
+    std::string readString(std::string_view section, std::string_view key,
+                           std::string_view fallback) const;
+    std::int32_t readInteger(std::string_view section, std::string_view key,
+                             std::int32_t fallback) const;
+    bool readBool(std::string_view section, std::string_view key, bool fallback) const;
+
+    // Replaces the key's line in place, or appends the key to its section, or appends a new
+    // section. A value holding a line break is refused with TrassolinError: it would split
+    // the line and plant whatever follows as another key.
+    void writeString(std::string_view section, std::string_view key, std::string_view value);
+    void writeInteger(std::string_view section, std::string_view key, std::int64_t value);
+    void writeBool(std::string_view section, std::string_view key, bool value);
+
+    // The file bytes: CR LF line ends, cp1252 when every character fits, UTF-8 otherwise.
+    std::string encoded() const;
+    // All or nothing: the file is replaced only once the whole content is written. Any
+    // failure throws IoError "In %s kann nicht geschrieben werden" and leaves the file as it was.
+    void save(const std::filesystem::path& file) const;
+
+private:
+    struct Section {
+        std::string header;             // "[name]" as it stands; empty for the lines before it
+        std::vector<std::string> lines; // the lines below the header, verbatim
+        std::unordered_map<std::string, std::size_t> keys; // lower-case key -> first line
+    };
+
+    const Section* findSection(std::string_view section) const;
+    void indexLine(Section& section, std::size_t line);
+
+    std::vector<Section> sections_{Section{}};
+    std::unordered_map<std::string, std::size_t> index_; // lower-case name -> first section
+};
+
+// An integer as the profile reader takes it: optional sign, then decimal digits or
+// hexadecimal digits after "$" or "0x"; nullopt for any other text or a value beyond 32 bits.
+std::optional<std::int32_t> parseProfileInteger(std::string_view text);
+
+// A path as the messages name it.
+std::string displayPath(const std::filesystem::path& file);
+
+std::string formatInteger(std::int64_t value);
+
+} // namespace trassolin

@@ -1,0 +1,186 @@
+#include "settings/parameter_file.h"
+
+#include "settings/parameter_rows.h"
+#include "uGlobal/errors.h"
+
+#include <algorithm>
+#include <string>
+
+namespace trassolin {
+
+namespace {
+
+std::string concat(std::string_view a, std::string_view b) {
+    std::string out(a);
+    out += b;
+    return out;
+}
+
+std::string numbered(std::string_view stem, int n) {
+    return concat(stem, formatInteger(n));
+}
+
+// A list length as stored: the row's default when absent or no whole number, and a
+// ConversionError naming the stored text when it is beyond `limit`.
+int readCount(const IniFile& ini, const ParameterRow& row, std::string_view section, int limit) {
+    const int fallback = parseProfileInteger(*row.loadDefault).value_or(0);
+    const auto text = ini.find(section, row.key);
+    if (!text) return fallback;
+    const auto value = parseProfileInteger(*text);
+    if (!value) return fallback;
+    if (*value > limit) throw ConversionError("'" + *text + "' ist kein gültiger Integerwert");
+    return *value;
+}
+
+// Switching an edge off clears the end-face fill, as the edge's check box does.
+void edgeSwitched(ParameterSet& set) {
+    if (!set.rechterRand.enabled || !set.linkerRand.enabled) set.fuellFlaecheErzeugen = false;
+}
+
+// The main window shows segment 1 after a load, or the origin when it is alone.
+void showFirstSegment(TRandPunkte& edge) {
+    edge.current = std::min(1, edge.count() - 1);
+}
+
+template <class Object>
+void saveScope(IniFile& ini, Scope scope, const Object& object, char separator) {
+    rows::forEach(scope,
+                  [&](const ParameterRow& row) { rows::write(ini, row, object, separator); });
+}
+
+template <class Object>
+void loadScope(const IniFile& ini, Scope scope, Object& object, ParameterSet* reactions = nullptr) {
+    rows::forEach(scope, [&](const ParameterRow& row) {
+        rows::read(ini, row, object);
+        if (row.reaction && reactions) row.reaction(*reactions);
+    });
+}
+
+} // namespace
+
+void saveEdgeProfile(IniFile& ini, const TRandPunkte& edge, std::string_view prefix,
+                     char decimalSeparator) {
+    for (Scope scope : {Scope::Edge, Scope::EdgeOrigin}) {
+        rows::forEach(scope, [&](const ParameterRow& row) {
+            rows::write(ini, row, edge, concat(prefix, row.section), row.key, decimalSeparator);
+        });
+    }
+    for (int i = 0; i < edge.count(); ++i) {
+        const Randsegment& segment = *edge.getSegment(i);
+        rows::forEach(Scope::Segment, [&](const ParameterRow& row) {
+            rows::write(ini, row, segment, concat(prefix, row.section), numbered(row.key, i),
+                        decimalSeparator);
+        });
+    }
+}
+
+void loadEdgeProfile(const IniFile& ini, TRandPunkte& edge, std::string_view prefix,
+                     MessageSink& messages) {
+    int segments = 0;
+    rows::forEach(Scope::Edge, [&](const ParameterRow& row) {
+        const std::string section = concat(prefix, row.section);
+        if (row.form == ValueForm::Count) {
+            segments = std::max(0, readCount(ini, row, section, kMaxEdgeSegments));
+        } else {
+            rows::read(ini, row, edge, section, row.key);
+        }
+    });
+    edge.resize(segments + 1, messages);
+    rows::forEach(Scope::EdgeOrigin, [&](const ParameterRow& row) {
+        rows::read(ini, row, edge, concat(prefix, row.section), row.key);
+    });
+    for (int i = 0; i <= segments; ++i) {
+        Randsegment& segment = *edge.getSegment(i);
+        rows::forEach(Scope::Segment, [&](const ParameterRow& row) {
+            rows::read(ini, row, segment, concat(prefix, row.section), numbered(row.key, i));
+        });
+        edge.updateSegmentGeometry(i);
+    }
+    edge.recompute(messages);
+}
+
+void saveSplinePoints(IniFile& ini, const TSplinePunkte& points, char decimalSeparator) {
+    saveScope(ini, Scope::Splines, points, decimalSeparator);
+    for (int p = 1; p <= points.count(); ++p) {
+        const TSplinePkt& point = *points.get(p - 1);
+        rows::forEach(Scope::SplinePoint, [&](const ParameterRow& row) {
+            rows::write(ini, row, point, numbered(row.section, p), row.key, decimalSeparator);
+        });
+    }
+}
+
+void loadSplinePoints(const IniFile& ini, TSplinePunkte& points) {
+    int n = 0;
+    rows::forEach(Scope::Splines, [&](const ParameterRow& row) {
+        if (row.form == ValueForm::Count) n = readCount(ini, row, row.section, kMaxSplinePoints);
+    });
+    for (int p = 1; p <= n; ++p) {
+        if (points.count() < p) points.append();
+        TSplinePkt& point = *points.get(p - 1);
+        rows::forEach(Scope::SplinePoint, [&](const ParameterRow& row) {
+            rows::read(ini, row, point, numbered(row.section, p), row.key);
+        });
+    }
+    while (points.count() > std::max(n, 0))
+        points.erase(points.count() - 1);
+    points.setCurrent(0);
+}
+
+void saveFill(IniFile& ini, const TFuellFlaeche& fill, char decimalSeparator) {
+    saveScope(ini, Scope::Fill, fill, decimalSeparator);
+}
+
+void loadFill(const IniFile& ini, TFuellFlaeche& fill) {
+    loadScope(ini, Scope::Fill, fill);
+}
+
+void saveParameterSet(IniFile& ini, const ParameterSet& set, char decimalSeparator) {
+    saveScope(ini, Scope::Fields, set, decimalSeparator);
+    saveEdgeProfile(ini, set.rechterRand, kRightEdgePrefix, decimalSeparator);
+    saveEdgeProfile(ini, set.linkerRand, kLeftEdgePrefix, decimalSeparator);
+    saveSplinePoints(ini, set.splines, decimalSeparator);
+    saveScope(ini, Scope::Preferences, set.preferences, decimalSeparator);
+    saveScope(ini, Scope::FillSwitch, set, decimalSeparator);
+    saveFill(ini, set.fill, decimalSeparator);
+}
+
+void loadParameterSet(const IniFile& ini, ParameterSet& set, MessageSink& messages) {
+    loadScope(ini, Scope::Fields, set, &set);
+    loadEdgeProfile(ini, set.rechterRand, kRightEdgePrefix, messages);
+    edgeSwitched(set);
+    showFirstSegment(set.rechterRand);
+    loadEdgeProfile(ini, set.linkerRand, kLeftEdgePrefix, messages);
+    edgeSwitched(set);
+    showFirstSegment(set.linkerRand);
+    loadSplinePoints(ini, set.splines);
+    loadScope(ini, Scope::Preferences, set.preferences);
+    loadScope(ini, Scope::FillSwitch, set, &set);
+    loadFill(ini, set.fill);
+}
+
+void saveParameterFile(const std::filesystem::path& file, const ParameterSet& set,
+                       char decimalSeparator) {
+    IniFile ini = IniFile::readForUpdate(file);
+    saveParameterSet(ini, set, decimalSeparator);
+    ini.save(file);
+}
+
+void loadParameterFile(const std::filesystem::path& file, ParameterSet& set,
+                       MessageSink& messages) {
+    loadParameterSet(IniFile::read(file), set, messages);
+}
+
+void loadEdgeFromParameterFile(const std::filesystem::path& file, ParameterSet& set, EdgeSide side,
+                               MessageSink& messages) {
+    const IniFile ini = IniFile::read(file);
+    TRandPunkte& edge = side == EdgeSide::Right ? set.rechterRand : set.linkerRand;
+    loadEdgeProfile(ini, edge, kRightEdgePrefix, messages);
+    edgeSwitched(set);
+    if (edge.enabled) {
+        showFirstSegment(edge);
+    } else {
+        edge.current = std::min(edge.current, edge.count() - 1);
+    }
+}
+
+} // namespace trassolin

@@ -1,0 +1,131 @@
+#include "settings/text_encoding.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+namespace trassolin {
+
+namespace {
+
+// Code points of the cp1252 bytes 0x80 to 0x9F. The five bytes the code page leaves
+// undefined map to the C1 control of the same number, as Windows converts them, so that
+// every byte survives a round trip.
+constexpr std::array<char32_t, 32> kHighControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, //
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F, //
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, //
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+char32_t cp1252ToCodePoint(unsigned char byte) {
+    if (byte >= 0x80 && byte < 0xA0) return kHighControls[byte - 0x80];
+    return byte;
+}
+
+std::optional<unsigned char> codePointToCp1252(char32_t cp) {
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<unsigned char>(cp);
+    for (std::size_t i = 0; i < kHighControls.size(); ++i) {
+        if (kHighControls[i] == cp) return static_cast<unsigned char>(0x80 + i);
+    }
+    return std::nullopt;
+}
+
+void appendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// The code point starting at `pos` and its length in bytes; nullopt for an ill-formed
+// sequence (overlong forms, surrogates and values beyond U+10FFFF included).
+std::optional<std::pair<char32_t, std::size_t>> nextCodePoint(std::string_view s, std::size_t pos) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    const unsigned char lead = byte(pos);
+    if (lead < 0x80) return std::pair{char32_t{lead}, std::size_t{1}};
+    std::size_t length = 0;
+    char32_t cp = 0;
+    char32_t least = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2, cp = lead & 0x1F, least = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3, cp = lead & 0x0F, least = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4, cp = lead & 0x07, least = 0x10000;
+    } else {
+        return std::nullopt;
+    }
+    if (pos + length > s.size()) return std::nullopt;
+    for (std::size_t i = 1; i < length; ++i) {
+        const unsigned char c = byte(pos + i);
+        if ((c & 0xC0) != 0x80) return std::nullopt;
+        cp = (cp << 6) | (c & 0x3F);
+    }
+    if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return std::nullopt;
+    return std::pair{cp, length};
+}
+
+bool hasNonAscii(std::string_view s) {
+    for (char c : s) {
+        if (static_cast<unsigned char>(c) >= 0x80) return true;
+    }
+    return false;
+}
+
+std::string cp1252ToUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 8);
+    for (char c : bytes)
+        appendUtf8(out, cp1252ToCodePoint(static_cast<unsigned char>(c)));
+    return out;
+}
+
+} // namespace
+
+bool isValidUtf8(std::string_view bytes) {
+    for (std::size_t pos = 0; pos < bytes.size();) {
+        const auto next = nextCodePoint(bytes, pos);
+        if (!next) return false;
+        pos += next->second;
+    }
+    return true;
+}
+
+std::string decodeSettingsText(std::string_view bytes) {
+    constexpr std::string_view kBom = "\xEF\xBB\xBF";
+    if (bytes.starts_with(kBom)) {
+        const std::string_view rest = bytes.substr(kBom.size());
+        // A mark in front of bytes that are no UTF-8 is not believed: reading them as cp1252
+        // keeps every byte, where replacement characters would lose them on the next save.
+        return isValidUtf8(rest) ? std::string(rest) : cp1252ToUtf8(rest);
+    }
+    if (hasNonAscii(bytes) && isValidUtf8(bytes)) return std::string(bytes);
+    return cp1252ToUtf8(bytes);
+}
+
+std::string encodeSettingsText(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        const auto next = nextCodePoint(utf8, pos);
+        if (!next) return std::string(utf8);
+        const auto byte = codePointToCp1252(next->first);
+        if (!byte) return std::string(utf8);
+        out += static_cast<char>(*byte);
+        pos += next->second;
+    }
+    return out;
+}
+
+} // namespace trassolin

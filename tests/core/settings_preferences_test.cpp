@@ -1,0 +1,87 @@
+#include "settings/preferences_file.h"
+#include "uGlobal/errors.h"
+
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace trassolin {
+namespace {
+
+TEST(PreferencesFile, aFileWrittenWithEitherSeparatorReadsBack) {
+    const Preferences written{2.5, 3.125, 0.1, 1e-6, 45, true};
+    for (const char sep : {',', '.'}) {
+        test::TempDir dir;
+        Preferences prefs;
+        WindowPosition pos;
+        EXPECT_FALSE(readPreferencesFile(prefs, pos, dir.path())); // no file yet
+        writePreferencesFile(written, {-20, 1900}, sep, dir.path());
+        EXPECT_EQ(test::readFile(dir / "Trassolin.ini"),
+                  std::string("[Preferences]\r\nminLaenge=2") + sep + "5\r\nminWinkel=3" + sep +
+                      "125\r\nminSteigung=0" + sep + "1\r\nminZRot=1E-6\r\nmaxSturz=45\r\n" +
+                      "DreieckeSym=1\r\nScreenPos_Top=-20\r\nScreenPos_Left=1900\r\n");
+        ASSERT_TRUE(readPreferencesFile(prefs, pos, dir.path()));
+        EXPECT_EQ(prefs.minLaenge, 2.5);
+        EXPECT_EQ(prefs.minWinkel, 3.125);
+        EXPECT_EQ(prefs.minSteigung, 0.1);
+        EXPECT_EQ(prefs.minZRot, 1e-6);
+        EXPECT_EQ(prefs.maxSturz, 45.0);
+        EXPECT_TRUE(prefs.dreieckeSym);
+        EXPECT_EQ(pos.top, -20);
+        EXPECT_EQ(pos.left, 1900);
+    }
+}
+
+TEST(PreferencesFile, missingKeysGiveTheStartValuesNotTheParameterFileDefaults) {
+    test::TempDir dir;
+    test::writeFile(dir / "Trassolin.ini", "[preferences]\nmaxsturz=12\nScreenPos_Top=abc\n");
+    Preferences prefs{0, 0, 0, 0, 0, true};
+    WindowPosition pos{7, 7};
+    ASSERT_TRUE(readPreferencesFile(prefs, pos, dir.path()));
+    EXPECT_EQ(prefs.minLaenge, 2.0);
+    EXPECT_EQ(prefs.minWinkel, 3.0); // a parameter file would give 2.5
+    EXPECT_EQ(prefs.minSteigung, 1.0);
+    EXPECT_EQ(prefs.maxSturz, 12.0);
+    EXPECT_FALSE(prefs.dreieckeSym);
+    EXPECT_EQ(pos.top, 1);
+    EXPECT_EQ(pos.left, 1);
+}
+
+TEST(PreferencesFile, anUnreadableRealStopsTheReadAndKeepsTheWindowWhereItIs) {
+    test::TempDir dir;
+    test::writeFile(dir / "Trassolin.ini",
+                    "[Preferences]\nminLaenge=4\nminWinkel=\nminSteigung=7\nScreenPos_Top=300\n");
+    Preferences prefs{0, 0, 0, 0, 0, false};
+    WindowPosition pos{5, 6};
+    try {
+        readPreferencesFile(prefs, pos, dir.path());
+        ADD_FAILURE() << "no error";
+    } catch (const ConversionError& e) {
+        EXPECT_STREQ(e.what(), "'' ist kein gültiger Gleitkommawert");
+    }
+    EXPECT_EQ(prefs.minLaenge, 4.0);
+    EXPECT_EQ(prefs.minSteigung, 0.0);
+    EXPECT_EQ(pos.top, 5);
+}
+
+TEST(PreferencesFile, writingKeepsOtherKeysAndAFailureNamesTheFile) {
+    test::TempDir dir;
+    const std::string kept = "[Fenster]\r\nBreite=800\r\n[Preferences]\r\nZuletzt=P.ini\r\n";
+    test::writeFile(dir / "Trassolin.ini", kept);
+    writePreferencesFile(Preferences{}, WindowPosition{}, ',', dir.path());
+    EXPECT_TRUE(test::readFile(dir / "Trassolin.ini").starts_with(kept + "minLaenge=2\r\n"));
+
+    const auto missing = dir / "fehlt";
+    try {
+        writePreferencesFile(Preferences{}, WindowPosition{}, ',', missing);
+        ADD_FAILURE() << "no error";
+    } catch (const IoError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "In " + (missing / "Trassolin.ini").string() + " kann nicht geschrieben werden");
+    }
+}
+
+} // namespace
+} // namespace trassolin
