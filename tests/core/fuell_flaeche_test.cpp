@@ -1,0 +1,284 @@
+#include "uFuellFlaeche/fuell_flaeche.h"
+
+#include "uGlobal/errors.h"
+#include "uGlobal/rand_punkte.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace trassolin {
+namespace {
+
+constexpr double kDeg = std::numbers::pi / 180;
+constexpr double kRoadWidth = 7.0;
+
+// An enabled profile of the given segments (length m, angle in degrees).
+TRandPunkte profile(bool rightSide, const std::vector<std::pair<double, double>>& segments) {
+    TRandPunkte p(rightSide ? "rechter Rand" : "linker Rand", rightSide);
+    p.enabled = true;
+    CollectingMessageSink ignored; // equal U on every point warns; irrelevant to the fill
+    p.resize(static_cast<int>(segments.size()) + 1, ignored);
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        const int index = static_cast<int>(i) + 1;
+        Randsegment s = *p.getSegment(index);
+        s.length = segments[i].first;
+        s.angle = segments[i].second * kDeg;
+        p.setSegment(index, s);
+        p.updateSegmentGeometry(index);
+    }
+    p.recompute(ignored);
+    return p;
+}
+
+TFuellFlaeche fillOf(const std::vector<std::pair<double, double>>& right,
+                     const std::vector<std::pair<double, double>>& left) {
+    TFuellFlaeche fill;
+    fill.buildOutline(profile(true, right), profile(false, left), kRoadWidth);
+    return fill;
+}
+
+// Both profiles: one segment of 1 m falling at 45 degrees.
+TFuellFlaeche chamferedFill() {
+    return fillOf({{1.0, -45.0}}, {{1.0, -45.0}});
+}
+
+void setOutline(TFuellFlaeche& fill, const std::vector<std::pair<double, double>>& xz) {
+    fill.clear();
+    for (const auto& [x, z] : xz) {
+        TPunkt* p = fill.outline().get(fill.outline().add());
+        p->x = x;
+        p->z = z;
+    }
+}
+
+// Twice the signed area in the fill plane; positive for a counter-clockwise turn in (x, z).
+double signedArea2(const TPunkt& a, const TPunkt& b, const TPunkt& c) {
+    return (b.x - a.x) * (c.z - a.z) - (b.z - a.z) * (c.x - a.x);
+}
+
+double outlineArea(const TPunkteSammlung& outline) {
+    double sum = 0.0;
+    const auto& pts = outline.points();
+    for (std::size_t k = 0; k < pts.size(); ++k) {
+        const TPunkt& a = pts[k];
+        const TPunkt& b = pts[(k + 1) % pts.size()];
+        sum += a.x * b.z - b.x * a.z;
+    }
+    return std::fabs(sum) / 2;
+}
+
+TEST(TFuellFlaeche, outlineRunsOutAlongTheRightProfileAndBackAlongTheLeft) {
+    TFuellFlaeche fill;
+    fill.buildOutline(profile(true, {{2.0, 0.0}}), profile(false, {{1.0, 0.0}, {1.0, -90.0}}), 4.0);
+    // A rebuild replaces the previous run's outline.
+    fill.buildOutline(profile(true, {{1.0, -45.0}}), profile(false, {{1.0, -45.0}}), kRoadWidth);
+    const double d = std::sqrt(0.5);
+    const std::vector<std::pair<double, double>> expected{
+        {-3.5, 0.0}, {-3.5 - d, -d}, {3.5 + d, -d}, {3.5, 0.0}};
+    ASSERT_EQ(fill.outline().count(), 4);
+    for (int k = 0; k < 4; ++k) {
+        const TPunkt& p = *fill.outline().get(k);
+        EXPECT_NEAR(p.x, expected[static_cast<std::size_t>(k)].first, 1e-12) << k;
+        EXPECT_NEAR(p.y, 0.0, 1e-15) << k;
+        EXPECT_NEAR(p.z, expected[static_cast<std::size_t>(k)].second, 1e-12) << k;
+        EXPECT_EQ(p.index, k);
+    }
+}
+
+// Corners 1 and 2 tie (1.2164 each, corners 0 and 3 rank 1.0337); the partitioning leaves
+// corner 1 last. A stable sort would clip corner 2.
+TEST(TFuellFlaeche, chamferedSectionClipsCornerOneFirstOnBothFaces) {
+    TFuellFlaeche fill = chamferedFill();
+    CollectingMessageSink messages;
+
+    std::vector<Triangle> start;
+    EXPECT_EQ(fill.triangulate(start, 0, true, messages), 2);
+    EXPECT_EQ(start, (std::vector<Triangle>{{1, 0, 2}, {0, 3, 2}}));
+
+    std::vector<Triangle> end{{9, 9, 9}};
+    EXPECT_EQ(fill.triangulate(end, 0, false, messages), 2);
+    EXPECT_EQ(end, (std::vector<Triangle>{{9, 9, 9}, {1, 2, 0}, {0, 2, 3}}));
+
+    std::vector<Triangle> shifted;
+    fill.triangulate(shifted, 40, false, messages);
+    EXPECT_EQ(shifted, (std::vector<Triangle>{{41, 42, 40}, {40, 42, 43}}));
+    EXPECT_TRUE(messages.messages.empty());
+}
+
+// A rectangle: all four corners tie. The partitioning leaves corner 1 last, where a stable
+// sort would clip corner 3 and a scan for the first maximum corner 0.
+TEST(TFuellFlaeche, rectangularSectionClipsTheCornerThePartitioningLeavesLast) {
+    TFuellFlaeche fill = fillOf({{1.0, -90.0}}, {{1.0, -90.0}});
+    CollectingMessageSink messages;
+    std::vector<Triangle> triangles;
+    fill.triangulate(triangles, 0, false, messages);
+    EXPECT_EQ(triangles, (std::vector<Triangle>{{1, 2, 0}, {0, 2, 3}}));
+}
+
+struct TextureCase {
+    bool swap;
+    std::vector<std::pair<double, double>> uv; // R0, R1, L1, L0
+};
+
+class FillTexture : public testing::TestWithParam<TextureCase> {};
+
+TEST_P(FillTexture, mapsTheOffsetFromTheCentroidPerTextureRepeat) {
+    TFuellFlaeche fill = chamferedFill();
+    fill.swap = GetParam().swap;
+    CollectingMessageSink messages;
+    std::vector<Triangle> triangles;
+    fill.triangulate(triangles, 0, true, messages);
+    EXPECT_NEAR(fill.outline().centroid().z, -std::sqrt(0.5) / 2, 1e-12);
+    for (int k = 0; k < 4; ++k) {
+        const auto& [u, v] = GetParam().uv[static_cast<std::size_t>(k)];
+        EXPECT_NEAR(fill.outline().get(k)->u, u, 1e-4) << k;
+        EXPECT_NEAR(fill.outline().get(k)->v, v, 1e-4) << k;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TFuellFlaeche, FillTexture,
+    testing::Values(
+        TextureCase{false, {{0.7, -0.0707}, {0.8414, 0.0707}, {-0.8414, 0.0707}, {-0.7, -0.0707}}},
+        TextureCase{true, {{-0.0707, 0.7}, {0.0707, 0.8414}, {0.0707, -0.8414}, {-0.0707, -0.7}}}));
+
+TEST(TFuellFlaeche, fivePointSectionGivesThreeTrianglesCoveringItOnce) {
+    TFuellFlaeche fill = fillOf({{1.0, -45.0}}, {{1.0, -30.0}, {2.0, -80.0}});
+    ASSERT_EQ(fill.outline().count(), 5);
+    CollectingMessageSink messages;
+
+    std::vector<Triangle> start, end;
+    EXPECT_EQ(fill.triangulate(start, 100, true, messages), 3);
+    EXPECT_EQ(fill.triangulate(end, 100, false, messages), 3);
+    ASSERT_EQ(start.size(), 3u);
+    ASSERT_EQ(end.size(), 3u);
+
+    double covered = 0.0;
+    for (std::size_t t = 0; t < 3; ++t) {
+        // Same clips on both faces, only the winding turned.
+        EXPECT_EQ(start[t], (Triangle{end[t].a, end[t].c, end[t].b}));
+        const auto corner = [&](int index) -> const TPunkt& {
+            EXPECT_GE(index, 100);
+            EXPECT_LT(index, 105);
+            return *fill.outline().get(index - 100);
+        };
+        const double area2 = signedArea2(corner(end[t].a), corner(end[t].b), corner(end[t].c));
+        // The outline runs counter-clockwise in (x, z); the end face's triangles turn with it.
+        EXPECT_GT(area2, 0.0) << "end face triangle " << t << " turns the wrong way";
+        covered += area2 / 2;
+    }
+    EXPECT_NEAR(covered, outlineArea(fill.outline()), 1e-9);
+    EXPECT_TRUE(messages.messages.empty());
+}
+
+TEST(TFuellFlaeche, originOnlyProfilesGiveNoTriangleButTextureCoordinates) {
+    TFuellFlaeche fill = fillOf({}, {});
+    ASSERT_EQ(fill.outline().count(), 2);
+    CollectingMessageSink messages;
+    std::vector<Triangle> triangles;
+    EXPECT_EQ(fill.triangulate(triangles, 0, true, messages), 0);
+    EXPECT_TRUE(triangles.empty());
+    EXPECT_NEAR(fill.outline().get(0)->u, 0.7, 1e-12);
+    EXPECT_NEAR(fill.outline().get(1)->u, -0.7, 1e-12);
+
+    TFuellFlaeche empty;
+    EXPECT_EQ(empty.triangulate(triangles, 0, false, messages), 0);
+    EXPECT_TRUE(triangles.empty());
+}
+
+struct FailureCase {
+    std::string name;
+    std::vector<std::pair<double, double>> outline; // x, z in the fill plane
+    double width, height;
+    bool swap;
+    const char* message;
+};
+
+class FillFailure : public testing::TestWithParam<FailureCase> {};
+
+TEST_P(FillFailure, stopsWithAFloatingPointErrorBeforeAppendingAnything) {
+    const FailureCase& c = GetParam();
+    TFuellFlaeche fill;
+    setOutline(fill, c.outline);
+    fill.textureWidth = c.width;
+    fill.textureHeight = c.height;
+    fill.swap = c.swap;
+    CollectingMessageSink messages;
+    std::vector<Triangle> triangles;
+    try {
+        fill.triangulate(triangles, 0, false, messages);
+        FAIL() << "no error";
+    } catch (const FloatingPointError& e) {
+        EXPECT_STREQ(e.what(), c.message);
+    }
+    EXPECT_TRUE(triangles.empty());
+    for (const TPunkt& p : fill.outline().points()) {
+        EXPECT_TRUE(std::isfinite(p.u) && std::isfinite(p.v));
+    }
+}
+
+// The road line alone: centroid at the origin, offsets (+-3.5, 0).
+const std::vector<std::pair<double, double>> kRoadLine{{-3.5, 0.0}, {3.5, 0.0}};
+
+INSTANTIATE_TEST_SUITE_P(
+    TFuellFlaeche, FillFailure,
+    testing::Values(
+        FailureCase{"zeroWidth", kRoadLine, 0.0, 5.0, false, kFloatDivisionByZero},
+        FailureCase{"zeroHeightOverNoOffset", kRoadLine, 5.0, 0.0, false, kInvalidFloatOperation},
+        FailureCase{"zeroWidthSwapped", kRoadLine, 0.0, 5.0, true, kInvalidFloatOperation},
+        FailureCase{"zeroHeightSwapped", kRoadLine, 5.0, 0.0, true, kFloatDivisionByZero},
+        // Corner 1 goes out and straight back: its neighbours meet, its edges do not vanish.
+        FailureCase{"neighboursCoincide",
+                    {{-3.5, 0.0}, {-4.5, -1.0}, {-3.5, 0.0}, {3.5, 0.0}},
+                    5.0,
+                    5.0,
+                    false,
+                    kFloatDivisionByZero},
+        // Corner 1 and both its neighbours on one spot.
+        FailureCase{"cornerAndNeighboursCoincide",
+                    {{-3.5, 0.0}, {-3.5, 0.0}, {-3.5, 0.0}, {3.5, 0.0}},
+                    5.0,
+                    5.0,
+                    false,
+                    kInvalidFloatOperation}),
+    [](const testing::TestParamInfo<FailureCase>& param) { return param.param.name; });
+
+std::vector<int> cornersAfterSort(const std::vector<double>& keys) {
+    std::vector<TFFrec> records;
+    for (std::size_t k = 0; k < keys.size(); ++k)
+        records.push_back({static_cast<int>(k), keys[k]});
+    sortCornerRecords(records, 0, static_cast<int>(records.size()) - 1);
+    std::vector<int> corners;
+    for (const TFFrec& r : records)
+        corners.push_back(r.corner);
+    return corners;
+}
+
+struct SortCase {
+    std::vector<double> keys;
+    std::vector<int> corners;
+};
+
+class CornerRecordSort : public testing::TestWithParam<SortCase> {};
+
+TEST_P(CornerRecordSort, leavesTiesWhereThePartitioningPutsThem) {
+    EXPECT_EQ(cornersAfterSort(GetParam().keys), GetParam().corners);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CornerRecordOrder, CornerRecordSort,
+    testing::Values(SortCase{{1.0337, 1.2164, 1.2164, 1.0337}, {3, 0, 2, 1}},
+                    SortCase{{2.0, 2.0, 2.0, 2.0}, {2, 3, 0, 1}},
+                    // Keys closer than 0.01 tie and get exchanged; farther ones keep order.
+                    SortCase{{1.0, 1.0099}, {1, 0}}, SortCase{{1.0099, 1.0}, {1, 0}},
+                    SortCase{{1.0, 1.011}, {0, 1}},
+                    // Distinct keys sort plainly ascending, signs included.
+                    SortCase{{1.5, -3.0, 0.0, 7.25, -1.1, 2.0}, {1, 4, 2, 0, 5, 3}}));
+
+} // namespace
+} // namespace trassolin
