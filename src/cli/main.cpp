@@ -1,5 +1,7 @@
 // trassolin-cli: the headless front end for batch work.
 
+#include "generation/random_sequence.h"
+#include "generation/run.h"
 #include "settings/ini_file.h"
 #include "settings/parameter_file.h"
 #include "settings/parameter_set.h"
@@ -44,9 +46,17 @@ public:
     }
 };
 
+// The run's status log goes to stdout, one line per entry.
+class ConsoleStatusLog final : public StatusLog {
+public:
+    void clear() override {}
+    void append(std::string_view line) override { std::cout << line << '\n'; }
+};
+
 struct Invocation {
     std::vector<std::string> arguments; // after the command name
     char decimalSeparator = '.';
+    bool writeTexL0 = false;
     ConsoleMessages messages;
 };
 
@@ -78,6 +88,23 @@ int importSplinesCommand(Invocation& call) {
     return 0;
 }
 
+int generateCommand(Invocation& call) {
+    const std::filesystem::path parameterFile = call.arguments[0];
+    const std::filesystem::path output = call.arguments[1];
+    ParameterSet set; // as a freshly started window holds it
+    loadParameterFile(parameterFile, set, call.messages);
+    ConsoleStatusLog log;
+    RandomSequence random;
+    if (!runGeneration(set, output, call.messages, log, random, call.decimalSeparator)) return 1;
+    if (call.writeTexL0 && set.fahrbahnErzeugen) {
+        // Only this key changes, so consecutive roads continue their texture seamlessly.
+        IniFile ini = IniFile::readForUpdate(parameterFile);
+        ini.writeString("Fahrbahn_Textur", "TexL0", set.texL0);
+        ini.save(parameterFile);
+    }
+    return 0;
+}
+
 struct Command {
     std::string_view name;
     std::string_view arguments; // as shown in the usage text; one word per argument
@@ -91,6 +118,11 @@ constexpr Command kCommands[] = {
      "Spline-Punkte aus einer exportierten i3d-Datei in die Parameterdatei übernehmen\n"
      "      (fehlt die Parameterdatei, wird sie mit den Startwerten angelegt)",
      importSplinesCommand},
+    {"generate", "PARAMETER.ini AUSGABE.i3d",
+     "die Straße aus der Parameterdatei erzeugen und als i3d-Datei schreiben;\n"
+     "      das Statusprotokoll geht nach stdout, Meldungen nach stderr\n"
+     "      (Rückgabewert 0: Datei vollständig geschrieben, 1: Lauf abgebrochen)",
+     generateCommand},
 };
 
 std::size_t argumentCount(const Command& command) {
@@ -117,6 +149,9 @@ std::string usage() {
     text += "\nOptionen:\n"
             "  --decimal-separator ,|.  Dezimaltrennzeichen beim Schreiben von Parameterdateien\n"
             "                           (Vorgabe: das der Umgebung, LC_ALL, LC_NUMERIC, LANG)\n"
+            "                           und in Meldungen und Randpunkt-Listen\n"
+            "  --write-texl0            nach generate den TexL0-Wert für die nächste Straße\n"
+            "                           in die Parameterdatei schreiben\n"
             "  --help                   diese Hilfe anzeigen\n"
             "  --version                Versionsnummer anzeigen\n";
     return text;
@@ -131,6 +166,7 @@ char parseSeparator(std::string_view value) {
 int run(std::span<char*> args) {
     std::vector<std::string> positional;
     char separator = 0;
+    bool writeTexL0 = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view arg = args[i];
         if (arg == "--help" || arg == "-h") {
@@ -146,6 +182,8 @@ int run(std::span<char*> args) {
             separator = parseSeparator(args[++i]);
         } else if (arg.starts_with("--decimal-separator=")) {
             separator = parseSeparator(arg.substr(arg.find('=') + 1));
+        } else if (arg == "--write-texl0") {
+            writeTexL0 = true;
         } else if (arg.starts_with("--")) {
             throw UsageError("unbekannte Option '" + std::string(arg) + "'");
         } else {
@@ -163,6 +201,7 @@ int run(std::span<char*> args) {
                              std::string(command.arguments));
         }
         call.decimalSeparator = separator != 0 ? separator : environmentDecimalSeparator();
+        call.writeTexL0 = writeTexL0;
         return command.run(call);
     }
     throw UsageError("unbekannter Befehl '" + positional.front() + "'");

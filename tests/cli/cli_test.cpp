@@ -121,5 +121,92 @@ TEST(Cli, aFailedImportWritesNothing) {
     EXPECT_FALSE(std::filesystem::exists(dir / "Neu.ini"));
 }
 
+// A straight 30 m road without edges as a parameter file; `texture` goes into Fahrbahn_Textur.
+std::string roadFile(const std::string& texture = "Laenge=20\r\nTexL0=0,25\r\n") {
+    return "[Fahrbahn_Geo]\r\nBreite=7\r\n[Fahrbahn_Textur]\r\n" + texture +
+           "[Rand_rechts_Geo]\r\nenable1=0\r\n[Rand_links_Geo]\r\nenable1=0\r\n"
+           "[Splines]\r\nAnzahl=2\r\n[SplinePts2]\r\nZ=30\r\n";
+}
+
+TEST(Cli, generateWritesTheDocumentAndTheStatusLog) {
+    test::TempDir dir;
+    test::writeFile(dir / "P.ini", roadFile());
+    const Outcome o = cli(dir, "generate P.ini road.i3d --decimal-separator ,");
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(o.err, "");
+    EXPECT_TRUE(o.out.starts_with("Geometrie: Breite = 7.0000  --  Schleppkurve = 10.0000\n")) << o.out;
+    EXPECT_NE(o.out.find("\nFahrbahn: 4 Vertices, 2 triangles\n"), std::string::npos);
+    EXPECT_TRUE(test::readFile(dir / "road.i3d").ends_with("</i3D>\r\n"));
+    // A missing drag-curve switch loads as on. Without --write-texl0 the file is left alone.
+    EXPECT_EQ(test::readFile(dir / "P.ini"), roadFile());
+}
+
+TEST(Cli, generateWithWriteTexL0ContinuesTheTextureInTheParameterFile) {
+    test::TempDir dir;
+    test::writeFile(dir / "P.ini", roadFile());
+    const Outcome o = cli(dir, "--write-texl0 generate P.ini road.i3d --decimal-separator ,");
+    ASSERT_EQ(o.status, 0) << o.err;
+    // 30 m of a 20 m texture from 0.25: 1.75 repeats on, so the next road starts at 0.75.
+    EXPECT_NE(o.out.find("für die nächste Straße = 0.7500"), std::string::npos);
+    EXPECT_EQ(test::readFile(dir / "P.ini"), roadFile("Laenge=20\r\nTexL0=0,75\r\n"));
+}
+
+TEST(Cli, aStoppedGenerationExitsWithOneAndKeepsTheOldDocument) {
+    struct Case {
+        const char* parameters; // nullptr: no parameter file at all
+        const char* error;
+    };
+    const Case cases[] = {
+        {nullptr, nullptr},
+        {"[Fahrbahn_Textur]\r\nLaenge=lang\r\n[Splines]\r\nAnzahl=2\r\n[SplinePts2]\r\nZ=30\r\n",
+         "Fehler: 'lang' ist kein gültiger Gleitkommawert\n"},
+        {"[Fahrbahn_Textur]\r\nLaenge=0\r\n[Splines]\r\nAnzahl=2\r\n[SplinePts2]\r\nZ=30\r\n",
+         "Fehler: Ungültige Gleitkommaoperation\n"},
+        {"[Splines]\r\nAnzahl=1\r\n", "Warnung: Zu wenig SplinePunkte\n"},
+        {"[Splines]\r\nAnzahl=2\r\n[SplinePts2]\r\nZ=0,05\r\n", nullptr},
+    };
+    for (const auto& c : cases) {
+        test::TempDir dir;
+        if (c.parameters) test::writeFile(dir / "P.ini", c.parameters);
+        test::writeFile(dir / "road.i3d", "old\r\n");
+        const Outcome o = cli(dir, "generate P.ini road.i3d");
+        EXPECT_EQ(o.status, 1) << o.err;
+        EXPECT_FALSE(o.err.empty());
+        if (c.error) {
+            EXPECT_TRUE(o.err.ends_with(c.error)) << o.err;
+        }
+        EXPECT_EQ(test::readFile(dir / "road.i3d"), "old\r\n");
+        std::size_t files = 0;
+        for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+            ++files;
+        }
+        EXPECT_EQ(files, c.parameters ? 2u : 1u) << "no stray temporary file";
+    }
+}
+
+TEST(Cli, generateUsageErrorsExitWithTwo) {
+    test::TempDir dir;
+    for (const char* arguments : {"generate", "generate P.ini", "generate P.ini a.i3d b.i3d"}) {
+        const Outcome o = cli(dir, arguments);
+        EXPECT_EQ(o.status, 2) << arguments;
+        EXPECT_NE(o.err.find("Aufruf: trassolin-cli"), std::string::npos) << arguments;
+    }
+}
+
+TEST(Cli, theBundledExamplesGenerate) {
+    for (const char* example : {"landstrasse.ini", "dorfstrasse.ini"}) {
+        test::TempDir dir;
+        std::filesystem::copy_file(test::examplesDir() / example, dir / example);
+        const Outcome o = cli(dir, std::string("generate ") + example + " road.i3d");
+        EXPECT_EQ(o.status, 0) << example << o.err;
+        EXPECT_EQ(o.err, "") << example;
+        EXPECT_NE(o.out.find("\nFahrbahn: "), std::string::npos) << example;
+        if (test::xmllintAvailable()) {
+            std::string log;
+            EXPECT_EQ(test::xmllint("--noout", dir / "road.i3d", log), 0) << log;
+        }
+    }
+}
+
 } // namespace
 } // namespace trassolin

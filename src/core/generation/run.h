@@ -1,0 +1,25 @@
+#pragma once
+
+#include "generation/random_sequence.h"
+#include "settings/parameter_set.h"
+#include "uGlobal/messages.h"
+
+#include <filesystem>
+
+namespace trassolin {
+
+// One generation run ("Go"): refines the path, reads and reports the parameters, builds the
+// road surface, the edge strips, the end-face fill and the traffic curves, and writes the i3d
+// document to `output`. Returns true when the document was written completely.
+//
+// Every stop (too few points, a refinement failure, a value that is no number, an input/output
+// or floating-point error, too few border points) leaves `output` exactly as it was: the
+// document is written to a temporary file and renamed over the output only when complete.
+// Errors reach `messages` as error boxes; the status log keeps the lines written so far.
+// After a complete run with the road on, params.texL0 holds the next road's start coordinate
+// (general form with `decimalSeparator`) and params.previousTexL0 the one this run started from.
+bool runGeneration(ParameterSet& params, const std::filesystem::path& output,
+                   MessageSink& messages, StatusLog& log, RandomSequence& random,
+                   char decimalSeparator);
+
+} // namespace trassolin

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "generation/run_state.h"
+
+namespace trassolin {
+
+// Control vertices of the switched-on traffic curves for one road sample (world pose, with
+// camber) of curvature c: on the path, and at a percentage of each border's offset.
+void addTrafficPoints(const RunInputs& in, RunState& state, const TPunkt& sample, double c);
+
+// A degree-3 curve needs four control vertices: pads a curve of two or three vertices to four
+// on its own polyline, so the shape of the road's centre line is kept.
+void finishTrafficCurve(TrafficCurve& curve);
+
+} // namespace trassolin

@@ -1,0 +1,226 @@
+#include "generation/edges.h"
+#include "generation/random_sequence.h"
+#include "generation/run.h"
+#include "generation/traffic.h"
+#include "uGlobal/errors.h"
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <string>
+#include <vector>
+
+namespace trassolin {
+namespace {
+
+// A profile of the origin and `segments` segments of length 1 falling at 45 degrees.
+TRandPunkte fallingProfile(bool right, int segments, double textureLength) {
+    TRandPunkte profile(right ? "rechter Rand" : "linker Rand", right);
+    CollectingMessageSink messages;
+    profile.enabled = true;
+    profile.resize(segments + 1, messages);
+    for (int i = 1; i <= segments; ++i) {
+        Randsegment s = *profile.getSegment(i);
+        s.length = 1.0;
+        s.angle = -std::numbers::pi / 4;
+        s.u = 0.2 * i;
+        profile.setSegment(i, s);
+        profile.updateSegmentGeometry(i);
+    }
+    profile.recompute(messages);
+    profile.textureLength = textureLength;
+    return profile;
+}
+
+TPunkteSammlung borderAlongZ(std::initializer_list<double> zs) {
+    TPunkteSammlung border;
+    for (double z : zs) border.get(border.add())->z = z;
+    return border;
+}
+
+
+std::vector<double> vOf(const MeshLines& mesh) {
+    std::vector<double> out;
+    for (const auto& row : test::attributeNumbers(mesh.vertexLines(), "t0")) out.push_back(row[1]);
+    return out;
+}
+
+std::vector<std::vector<double>> trianglesOf(const MeshLines& mesh) {
+    return test::attributeNumbers(mesh.triangleLines(), "vi");
+}
+
+TEST(EdgeStrip, joinsTwoSectionsWithTheWindingOfItsSide) {
+    struct Case {
+        bool right;
+        std::vector<std::vector<double>> triangles;
+        const char* status;
+    };
+    for (const Case& c : {Case{true, {{0, 1, 2}, {1, 3, 2}}, "rechter Rand: 4 Vertices, 2 triangles"},
+                          Case{false, {{1, 0, 2}, {1, 2, 3}}, "linker Rand: 4 Vertices, 2 triangles"}}) {
+        const auto profile = fallingProfile(c.right, 1, 2.0);
+        const auto border = borderAlongZ({0, 4});
+        MeshLines mesh;
+        CollectingMessageSink messages;
+        CollectingStatusLog log;
+        buildEdgeStrip(profile, border, mesh, messages, log);
+        EXPECT_EQ(vOf(mesh), (std::vector<double>{-7, -7, -5, -5}));
+        EXPECT_EQ(trianglesOf(mesh), c.triangles);
+        EXPECT_EQ(log.lines, std::vector<std::string>{c.status});
+        EXPECT_EQ(mesh.subsetCount(), 1);
+        EXPECT_NE(mesh.subsetLines().find("numVertices=\"4\" firstIndex=\"0\" numIndices=\"6\""),
+                  std::string::npos);
+    }
+}
+
+TEST(EdgeStrip, mirrorsAtExactlyPlusAndMinusThreeAndAHalf) {
+    const auto profile = fallingProfile(true, 1, 1.0);
+    const auto border = borderAlongZ({0, 10.5, 17.5, 18.5});
+    MeshLines mesh;
+    CollectingMessageSink messages;
+    CollectingStatusLog log;
+    buildEdgeStrip(profile, border, mesh, messages, log);
+    EXPECT_EQ(vOf(mesh), (std::vector<double>{-7, -7, 3.5, 3.5, -3.5, -3.5, -2.5, -2.5}));
+}
+
+TEST(EdgeStrip, resetWritesASecondSectionExceptAtTheLastBorderPoint) {
+    struct Case {
+        std::initializer_list<double> zs;
+        std::vector<double> v;
+    };
+    const Case cases[] = {
+        {{0, 10.5, 11.5}, {-7, -7, 3.5, 3.5, -6.5, -6.5, -5.5, -5.5}},
+        {{0, 10.5}, {-7, -7, 3.5, 3.5}},
+    };
+    for (const auto& c : cases) {
+        auto profile = fallingProfile(true, 1, 1.0);
+        profile.resetInsteadOfMirror = true;
+        const auto border = borderAlongZ(c.zs);
+        MeshLines mesh;
+        CollectingMessageSink messages;
+        CollectingStatusLog log;
+        buildEdgeStrip(profile, border, mesh, messages, log);
+        EXPECT_EQ(vOf(mesh), c.v);
+        // No triangle joins the two sections at the same border point.
+        for (const auto& t : trianglesOf(mesh)) {
+            const bool touchesFirst = t[0] == 2 || t[1] == 2 || t[2] == 2;
+            const bool touchesTwin = t[0] == 4 || t[1] == 4 || t[2] == 4;
+            EXPECT_FALSE(touchesFirst && touchesTwin);
+        }
+    }
+}
+
+TEST(EdgeStrip, profileOfTheOriginAloneGivesVerticesButNoTriangles) {
+    TRandPunkte profile("rechter Rand", true);
+    CollectingMessageSink messages;
+    profile.enabled = true;
+    profile.resize(1, messages);
+    profile.textureLength = 5;
+    const auto border = borderAlongZ({0, 1, 2});
+    MeshLines mesh;
+    CollectingStatusLog log;
+    buildEdgeStrip(profile, border, mesh, messages, log);
+    EXPECT_EQ(mesh.vertexCount(), 3);
+    EXPECT_EQ(mesh.triangleCount(), 0);
+    EXPECT_EQ(log.lines, std::vector<std::string>{"rechter Rand: 3 Vertices, 0 triangles"});
+    EXPECT_NE(mesh.subsetLines().find("numIndices=\"0\""), std::string::npos);
+}
+
+TEST(EdgeStrip, tooFewBorderPointsWarnsAndStopsTheRun) {
+    for (bool right : {true, false}) {
+        const auto profile = fallingProfile(right, 1, 2.0);
+        const auto border = borderAlongZ({0});
+        MeshLines mesh;
+        CollectingMessageSink messages;
+        CollectingStatusLog log;
+        EXPECT_THROW(buildEdgeStrip(profile, border, mesh, messages, log), RunStopped);
+        ASSERT_EQ(messages.messages.size(), 1u);
+        EXPECT_EQ(messages.messages[0].kind, MessageKind::Warning);
+        EXPECT_EQ(messages.messages[0].text, right ? "Zu wenig Punkte am rechten Rand"
+                                                   : "Zu wenig Punkte am linken Rand");
+        EXPECT_EQ(mesh.vertexCount(), 0);
+        EXPECT_TRUE(log.lines.empty());
+    }
+}
+
+TEST(EdgeStrip, aTextureLengthOfZeroStopsWithAFloatingPointError) {
+    const auto profile = fallingProfile(true, 1, 0.0);
+    const auto border = borderAlongZ({0, 4});
+    MeshLines mesh;
+    CollectingMessageSink messages;
+    CollectingStatusLog log;
+    try {
+        buildEdgeStrip(profile, border, mesh, messages, log);
+        FAIL();
+    } catch (const FloatingPointError& e) {
+        EXPECT_STREQ(e.what(), "Ungültige Gleitkommaoperation"); // 0 m / 0 m at the first point
+    }
+}
+
+TEST(TrafficCurves, sideCurvesSitAtTheirPercentageOfTheWidenedBorderOffset) {
+    RunInputs in;
+    in.breite = 7;
+    in.schleppkurve = 10;
+    in.rechtsProzent = 100;
+    in.linksProzent = 100;
+    RunState state;
+    state.middle.emplace();
+    state.right.emplace();
+    state.left.emplace();
+    TPunkt sample;
+    addTrafficPoints(in, state, sample, 0.02); // heading grows: the right side widens more
+    EXPECT_NEAR(state.middle->head[0].x, 0.0, 1e-12);
+    EXPECT_NEAR(state.right->head[0].x, -3.8, 1e-12);
+    EXPECT_NEAR(state.left->head[0].x, 3.6, 1e-12);
+    addTrafficPoints(in, state, sample, -0.02);
+    EXPECT_NEAR(state.right->head[1].x, -3.6, 1e-12);
+    EXPECT_NEAR(state.left->head[1].x, 3.8, 1e-12);
+}
+
+TEST(TrafficCurves, followTheBankOfTheSample) {
+    RunInputs in;
+    in.breite = 8;
+    in.rechtsProzent = 50;
+    RunState state;
+    state.right.emplace();
+    TPunkt sample;
+    sample.zrot = std::numbers::pi / 6; // banked 30 degrees: the right side is lower
+    addTrafficPoints(in, state, sample, 0.0);
+    EXPECT_NEAR(state.right->head[0].y, -1.0, 1e-12);
+    EXPECT_NEAR(state.right->head[0].x, -std::sqrt(3.0), 1e-12);
+}
+
+TEST(TrafficCurves, shortCurvesArePaddedToFourControlVerticesOnTheirPolyline) {
+    auto point = [](double z) {
+        TPunkt p;
+        p.z = z;
+        return p;
+    };
+    struct Case {
+        std::vector<double> in, out;
+    };
+    const Case cases[] = {
+        {{0, 9}, {0, 3, 6, 9}},
+        {{0, 6, 8}, {0, 3, 6, 8}},    // the longer first span is halved
+        {{0, 2, 8}, {0, 2, 5, 8}},    // the longer second span is halved
+        {{0, 2, 4}, {0, 1, 2, 4}},    // equal spans: the first
+        {{0, 1, 2, 3, 4}, {0, 1, 2, 3, 4}},
+    };
+    for (const auto& c : cases) {
+        TrafficCurve curve;
+        for (double z : c.in) {
+            curve.lines.add(point(z));
+            if (curve.head.size() < 4) curve.head.push_back(point(z));
+        }
+        finishTrafficCurve(curve);
+        std::vector<double> zs;
+        for (const auto& row : test::attributeNumbers(curve.lines.lines(), "c")) {
+            zs.push_back(row[2]);
+        }
+        EXPECT_EQ(zs, c.out);
+    }
+}
+
+} // namespace
+} // namespace trassolin

@@ -1,0 +1,572 @@
+#include "generation/random_sequence.h"
+#include "generation/run.h"
+#include "settings/parameter_set.h"
+#include "support/test_support.h"
+#include "uGlobal/numbers.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace trassolin {
+namespace {
+
+using test::readFile;
+using test::TempDir;
+using test::writeFile;
+
+// Joins lines with the document's CR LF, the last one included.
+std::string crlf(std::initializer_list<const char*> lines) {
+    std::string out;
+    for (const char* l : lines) {
+        out += l;
+        out += "\r\n";
+    }
+    return out;
+}
+
+// A straight, flat road from (0,0,0) to (0,0,length) in the start-up state of the window.
+ParameterSet straightRoad(double length) {
+    ParameterSet p;
+    p.splines.get(1)->Z = length;
+    return p;
+}
+
+struct RunOutcome {
+    bool written = false;
+    std::string document;
+    std::vector<std::string> log;
+    std::vector<Message> messages;
+};
+
+RunOutcome run(ParameterSet& params, RandomSequence& random, char separator = ',') {
+    TempDir dir;
+    const auto out = dir / "road.i3d";
+    CollectingMessageSink messages;
+    CollectingStatusLog log;
+    RunOutcome o;
+    o.written = runGeneration(params, out, messages, log, random, separator);
+    if (std::filesystem::exists(out)) o.document = readFile(out);
+    o.log = log.lines;
+    o.messages = messages.messages;
+    return o;
+}
+
+RunOutcome run(ParameterSet& params) {
+    RandomSequence random;
+    return run(params, random);
+}
+
+struct Vertex {
+    double x, y, z, u, v;
+};
+
+// The vertex and triangle lines of a document, parsed back for checks on the mesh.
+std::vector<Vertex> vertices(const std::string& doc) {
+    const auto p = test::attributeNumbers(doc, "p");
+    const auto t = test::attributeNumbers(doc, "t0");
+    std::vector<Vertex> out;
+    for (std::size_t k = 0; k < p.size() && k < t.size(); ++k) {
+        out.push_back({p[k][0], p[k][1], p[k][2], t[k][0], t[k][1]});
+    }
+    return out;
+}
+
+std::vector<std::string> triangles(const std::string& doc) {
+    std::vector<std::string> out;
+    const std::string key = "<t vi=\"";
+    for (auto at = doc.find(key); at != std::string::npos; at = doc.find(key, at + 1)) {
+        const auto start = at + key.size();
+        out.push_back(doc.substr(start, doc.find('"', start) - start));
+    }
+    return out;
+}
+
+TEST(GenerationRun, straightTenMetreRoadGivesTheDocumentWorkedOutByHand) {
+    auto params = straightRoad(10);
+    const auto o = run(params);
+    ASSERT_TRUE(o.written);
+    EXPECT_TRUE(o.messages.empty());
+    const std::string expected = crlf({
+        R"(<?xml version="1.0" encoding="iso-8859-1"?>)",
+        R"(<i3D name="Trassolin" version="1.6" xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance" xsi:noNamespaceSchemaLocation="http://i3d.giants.ch/schema/i3d-1.6.xsd">)",
+        R"(  <Asset>)",
+        R"(  </Asset>)",
+        R"()",
+        R"(  <Files>)",
+        R"(    <File fileId="1" filename="road_diffuse.dds" relativePath="true"/>)",
+        R"(  </Files>)",
+        R"()",
+        R"(  <Materials>)",
+        R"(    <Material name="road_diffuse" materialId="11" ambientColor="1 1 1">)",
+        R"(      <Texture fileId="1"/>)",
+        R"(    </Material>)",
+        R"(  </Materials>)",
+        R"()",
+        R"(  <Shapes>)",
+        R"(     <IndexedTriangleSet name="Road" shapeId="1" bvCenter="0.0000 0.0000 5.0000" bvRadius="6.1033" isOptimized="true">)",
+        R"(        <Vertices count="4" normal="true" uv0="true" tangent="true">)",
+        R"(          <v p="-3.5000 0.0000 0.0000" n="0.0000 1.0000 0.0000" t0="1.0000 -7.0000" />)",
+        R"(          <v p="3.5000 0.0000 0.0000" n="0.0000 1.0000 0.0000" t0="0.0000 -7.0000" />)",
+        R"(          <v p="-3.5000 0.0000 10.0000" n="0.0000 1.0000 0.0000" t0="1.0000 -6.5000" />)",
+        R"(          <v p="3.5000 0.0000 10.0000" n="0.0000 1.0000 0.0000" t0="0.0000 -6.5000" />)",
+        R"(        </Vertices>)",
+        R"(        <Triangles count="2">)",
+        R"(          <t vi="1 0 2" />)",
+        R"(          <t vi="1 2 3" />)",
+        R"(        </Triangles>)",
+        R"(        <Subsets count="1">)",
+        R"(          <Subset firstVertex="0" numVertices="4" firstIndex="0" numIndices="6"/>)",
+        R"(        </Subsets>)",
+        R"(      </IndexedTriangleSet>)",
+        R"(  </Shapes>)",
+        R"()",
+        R"(  <Dynamics>)",
+        R"(  </Dynamics>)",
+        R"()",
+        R"(    <Scene>)",
+        R"(       <Shape name="Strasse" static="true" clipDistance="500" nodeId="1" materialIds="11" shapeId="1" receiveShadows="true">)",
+        R"(        <TransformGroup name="SplinePkt1" translation="0.0000 0.0000 0.0000" rotation="0.0000 0.0000 0.0000" nodeId="21"/>)",
+        R"(        <TransformGroup name="SplinePkt2" translation="0.0000 0.0000 10.0000" rotation="0.0000 0.0000 0.0000" nodeId="22"/>)",
+        R"(      </Shape>)",
+        R"(    </Scene>)",
+        R"(</i3D>)",
+    });
+    EXPECT_EQ(o.document, expected);
+}
+
+TEST(GenerationRun, reportsEveryPhaseInTheStatusLogInTheFixedForm) {
+    auto params = straightRoad(10);
+    const auto o = run(params);
+    const std::vector<std::string> expected = {
+        "Geometrie: Breite = 7.0000  --  Schleppkurve = 0.0000",
+        "Textur: Länge = 20.0000 - Start = 0.0000 - Ende = 1.0000",
+        "TexturStart = -7.0000",
+        "Spline  1-2: Fahrbahnlänge = 10.0000 m  --  mittlere Steigung = 0.0000°  --  "
+        "minimale Steigung = 0.0000°   -  maximale Steigung = 0.0000°",
+        "Gesamt-Fahrbahnlänge = 10.0000 m",
+        "Textur: Längenkoordinate am Ende = -6.5000",
+        "Textur: Längenkoordinate für die nächste Straße = 0.5000",
+        "Fahrbahn: 4 Vertices, 2 triangles",
+    };
+    EXPECT_EQ(o.log, expected);
+}
+
+TEST(GenerationRun, handsTheNextStartCoordinateBackInTheGeneralForm) {
+    for (char sep : {',', '.'}) {
+        auto params = straightRoad(10);
+        params.texL0 = "0";
+        RandomSequence random;
+        ASSERT_TRUE(run(params, random, sep).written);
+        EXPECT_EQ(params.texL0, sep == ',' ? "0,5" : "0.5");
+        EXPECT_EQ(params.previousTexL0, 0.0);
+        // The next road continues where this one ended.
+        ASSERT_TRUE(run(params, random, sep).written);
+        EXPECT_EQ(params.texL0, "0");
+        EXPECT_EQ(params.previousTexL0, 0.5);
+    }
+}
+
+TEST(GenerationRun, shortTextureTakesASampleBeyondOneAndThreeQuarterRepeats) {
+    auto params = straightRoad(10);
+    params.texturLaenge = "2";
+    const auto o = run(params);
+    ASSERT_TRUE(o.written);
+    const auto v = vertices(o.document);
+    ASSERT_EQ(v.size(), 6u);
+    // right 0, left 0, right 8, left 16, right 21, left 21 of 21 candidate steps
+    const double zs[] = {0, 0, 80.0 / 21, 160.0 / 21, 10, 10};
+    const double xs[] = {-3.5, 3.5, -3.5, 3.5, -3.5, 3.5};
+    for (std::size_t k = 0; k < 6; ++k) {
+        EXPECT_NEAR(v[k].z, zs[k], 5e-5) << k;
+        EXPECT_NEAR(v[k].x, xs[k], 5e-5) << k;
+    }
+    EXPECT_NEAR(v[2].v, -7 + 80.0 / 21 / 2, 5e-5);
+    EXPECT_NEAR(v[5].v, -2.0, 5e-5);
+    EXPECT_EQ(triangles(o.document),
+              (std::vector<std::string>{"1 0 2", "1 2 3", "3 2 4", "3 4 5"}));
+}
+
+TEST(GenerationRun, symmetricTrianglesMakeEverySampleAFullCrossSection) {
+    auto params = straightRoad(10);
+    params.texturLaenge = "2";
+    params.preferences.dreieckeSym = true; // spacing limit 3.5 repeats: samples 0, 15, 21
+    const auto o = run(params);
+    const auto v = vertices(o.document);
+    ASSERT_EQ(v.size(), 6u);
+    EXPECT_NEAR(v[2].z, 150.0 / 21, 5e-5);
+    EXPECT_NEAR(v[3].z, 150.0 / 21, 5e-5);
+    EXPECT_EQ(v[2].v, v[3].v);
+    EXPECT_EQ(triangles(o.document),
+              (std::vector<std::string>{"1 0 2", "1 2 3", "3 2 4", "3 4 5"}));
+}
+
+// V of the right border vertices along a long straight road with a 10 m texture.
+std::vector<double> rightBorderV(const std::string& doc) {
+    std::vector<double> out;
+    for (const auto& v : vertices(doc)) {
+        if (v.x < 0) out.push_back(v.v);
+    }
+    return out;
+}
+
+TEST(GenerationRun, mirrorsTheTextureDirectionAtTheTopOfTheBand) {
+    auto params = straightRoad(150);
+    params.texturLaenge = "10";
+    const auto o = run(params);
+    ASSERT_TRUE(o.written);
+    const auto vs = rightBorderV(o.document);
+    const auto top = std::max_element(vs.begin(), vs.end()) - vs.begin();
+    EXPECT_GE(vs[top], 3.5);
+    EXPECT_LT(vs[top], 3.5 + 1.8); // passes the band by less than one sample's increment
+    for (auto k = 1; k <= top; ++k) EXPECT_GT(vs[k], vs[k - 1]);
+    for (auto k = top + 1; k < static_cast<long>(vs.size()); ++k) EXPECT_LT(vs[k], vs[k - 1]);
+}
+
+TEST(GenerationRun, resetDuplicatesTheSeamVerticesWithTheShiftedCoordinate) {
+    auto params = straightRoad(150);
+    params.texturLaenge = "10";
+    params.ruecksetzen = true;
+    const auto o = run(params);
+    ASSERT_TRUE(o.written);
+    const auto v = vertices(o.document);
+    const auto tris = triangles(o.document);
+    // Find the first pair of vertices that repeats the two before it at the same place.
+    std::size_t seam = 0;
+    for (std::size_t k = 2; k + 1 < v.size() && seam == 0; ++k) {
+        if (v[k].x == v[k - 2].x && v[k].z == v[k - 2].z && v[k + 1].z == v[k - 1].z &&
+            v[k].z == v[k + 1].z) {
+            seam = k;
+        }
+    }
+    ASSERT_NE(seam, 0u);
+    const double before = v[seam - 1].v;
+    EXPECT_GE(before, 3.5);
+    EXPECT_NEAR(v[seam].v, before - 7 - std::trunc(before), 1e-4);
+    EXPECT_EQ(v[seam].v, v[seam + 1].v);
+    // No triangle uses both a seam vertex and the vertex it duplicates.
+    const auto a = std::to_string(seam);
+    for (const auto& t : tris) {
+        const bool usesSeam = (" " + t + " ").find(" " + a + " ") != std::string::npos;
+        const bool usesOriginal =
+            (" " + t + " ").find(" " + std::to_string(seam - 1) + " ") != std::string::npos;
+        EXPECT_FALSE(usesSeam && usesOriginal) << t;
+    }
+    // Every V stays within the band plus one sample's increment.
+    for (const auto& x : v) {
+        EXPECT_GE(x.v, -7.0);
+        EXPECT_LT(x.v, 3.5 + 1.8);
+    }
+}
+
+TEST(GenerationRun, randomMirroringDrawsOncePerCandidateAndRepeatsAfterARestart) {
+    auto params = straightRoad(10);
+    params.rueckfaltung = true;
+    params.rueckfaltungP = "0";
+    RandomSequence random;
+    ASSERT_TRUE(run(params, random).written);
+    RandomSequence reference;
+    for (int k = 0; k < 22; ++k) reference.next(); // 21 steps: 22 candidates
+    EXPECT_EQ(random.state(), reference.state());
+
+    auto p1 = straightRoad(40);
+    auto p2 = straightRoad(40);
+    for (auto* p : {&p1, &p2}) {
+        p->rueckfaltung = true;
+        p->rueckfaltungP = "0,05";
+    }
+    RandomSequence r1, r2;
+    const auto first = run(p1, r1), second = run(p2, r2);
+    EXPECT_EQ(first.document, second.document);
+    // With random mirroring the road starts at TexL0 itself, not 7 repeats below it.
+    EXPECT_EQ(vertices(first.document).front().v, 0.0);
+}
+
+TEST(GenerationRun, probabilityOneMirrorsAtEveryCandidateButTheFirst) {
+    auto params = straightRoad(10);
+    params.rueckfaltung = true;
+    params.rueckfaltungP = "1";
+    const auto o = run(params);
+    // 22 candidates, each a full cross-section: 44 vertices, 42 triangles
+    EXPECT_EQ(vertices(o.document).size(), 44u);
+    EXPECT_EQ(triangles(o.document).size(), 42u);
+}
+
+TEST(GenerationRun, roadSwitchedOffStillSamplesThePathButWritesNoMesh) {
+    auto params = straightRoad(10);
+    params.fahrbahnErzeugen = false;
+    params.texL0 = "0,25";
+    params.trafficMitte = true;
+    const auto o = run(params);
+    ASSERT_TRUE(o.written);
+    EXPECT_EQ(o.document.find("IndexedTriangleSet"), std::string::npos);
+    EXPECT_NE(o.document.find("<NurbsCurve name=\"splineMitte\""), std::string::npos);
+    EXPECT_NE(o.document.find("<TransformGroup name=\"Strasse\" nodeId=\"1\" >"),
+              std::string::npos);
+    EXPECT_EQ(o.log.back(), "Fahrbahn: nicht erzeugt");
+    for (const auto& line : o.log) EXPECT_EQ(line.find("Längenkoordinate"), std::string::npos);
+    EXPECT_EQ(params.texL0, "0,25");
+}
+
+TEST(GenerationRun, tooFewPointsWarnsAndClearsNothing) {
+    ParameterSet params;
+    params.splines.erase(1);
+    TempDir dir;
+    CollectingMessageSink messages;
+    CollectingStatusLog log;
+    log.append("kept");
+    RandomSequence random;
+    EXPECT_FALSE(runGeneration(params, dir / "x.i3d", messages, log, random, ','));
+    EXPECT_EQ(messages.messages,
+              (std::vector<Message>{{MessageKind::Warning, "Zu wenig SplinePunkte"}}));
+    EXPECT_EQ(log.lines, std::vector<std::string>{"kept"});
+    EXPECT_FALSE(std::filesystem::exists(dir / "x.i3d"));
+}
+
+// Every way a run can stop leaves the previous document byte for byte and no stray file.
+TEST(GenerationRun, aStoppedRunLeavesTheOldOutputUntouched) {
+    struct Case {
+        const char* what;
+        void (*change)(ParameterSet&);
+        const char* message; // expected last message text
+    };
+    const Case cases[] = {
+        {"unreadable texture length", [](ParameterSet& p) { p.texturLaenge = "zwanzig"; },
+         "'zwanzig' ist kein gültiger Gleitkommawert"},
+        {"unreadable TexL0", [](ParameterSet& p) { p.texL0 = ""; },
+         "'' ist kein gültiger Gleitkommawert"},
+        {"texture length 0", [](ParameterSet& p) { p.texturLaenge = "0"; },
+         "Ungültige Gleitkommaoperation"},
+        {"pixel width no integer", [](ParameterSet& p) { p.texPixel = "1,5"; },
+         "'1,5' ist kein gültiger Integerwert"},
+        {"points too close", [](ParameterSet& p) { p.splines.get(1)->Z = 0.05; }, nullptr},
+        {"heading off the chord", [](ParameterSet& p) { p.splines.get(0)->Yrot = 120; },
+         nullptr},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        const auto out = dir / "road.i3d";
+        writeFile(out, "previous document\r\n");
+        auto params = straightRoad(10);
+        c.change(params);
+        const std::string texL0Before = params.texL0;
+        CollectingMessageSink messages;
+        CollectingStatusLog log;
+        RandomSequence random;
+        EXPECT_FALSE(runGeneration(params, out, messages, log, random, ',')) << c.what;
+        EXPECT_EQ(readFile(out), "previous document\r\n") << c.what;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                                std::filesystem::directory_iterator()),
+                  1)
+            << c.what;
+        ASSERT_FALSE(messages.messages.empty()) << c.what;
+        if (c.message != nullptr) {
+            EXPECT_EQ(messages.messages.back().kind, MessageKind::Error) << c.what;
+            EXPECT_EQ(messages.messages.back().text, c.message) << c.what;
+        }
+        EXPECT_EQ(params.texL0, texL0Before) << c.what;
+    }
+}
+
+TEST(GenerationRun, aTextureLengthOfAPartThatIsOffNeverStopsTheRun) {
+    auto params = straightRoad(10);
+    params.fahrbahnErzeugen = false;
+    params.texturLaenge = "0";
+    EXPECT_TRUE(run(params).written);
+}
+
+TEST(GenerationRun, anOutputInAMissingFolderIsReportedInGermanWords) {
+    auto params = straightRoad(10);
+    TempDir dir;
+    CollectingMessageSink messages;
+    CollectingStatusLog log;
+    RandomSequence random;
+    EXPECT_FALSE(
+        runGeneration(params, dir / "fehlt" / "road.i3d", messages, log, random, ','));
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].kind, MessageKind::Error);
+    EXPECT_EQ(messages.messages[0].text, "Ungültiger Dateiname");
+    EXPECT_FALSE(log.lines.empty()); // the parameters were reported before the file failed
+}
+
+TEST(GenerationRun, anAbsurdChordLengthStopsInsteadOfSamplingForever) {
+    auto params = straightRoad(1e12);
+    const auto o = run(params);
+    EXPECT_FALSE(o.written);
+    ASSERT_FALSE(o.messages.empty());
+    EXPECT_EQ(o.messages.back().kind, MessageKind::Error);
+}
+
+TEST(GenerationRun, theDecimalSeparatorChangesNoNumberInTheDocument) {
+    auto a = straightRoad(25);
+    auto b = straightRoad(25);
+    a.breite = "6,5";
+    b.breite = "6.5";
+    RandomSequence r1, r2;
+    const auto comma = run(a, r1, ','), point = run(b, r2, '.');
+    EXPECT_EQ(comma.document, point.document);
+    EXPECT_EQ(comma.log, point.log);
+}
+
+
+// A bending, climbing and banked road with both edges, the fill and all curves on.
+ParameterSet fullRoad() {
+    ParameterSet p;
+    p.splines.assignPoints({});
+    const double pts[][6] = {{0, 0, 0, 0, 0, 0},        {0, 1, 40, -1.5, -10, -3},
+                             {-15, 2, 80, 0, -30, -5}, {-40, 1.5, 110, 2, -55, 0},
+                             {-75, 0, 125, 0, -80, 4}};
+    for (const auto& q : pts) {
+        auto& s = p.splines.append();
+        s.X = q[0];
+        s.Y = q[1];
+        s.Z = q[2];
+        s.Xrot = q[3];
+        s.Yrot = q[4];
+        s.Zrot = q[5];
+    }
+    p.schleppkurveErzeugen = true;
+    p.sturzErzeugen = true;
+    p.sturz = "40";
+    p.trafficMitte = p.trafficRechts = p.trafficLinks = true;
+    CollectingMessageSink messages;
+    for (TRandPunkte* edge : {&p.rechterRand, &p.linkerRand}) {
+        edge->enabled = true;
+        edge->textureLength = 4;
+        edge->textureWidth = 2;
+        edge->textureFileName = "verge.dds";
+        edge->resize(3, messages);
+        const double lengths[] = {0, 0.8, 1.5};
+        const double angles[] = {0, -0.2, -0.7};
+        for (int i = 1; i < 3; ++i) {
+            Randsegment seg = *edge->getSegment(i);
+            seg.length = lengths[i];
+            seg.angle = angles[i];
+            edge->setSegment(i, seg);
+            edge->updateSegmentGeometry(i);
+        }
+        edge->computeUFromTextureWidth(messages);
+        edge->recompute(messages);
+    }
+    p.fuellFlaecheErzeugen = true;
+    p.fill.textureFile = "stirn.dds";
+    return p;
+}
+
+TEST(GenerationRun, allPartsTileTheMeshInBuildOrder) {
+    auto params = fullRoad();
+    const auto o = run(params);
+    ASSERT_TRUE(o.written) << (o.messages.empty() ? "" : o.messages.back().text);
+    EXPECT_NE(o.document.find("materialIds=\"11, 12, 13, 14, 14\""), std::string::npos);
+    const auto subsets = test::attributeNumbers(o.document, "firstVertex");
+    const auto counts = test::attributeNumbers(o.document, "numVertices");
+    const auto firstIndex = test::attributeNumbers(o.document, "firstIndex");
+    const auto numIndices = test::attributeNumbers(o.document, "numIndices");
+    ASSERT_EQ(subsets.size(), 5u);
+    double nextVertex = 0, nextIndex = 0;
+    for (std::size_t k = 0; k < 5; ++k) {
+        EXPECT_EQ(subsets[k][0], nextVertex) << k;
+        EXPECT_EQ(firstIndex[k][0], nextIndex) << k;
+        nextVertex += counts[k][0];
+        nextIndex += numIndices[k][0];
+    }
+    EXPECT_EQ(nextVertex, static_cast<double>(vertices(o.document).size()));
+    EXPECT_EQ(nextIndex, 3.0 * static_cast<double>(triangles(o.document).size()));
+    // Both fill faces: the outline of 3 + 3 profile points, 4 triangles each.
+    EXPECT_EQ(counts[3][0], 6);
+    EXPECT_EQ(counts[4][0], 6);
+    EXPECT_EQ(o.log.back(), "Füllfläche: 6 Vertices, 4 triangles");
+    // Every curve has one control vertex per road sample; the log lists the edge profiles.
+    const auto cvs = test::attributeNumbers(o.document, "c");
+    EXPECT_EQ(cvs.size() % 3, 0u);
+    EXPECT_NE(std::find(o.log.begin(), o.log.end(), "Randpunkte-Ausgabe für: rechter Rand"),
+              o.log.end());
+}
+
+TEST(GenerationRun, fillFacesMeetTheEdgeStripsAndTheRoadBorders) {
+    auto params = fullRoad();
+    const auto o = run(params);
+    ASSERT_TRUE(o.written);
+    const auto v = vertices(o.document);
+    const auto first = test::attributeNumbers(o.document, "firstVertex");
+    const auto count = test::attributeNumbers(o.document, "numVertices");
+    const auto at = [&](std::size_t subset, std::size_t k) {
+        return v[static_cast<std::size_t>(first[subset][0]) + k];
+    };
+    const auto expectSame = [](const Vertex& a, const Vertex& b, const char* what) {
+        EXPECT_NEAR(a.x, b.x, 2e-4) << what;
+        EXPECT_NEAR(a.y, b.y, 2e-4) << what;
+        EXPECT_NEAR(a.z, b.z, 2e-4) << what;
+    };
+    const std::size_t road = 0, right = 1, left = 2, startFace = 3, endFace = 4;
+    const auto lastOf = [&](std::size_t subset, std::size_t k, std::size_t sectionSize) {
+        return at(subset, static_cast<std::size_t>(count[subset][0]) - sectionSize + k);
+    };
+    for (std::size_t k = 0; k < 3; ++k) {
+        // outline: right profile inwards-out, then the left profile outside-in
+        expectSame(at(startFace, k), at(right, k), "start face / right strip");
+        expectSame(at(startFace, 5 - k), at(left, k), "start face / left strip");
+        expectSame(at(endFace, k), lastOf(right, k, 3), "end face / right strip");
+        expectSame(at(endFace, 5 - k), lastOf(left, k, 3), "end face / left strip");
+    }
+    expectSame(at(startFace, 0), at(road, 0), "start face / first right road vertex");
+    expectSame(at(startFace, 5), at(road, 1), "start face / first left road vertex");
+    const auto roadCount = static_cast<std::size_t>(count[road][0]);
+    expectSame(at(endFace, 0), at(road, roadCount - 2), "end face / last right road vertex");
+    expectSame(at(endFace, 5), at(road, roadCount - 1), "end face / last left road vertex");
+}
+
+TEST(GenerationRun, everyDocumentIsWellFormedAndFollowsTheSchema) {
+    if (!test::xmllintAvailable()) GTEST_SKIP() << "xmllint is not installed";
+    struct Case {
+        const char* what;
+        void (*change)(ParameterSet&);
+        bool hasMesh;
+    };
+    const Case cases[] = {
+        {"all parts", [](ParameterSet&) {}, true},
+        {"road only",
+         [](ParameterSet& p) {
+             p.rechterRand.enabled = p.linkerRand.enabled = p.fuellFlaecheErzeugen = false;
+             p.trafficMitte = p.trafficRechts = p.trafficLinks = false;
+         },
+         true},
+        {"curves without mesh",
+         [](ParameterSet& p) {
+             p.fahrbahnErzeugen = p.rechterRand.enabled = p.linkerRand.enabled = false;
+             p.fuellFlaecheErzeugen = false;
+         },
+         false},
+        {"odd names",
+         [](ParameterSet& p) {
+             p.strassenName = "Straße <Nord> & \"Süd\" €";
+             p.texturFileName = "a&b.dds";
+         },
+         true},
+    };
+    for (const auto& c : cases) {
+        auto params = fullRoad();
+        c.change(params);
+        const auto o = run(params);
+        ASSERT_TRUE(o.written) << c.what;
+        TempDir dir;
+        std::string log;
+        writeFile(dir / "doc.i3d", o.document);
+        EXPECT_EQ(test::xmllint("--noout", dir / "doc.i3d", log), 0) << c.what << log;
+        const auto schema = test::i3dSchema();
+        // The schema asks for at least one material, which only a mesh part brings.
+        if (!c.hasMesh || !std::filesystem::exists(schema)) continue;
+        writeFile(dir / "stripped.i3d", test::withoutEditorAttributes(o.document));
+        EXPECT_EQ(test::xmllint("--noout --schema '" + schema.string() + "'",
+                                dir / "stripped.i3d", log),
+                  0)
+            << c.what << log;
+    }
+}
+
+} // namespace
+} // namespace trassolin
