@@ -178,6 +178,23 @@ TEST(TrafficCurves, sideCurvesSitAtTheirPercentageOfTheWidenedBorderOffset) {
     EXPECT_NEAR(state.left->head[1].x, 3.8, 1e-12);
 }
 
+TEST(TrafficCurves, halfwayCurvesOnAStraightLieAQuarterOfTheWidthAside) {
+    RunInputs in;
+    in.breite = 7;
+    in.schleppkurve = 10; // no widening without curvature
+    in.rechtsProzent = 50;
+    in.linksProzent = 50;
+    RunState state;
+    state.right.emplace();
+    state.left.emplace();
+    TPunkt sample;
+    sample.yrot = std::numbers::pi / 2; // heading along world -X: local left is world +Z
+    addTrafficPoints(in, state, sample, 0.0);
+    EXPECT_NEAR(state.right->head[0].z, -1.75, 1e-12);
+    EXPECT_NEAR(state.left->head[0].z, 1.75, 1e-12);
+    EXPECT_FALSE(state.middle.has_value());
+}
+
 TEST(TrafficCurves, followTheBankOfTheSample) {
     RunInputs in;
     in.breite = 8;

@@ -286,6 +286,29 @@ TEST(GenerationRun, randomMirroringDrawsOncePerCandidateAndRepeatsAfterARestart)
     EXPECT_EQ(vertices(first.document).front().v, 0.0);
 }
 
+TEST(GenerationRun, randomMirroringFollowsTheFirstDrawsOfTheSequence) {
+    // The first draws after program start are 2.3e-10, 0.0314, 0.861, ... ; below 0.075 lie
+    // those of candidates 0 (never mirrors), 1, 12 and 14.
+    auto params = straightRoad(10);
+    params.rueckfaltung = true;
+    params.rueckfaltungP = "0,075";
+    const auto o = run(params);
+    ASSERT_TRUE(o.written);
+    const auto v = vertices(o.document);
+    ASSERT_EQ(v.size(), 10u); // five full cross-sections
+    const double step = 10.0 / 21;
+    const double z[] = {0, step, 12 * step, 14 * step, 10};
+    // V turns at every mirror: +1, -11, +2, -7 candidate steps of 1/42 repeat each.
+    const double V[] = {0, 1.0 / 42, -10.0 / 42, -8.0 / 42, -15.0 / 42};
+    for (std::size_t k = 0; k < 5; ++k) {
+        EXPECT_NEAR(v[2 * k].z, z[k], 5e-5) << k;
+        EXPECT_NEAR(v[2 * k].v, V[k], 5e-5) << k;
+        EXPECT_EQ(v[2 * k + 1].v, v[2 * k].v) << k;
+    }
+    EXPECT_EQ(triangles(o.document).size(), 8u);
+    EXPECT_EQ(params.texL0, "0,642857142857143");
+}
+
 TEST(GenerationRun, probabilityOneMirrorsAtEveryCandidateButTheFirst) {
     auto params = straightRoad(10);
     params.rueckfaltung = true;
