@@ -31,8 +31,10 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
     throw ConversionError("'" + std::string(text) + "' ist kein gültiger Integerwert");
 }
 
+// NaN comes from an invalid operation, infinity from an overflow: name the one that happened.
 void requireFinite(double value) {
-    if (!std::isfinite(value)) throw FloatingPointError(kInvalidFloatOperation);
+    if (std::isnan(value)) throw FloatingPointError(kInvalidFloatOperation);
+    if (std::isinf(value)) throw FloatingPointError(kFloatOverflow);
 }
 
 // Decimal digits and exponent of a finite, non-zero value, correctly rounded to
