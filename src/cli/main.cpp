@@ -147,9 +147,9 @@ std::string usage() {
         text += '\n';
     }
     text += "\nOptionen:\n"
-            "  --decimal-separator ,|.  Dezimaltrennzeichen beim Schreiben von Parameterdateien\n"
-            "                           (Vorgabe: das der Umgebung, LC_ALL, LC_NUMERIC, LANG)\n"
-            "                           und in Meldungen und Randpunkt-Listen\n"
+            "  --decimal-separator ,|.  Dezimaltrennzeichen für Parameterdateien, Meldungen und\n"
+            "                           Randpunkt-Listen (Vorgabe: das der Umgebung, aus LC_ALL,\n"
+            "                           LC_NUMERIC oder LANG); i3d-Dateien immer mit Punkt\n"
             "  --write-texl0            nach generate den TexL0-Wert für die nächste Straße\n"
             "                           in die Parameterdatei schreiben\n"
             "  --help                   diese Hilfe anzeigen\n"
