@@ -48,7 +48,8 @@ TEST(Cli, usageErrorsExitWithTwoAndTheUsageText) {
     test::TempDir dir;
     for (const char* arguments :
          {"", "bauen", "init", "init a.ini b.ini", "--schnell init a.ini",
-          "init a.ini --decimal-separator ';'", "init a.ini --decimal-separator"}) {
+          "init a.ini --decimal-separator ';'", "init a.ini --decimal-separator", "generate",
+          "generate P.ini", "generate P.ini a.i3d b.i3d"}) {
         const Outcome o = cli(dir, arguments);
         EXPECT_EQ(o.status, 2) << arguments;
         EXPECT_EQ(o.out, "") << arguments;
@@ -160,8 +161,6 @@ TEST(Cli, aStoppedGenerationExitsWithOneAndKeepsTheOldDocument) {
         {nullptr, nullptr},
         {"[Fahrbahn_Textur]\r\nLaenge=lang\r\n[Splines]\r\nAnzahl=2\r\n[SplinePts2]\r\nZ=30\r\n",
          "Fehler: 'lang' ist kein gültiger Gleitkommawert\n"},
-        {"[Fahrbahn_Textur]\r\nLaenge=0\r\n[Splines]\r\nAnzahl=2\r\n[SplinePts2]\r\nZ=30\r\n",
-         "Fehler: Ungültige Gleitkommaoperation\n"},
         {"[Splines]\r\nAnzahl=1\r\n", "Warnung: Zu wenig SplinePunkte\n"},
         {"[Splines]\r\nAnzahl=2\r\n[SplinePts2]\r\nZ=0,05\r\n", nullptr},
     };
@@ -176,20 +175,7 @@ TEST(Cli, aStoppedGenerationExitsWithOneAndKeepsTheOldDocument) {
             EXPECT_TRUE(o.err.ends_with(c.error)) << o.err;
         }
         EXPECT_EQ(test::readFile(dir / "road.i3d"), "old\r\n");
-        std::size_t files = 0;
-        for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path())) {
-            ++files;
-        }
-        EXPECT_EQ(files, c.parameters ? 2u : 1u) << "no stray temporary file";
-    }
-}
-
-TEST(Cli, generateUsageErrorsExitWithTwo) {
-    test::TempDir dir;
-    for (const char* arguments : {"generate", "generate P.ini", "generate P.ini a.i3d b.i3d"}) {
-        const Outcome o = cli(dir, arguments);
-        EXPECT_EQ(o.status, 2) << arguments;
-        EXPECT_NE(o.err.find("Aufruf: trassolin-cli"), std::string::npos) << arguments;
+        EXPECT_EQ(test::entryNames(dir.path()).size(), c.parameters ? 2u : 1u) << "no stray file";
     }
 }
 

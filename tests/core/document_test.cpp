@@ -16,15 +16,7 @@
 namespace trassolin {
 namespace {
 
-// The expected text written one line per source line: every "\n" becomes the document's CR LF.
-std::string crlf(std::string_view text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\n') out.push_back('\r');
-        out.push_back(c);
-    }
-    return out;
-}
+using test::crlf;
 
 const std::string kOpening = crlf("<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n") +
                              "<i3D name=\"Trassolin\" version=\"1.6\" "

@@ -17,19 +17,9 @@ namespace {
 
 // A profile of the origin and `segments` segments of length 1 falling at 45 degrees.
 TRandPunkte fallingProfile(bool right, int segments, double textureLength) {
-    TRandPunkte profile(right ? "rechter Rand" : "linker Rand", right);
-    CollectingMessageSink messages;
-    profile.enabled = true;
-    profile.resize(segments + 1, messages);
-    for (int i = 1; i <= segments; ++i) {
-        Randsegment s = *profile.getSegment(i);
-        s.length = 1.0;
-        s.angle = -std::numbers::pi / 4;
-        s.u = 0.2 * i;
-        profile.setSegment(i, s);
-        profile.updateSegmentGeometry(i);
-    }
-    profile.recompute(messages);
+    std::vector<test::ProfileSegment> shape;
+    for (int i = 1; i <= segments; ++i) shape.push_back({1.0, -45.0, 0.2 * i});
+    TRandPunkte profile = test::profileOf(right, shape);
     profile.textureLength = textureLength;
     return profile;
 }
@@ -40,6 +30,16 @@ TPunkteSammlung borderAlongZ(std::initializer_list<double> zs) {
     return border;
 }
 
+
+// The strip of `profile` along `border`, with what it reported.
+struct Strip {
+    MeshLines mesh;
+    CollectingMessageSink messages;
+    CollectingStatusLog log;
+    Strip(const TRandPunkte& profile, std::initializer_list<double> zs) {
+        buildEdgeStrip(profile, borderAlongZ(zs), mesh, messages, log);
+    }
+};
 
 std::vector<double> vOf(const MeshLines& mesh) {
     std::vector<double> out;
@@ -59,29 +59,19 @@ TEST(EdgeStrip, joinsTwoSectionsWithTheWindingOfItsSide) {
     };
     for (const Case& c : {Case{true, {{0, 1, 2}, {1, 3, 2}}, "rechter Rand: 4 Vertices, 2 triangles"},
                           Case{false, {{1, 0, 2}, {1, 2, 3}}, "linker Rand: 4 Vertices, 2 triangles"}}) {
-        const auto profile = fallingProfile(c.right, 1, 2.0);
-        const auto border = borderAlongZ({0, 4});
-        MeshLines mesh;
-        CollectingMessageSink messages;
-        CollectingStatusLog log;
-        buildEdgeStrip(profile, border, mesh, messages, log);
-        EXPECT_EQ(vOf(mesh), (std::vector<double>{-7, -7, -5, -5}));
-        EXPECT_EQ(trianglesOf(mesh), c.triangles);
-        EXPECT_EQ(log.lines, std::vector<std::string>{c.status});
-        EXPECT_EQ(mesh.subsetCount(), 1);
-        EXPECT_NE(mesh.subsetLines().find("numVertices=\"4\" firstIndex=\"0\" numIndices=\"6\""),
+        const Strip s(fallingProfile(c.right, 1, 2.0), {0, 4});
+        EXPECT_EQ(vOf(s.mesh), (std::vector<double>{-7, -7, -5, -5}));
+        EXPECT_EQ(trianglesOf(s.mesh), c.triangles);
+        EXPECT_EQ(s.log.lines, std::vector<std::string>{c.status});
+        EXPECT_EQ(s.mesh.subsetCount(), 1);
+        EXPECT_NE(s.mesh.subsetLines().find("numVertices=\"4\" firstIndex=\"0\" numIndices=\"6\""),
                   std::string::npos);
     }
 }
 
 TEST(EdgeStrip, mirrorsAtExactlyPlusAndMinusThreeAndAHalf) {
-    const auto profile = fallingProfile(true, 1, 1.0);
-    const auto border = borderAlongZ({0, 10.5, 17.5, 18.5});
-    MeshLines mesh;
-    CollectingMessageSink messages;
-    CollectingStatusLog log;
-    buildEdgeStrip(profile, border, mesh, messages, log);
-    EXPECT_EQ(vOf(mesh), (std::vector<double>{-7, -7, 3.5, 3.5, -3.5, -3.5, -2.5, -2.5}));
+    const Strip s(fallingProfile(true, 1, 1.0), {0, 10.5, 17.5, 18.5});
+    EXPECT_EQ(vOf(s.mesh), (std::vector<double>{-7, -7, 3.5, 3.5, -3.5, -3.5, -2.5, -2.5}));
 }
 
 TEST(EdgeStrip, resetWritesASecondSectionExceptAtTheLastBorderPoint) {
@@ -96,14 +86,10 @@ TEST(EdgeStrip, resetWritesASecondSectionExceptAtTheLastBorderPoint) {
     for (const auto& c : cases) {
         auto profile = fallingProfile(true, 1, 1.0);
         profile.resetInsteadOfMirror = true;
-        const auto border = borderAlongZ(c.zs);
-        MeshLines mesh;
-        CollectingMessageSink messages;
-        CollectingStatusLog log;
-        buildEdgeStrip(profile, border, mesh, messages, log);
-        EXPECT_EQ(vOf(mesh), c.v);
+        const Strip s(profile, c.zs);
+        EXPECT_EQ(vOf(s.mesh), c.v);
         // No triangle joins the two sections at the same border point.
-        for (const auto& t : trianglesOf(mesh)) {
+        for (const auto& t : trianglesOf(s.mesh)) {
             const bool touchesFirst = t[0] == 2 || t[1] == 2 || t[2] == 2;
             const bool touchesTwin = t[0] == 4 || t[1] == 4 || t[2] == 4;
             EXPECT_FALSE(touchesFirst && touchesTwin);
@@ -117,41 +103,32 @@ TEST(EdgeStrip, profileOfTheOriginAloneGivesVerticesButNoTriangles) {
     profile.enabled = true;
     profile.resize(1, messages);
     profile.textureLength = 5;
-    const auto border = borderAlongZ({0, 1, 2});
-    MeshLines mesh;
-    CollectingStatusLog log;
-    buildEdgeStrip(profile, border, mesh, messages, log);
-    EXPECT_EQ(mesh.vertexCount(), 3);
-    EXPECT_EQ(mesh.triangleCount(), 0);
-    EXPECT_EQ(log.lines, std::vector<std::string>{"rechter Rand: 3 Vertices, 0 triangles"});
-    EXPECT_NE(mesh.subsetLines().find("numIndices=\"0\""), std::string::npos);
+    const Strip s(profile, {0, 1, 2});
+    EXPECT_EQ(s.mesh.vertexCount(), 3);
+    EXPECT_EQ(s.mesh.triangleCount(), 0);
+    EXPECT_EQ(s.log.lines, std::vector<std::string>{"rechter Rand: 3 Vertices, 0 triangles"});
+    EXPECT_NE(s.mesh.subsetLines().find("numIndices=\"0\""), std::string::npos);
 }
 
 TEST(EdgeStrip, tooFewBorderPointsWarnsAndStopsTheRun) {
     for (bool right : {true, false}) {
-        const auto profile = fallingProfile(right, 1, 2.0);
-        const auto border = borderAlongZ({0});
         MeshLines mesh;
         CollectingMessageSink messages;
         CollectingStatusLog log;
-        EXPECT_THROW(buildEdgeStrip(profile, border, mesh, messages, log), RunStopped);
-        ASSERT_EQ(messages.messages.size(), 1u);
-        EXPECT_EQ(messages.messages[0].kind, MessageKind::Warning);
-        EXPECT_EQ(messages.messages[0].text, right ? "Zu wenig Punkte am rechten Rand"
-                                                   : "Zu wenig Punkte am linken Rand");
+        EXPECT_THROW(buildEdgeStrip(fallingProfile(right, 1, 2.0), borderAlongZ({0}), mesh,
+                                    messages, log),
+                     RunStopped);
+        EXPECT_EQ(messages.messages,
+                  (std::vector<Message>{{MessageKind::Warning, right ? "Zu wenig Punkte am rechten Rand"
+                                                                     : "Zu wenig Punkte am linken Rand"}}));
         EXPECT_EQ(mesh.vertexCount(), 0);
         EXPECT_TRUE(log.lines.empty());
     }
 }
 
 TEST(EdgeStrip, aTextureLengthOfZeroStopsWithAFloatingPointError) {
-    const auto profile = fallingProfile(true, 1, 0.0);
-    const auto border = borderAlongZ({0, 4});
-    MeshLines mesh;
-    CollectingMessageSink messages;
-    CollectingStatusLog log;
     try {
-        buildEdgeStrip(profile, border, mesh, messages, log);
+        Strip(fallingProfile(true, 1, 0.0), {0, 4});
         FAIL();
     } catch (const FloatingPointError& e) {
         EXPECT_STREQ(e.what(), "Ungültige Gleitkommaoperation"); // 0 m / 0 m at the first point

@@ -2,6 +2,7 @@
 
 #include "uGlobal/errors.h"
 #include "uGlobal/rand_punkte.h"
+#include "support/test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -19,20 +20,9 @@ constexpr double kRoadWidth = 7.0;
 
 // An enabled profile of the given segments (length m, angle in degrees).
 TRandPunkte profile(bool rightSide, const std::vector<std::pair<double, double>>& segments) {
-    TRandPunkte p(rightSide ? "rechter Rand" : "linker Rand", rightSide);
-    p.enabled = true;
-    CollectingMessageSink ignored; // equal U on every point warns; irrelevant to the fill
-    p.resize(static_cast<int>(segments.size()) + 1, ignored);
-    for (std::size_t i = 0; i < segments.size(); ++i) {
-        const int index = static_cast<int>(i) + 1;
-        Randsegment s = *p.getSegment(index);
-        s.length = segments[i].first;
-        s.angle = segments[i].second * kDeg;
-        p.setSegment(index, s);
-        p.updateSegmentGeometry(index);
-    }
-    p.recompute(ignored);
-    return p;
+    std::vector<test::ProfileSegment> shape;
+    for (const auto& [length, angle] : segments) shape.push_back({length, angle});
+    return test::profileOf(rightSide, shape);
 }
 
 TFuellFlaeche fillOf(const std::vector<std::pair<double, double>>& right,
@@ -205,9 +195,7 @@ TEST_P(FillFailure, stopsWithAFloatingPointErrorBeforeAppendingAnything) {
     const FailureCase& c = GetParam();
     TFuellFlaeche fill;
     setOutline(fill, c.outline);
-    fill.textureWidth = c.width;
-    fill.textureHeight = c.height;
-    fill.swap = c.swap;
+    fill.textureWidth = c.width, fill.textureHeight = c.height, fill.swap = c.swap;
     CollectingMessageSink messages;
     std::vector<Triangle> triangles;
     try {
@@ -233,19 +221,11 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"zeroWidthSwapped", kRoadLine, 0.0, 5.0, true, kInvalidFloatOperation},
         FailureCase{"zeroHeightSwapped", kRoadLine, 5.0, 0.0, true, kFloatDivisionByZero},
         // Corner 1 goes out and straight back: its neighbours meet, its edges do not vanish.
-        FailureCase{"neighboursCoincide",
-                    {{-3.5, 0.0}, {-4.5, -1.0}, {-3.5, 0.0}, {3.5, 0.0}},
-                    5.0,
-                    5.0,
-                    false,
-                    kFloatDivisionByZero},
+        FailureCase{"neighboursCoincide", {{-3.5, 0.0}, {-4.5, -1.0}, {-3.5, 0.0}, {3.5, 0.0}},
+                    5.0, 5.0, false, kFloatDivisionByZero},
         // Corner 1 and both its neighbours on one spot.
-        FailureCase{"cornerAndNeighboursCoincide",
-                    {{-3.5, 0.0}, {-3.5, 0.0}, {-3.5, 0.0}, {3.5, 0.0}},
-                    5.0,
-                    5.0,
-                    false,
-                    kInvalidFloatOperation}),
+        FailureCase{"cornerAndNeighboursCoincide", {{-3.5, 0.0}, {-3.5, 0.0}, {-3.5, 0.0}, {3.5, 0.0}},
+                    5.0, 5.0, false, kInvalidFloatOperation}),
     [](const testing::TestParamInfo<FailureCase>& param) { return param.param.name; });
 
 std::vector<int> cornersAfterSort(const std::vector<double>& keys) {

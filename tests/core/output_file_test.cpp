@@ -20,14 +20,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> namesIn(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 template <typename Action> std::string ioErrorOf(Action&& action) {
     try {
         action();
@@ -52,7 +44,7 @@ TEST(OutputFile, commitReplacesTheTargetAndLeavesNothingElse) {
         out.commit(); // a second commit changes nothing
     }
     EXPECT_EQ(test::readFile(dir / "road.i3d"), std::string("<?xml\r\n\0\xFF", 9));
-    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"road.i3d"});
+    EXPECT_EQ(test::entryNames(dir.path()), std::vector<std::string>{"road.i3d"});
 }
 
 TEST(OutputFile, aStoppedWriteKeepsTheOldTargetByteForByteAndAddsNoFile) {
@@ -65,7 +57,7 @@ TEST(OutputFile, aStoppedWriteKeepsTheOldTargetByteForByteAndAddsNoFile) {
         other.write("half");
     }
     EXPECT_EQ(test::readFile(dir / "road.i3d"), kOld);
-    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"road.i3d"});
+    EXPECT_EQ(test::entryNames(dir.path()), std::vector<std::string>{"road.i3d"});
 }
 
 TEST(OutputFile, aNewFileGetsTheUsualPermissionsAndAReplacedOneKeepsItsOwn) {
@@ -104,7 +96,7 @@ TEST(OutputFile, aSymbolicLinkIsWrittenThroughAndStaysALink) {
     }
     EXPECT_TRUE(fs::is_symlink(dir / "link.i3d"));
     EXPECT_EQ(test::readFile(dir / "real/road.i3d"), "new");
-    EXPECT_EQ(namesIn(dir / "real"), std::vector<std::string>{"road.i3d"});
+    EXPECT_EQ(test::entryNames(dir / "real"), std::vector<std::string>{"road.i3d"});
 }
 
 TEST(OutputFile, badPathsAreInvalidFileNames) {
@@ -117,7 +109,7 @@ TEST(OutputFile, badPathsAreInvalidFileNames) {
     }
     EXPECT_TRUE(fs::is_directory(dir / "folder"));
     EXPECT_TRUE(fs::is_empty(dir / "folder"));
-    EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"folder", "plain"}));
+    EXPECT_EQ(test::entryNames(dir.path()), (std::vector<std::string>{"folder", "plain"}));
 }
 
 TEST(OutputFile, aReadOnlyTargetOrFolderIsAccessDenied) {
@@ -155,20 +147,16 @@ TEST(OutputFile, aFailedWriteIsReportedAndKeepsTheOldTarget) {
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(error, "E/A-Fehler " + std::to_string(EFBIG));
     EXPECT_EQ(test::readFile(dir / "road.i3d"), kOld);
-    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"road.i3d"});
+    EXPECT_EQ(test::entryNames(dir.path()), std::vector<std::string>{"road.i3d"});
 }
 
 TEST(IoErrorText, namesTheFailureInGerman) {
-    const std::pair<int, const char*> cases[] = {{EACCES, "Dateizugriff verweigert"},
-                                                 {EPERM, "Dateizugriff verweigert"},
-                                                 {EROFS, "Dateizugriff verweigert"},
-                                                 {ENOENT, "Ungültiger Dateiname"},
-                                                 {ENOTDIR, "Ungültiger Dateiname"},
-                                                 {EISDIR, "Ungültiger Dateiname"},
-                                                 {ENAMETOOLONG, "Ungültiger Dateiname"},
-                                                 {EINVAL, "Ungültiger Dateiname"},
-                                                 {ENOSPC, "E/A-Fehler 28"},
-                                                 {EIO, "E/A-Fehler 5"}};
+    const std::pair<int, const char*> cases[] = {
+        {EACCES, "Dateizugriff verweigert"}, {EPERM, "Dateizugriff verweigert"},
+        {EROFS, "Dateizugriff verweigert"},  {ENOENT, "Ungültiger Dateiname"},
+        {ENOTDIR, "Ungültiger Dateiname"},   {EISDIR, "Ungültiger Dateiname"},
+        {ENAMETOOLONG, "Ungültiger Dateiname"}, {EINVAL, "Ungültiger Dateiname"},
+        {ENOSPC, "E/A-Fehler 28"},           {EIO, "E/A-Fehler 5"}};
     for (const auto& [number, text] : cases)
         EXPECT_EQ(ioErrorText(number), text) << number;
 }

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <numbers>
 #include <stdexcept>
+#include <tuple>
 
 namespace trassolin {
 namespace {
@@ -24,28 +26,17 @@ void expectNormal(const TPunkt& p, double x, double y, double z) {
     EXPECT_NEAR(p.nz, z, kEps);
 }
 
-TEST(TPunkt, newPointPointsUpAndIsOtherwiseZero) {
-    const TPunkt p;
-    EXPECT_EQ(p.index, 0);
-    expectPosition(p, 0, 0, 0);
-    expectNormal(p, 0, 1, 0);
-    EXPECT_EQ(p.u, 0.0);
-    EXPECT_EQ(p.v, 0.0);
-    EXPECT_EQ(p.xrot + p.yrot + p.zrot, 0.0);
-}
-
-TEST(TPunkt, resetPoseKeepsTextureCoordinatesAndIndex) {
-    TPunkt p;
-    p = {7, 1, 2, 3, 0.5, 0.5, 0.5, 0.25, 0.75, 0.1, 0.2, 0.3};
-    p.resetPose();
-    expectPosition(p, 0, 0, 0);
-    expectNormal(p, 0, 1, 0);
-    EXPECT_EQ(p.index, 7);
-    EXPECT_EQ(p.u, 0.25);
-    EXPECT_EQ(p.v, 0.75);
-    EXPECT_EQ(p.xrot, 0.0);
-    EXPECT_EQ(p.yrot, 0.0);
-    EXPECT_EQ(p.zrot, 0.0);
+TEST(TPunkt, newAndResetPointsSitAtTheOriginPointingUp) {
+    TPunkt reset{7, 1, 2, 3, 0.5, 0.5, 0.5, 0.25, 0.75, 0.1, 0.2, 0.3};
+    reset.resetPose(); // keeps texture coordinates and index
+    for (const auto& [p, index, u, v] : {std::tuple{TPunkt{}, 0, 0.0, 0.0}, {reset, 7, 0.25, 0.75}}) {
+        expectPosition(p, 0, 0, 0);
+        expectNormal(p, 0, 1, 0);
+        EXPECT_EQ((std::array{p.xrot, p.yrot, p.zrot}), (std::array{0.0, 0.0, 0.0}));
+        EXPECT_EQ(p.index, index);
+        EXPECT_EQ(p.u, u);
+        EXPECT_EQ(p.v, v);
+    }
 }
 
 TEST(TPunkt, differenceTouchesOnlyPositionAndRotations) {
@@ -65,9 +56,7 @@ TEST(TPunkt, differenceTouchesOnlyPositionAndRotations) {
 
 TEST(TPunkt, lengthsMeasureInSpaceAndInThePlan) {
     TPunkt p;
-    p.x = 3;
-    p.y = 12;
-    p.z = 4;
+    p.x = 3, p.y = 12, p.z = 4;
     EXPECT_DOUBLE_EQ(p.length(), 13.0);
     EXPECT_DOUBLE_EQ(p.horizontalLength(), 5.0);
 }
@@ -186,23 +175,16 @@ TEST(TPunkteSammlung, addGetAndEraseFollowTheIndexRules) {
 
 TEST(TPunkteSammlung, centroidAveragesPositionsOnly) {
     TPunkteSammlung list;
+    list.computeCentroid();
+    expectPosition(list.centroid(), 0, 0, 0); // an empty list stays at the origin
     const double coords[][3] = {{0, 0, 0}, {3, 0, 0}, {0, 3, 6}};
     for (const auto& c : coords) {
         TPunkt& p = *list.get(list.add());
-        p.x = c[0];
-        p.y = c[1];
-        p.z = c[2];
-        p.nx = 1;
+        p.x = c[0], p.y = c[1], p.z = c[2], p.nx = 1;
     }
     list.computeCentroid();
     expectPosition(list.centroid(), 1, 1, 2);
     expectNormal(list.centroid(), 0, 1, 0);
-}
-
-TEST(TPunkteSammlung, centroidOfAnEmptyListStaysAtTheOrigin) {
-    TPunkteSammlung list;
-    list.computeCentroid();
-    expectPosition(list.centroid(), 0, 0, 0);
 }
 
 } // namespace

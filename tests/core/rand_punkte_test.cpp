@@ -1,6 +1,7 @@
 #include "uGlobal/rand_punkte.h"
 
 #include "uGlobal/errors.h"
+#include "support/test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -19,26 +20,11 @@ constexpr double kEps = 1e-12;
 
 double rad(double degrees) { return degrees * kPi / 180; }
 
-struct Seg {
-    double length, angleDegrees, u = 0.0;
-};
+using Seg = test::ProfileSegment;
 
-// An enabled profile built as the editor builds it: fields, geometry per segment, recompute.
 TRandPunkte profile(const std::vector<Seg>& segments, bool right = true,
                     MessageSink* sink = nullptr) {
-    TRandPunkte p(right ? "rechter Rand" : "linker Rand", right);
-    CollectingMessageSink ignored;
-    MessageSink& messages = sink != nullptr ? *sink : ignored;
-    p.enabled = true;
-    p.resize(static_cast<int>(segments.size()) + 1, messages);
-    for (int i = 1; i < p.count(); ++i) {
-        const Seg& s = segments[static_cast<std::size_t>(i) - 1];
-        Randsegment& r = *p.getSegment(i);
-        r.length = s.length, r.angle = rad(s.angleDegrees), r.u = s.u;
-        p.updateSegmentGeometry(i);
-    }
-    p.recompute(messages);
-    return p;
+    return test::profileOf(right, segments, sink);
 }
 
 TEST(TRandPunkte, staysIdleUntilEnabledThenSumsProfilePointsAndExtent) {

@@ -23,23 +23,18 @@ struct NullSink final : MessageSink {
 };
 
 void fillEdge(TRandPunkte& edge, double shift) {
-    edge.enabled = edge.resetInsteadOfMirror = true;
+    NullSink sink;
+    // The second angle is stored to 0.01 degree.
+    edge = test::profileOf(edge.rightSide(), {{1.5, -30.0, 0.1 + shift}, {0.25, 12.254, 0.2 + shift}});
+    edge.resetInsteadOfMirror = true;
     edge.textureFileName = "verge_ä.dds";
     edge.textureLength = 20.123456789012 + shift;
     edge.textureWidth = 1.0 / 3.0;
     edge.texturePixels = 512;
-    edge.appendSegment();
-    const double lengths[] = {0.0, 1.5, 0.25};
-    const double angles[] = {0.0, -30.0, 12.254}; // stored to 0.01 degree
-    for (int i = 0; i < edge.count(); ++i) {
-        Randsegment& s = *edge.getSegment(i);
-        s.length = lengths[i], s.angle = angles[i] * kDeg, s.u = 0.1 * i + shift;
-    }
+    edge.getSegment(0)->u = shift;
     edge.getSegment(1)->manualNormal = true;
     edge.getSegment(1)->normalAngle = 300.0 * kDeg; // kept as -60 degrees
-    NullSink sink;
-    for (int i = 0; i < edge.count(); ++i)
-        edge.updateSegmentGeometry(i);
+    edge.updateSegmentGeometry(1);
     edge.recompute(sink);
 }
 

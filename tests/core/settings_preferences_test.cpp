@@ -6,9 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace trassolin {
 namespace {
+
+auto read(const Preferences& p, const WindowPosition& pos) {
+    return std::tuple(p.minLaenge, p.minWinkel, p.minSteigung, p.minZRot, p.maxSturz,
+                      p.dreieckeSym, pos.top, pos.left);
+}
 
 TEST(PreferencesFile, aFileWrittenWithEitherSeparatorReadsBack) {
     const Preferences written{2.5, 3.125, 0.1, 1e-6, 45, true};
@@ -23,14 +29,7 @@ TEST(PreferencesFile, aFileWrittenWithEitherSeparatorReadsBack) {
                       "125\r\nminSteigung=0" + sep + "1\r\nminZRot=1E-6\r\nmaxSturz=45\r\n" +
                       "DreieckeSym=1\r\nScreenPos_Top=-20\r\nScreenPos_Left=1900\r\n");
         ASSERT_TRUE(readPreferencesFile(prefs, pos, dir.path()));
-        EXPECT_EQ(prefs.minLaenge, 2.5);
-        EXPECT_EQ(prefs.minWinkel, 3.125);
-        EXPECT_EQ(prefs.minSteigung, 0.1);
-        EXPECT_EQ(prefs.minZRot, 1e-6);
-        EXPECT_EQ(prefs.maxSturz, 45.0);
-        EXPECT_TRUE(prefs.dreieckeSym);
-        EXPECT_EQ(pos.top, -20);
-        EXPECT_EQ(pos.left, 1900);
+        EXPECT_EQ(read(prefs, pos), std::tuple(2.5, 3.125, 0.1, 1e-6, 45.0, true, -20, 1900));
     }
 }
 
@@ -40,13 +39,8 @@ TEST(PreferencesFile, missingKeysGiveTheStartValuesNotTheParameterFileDefaults) 
     Preferences prefs{0, 0, 0, 0, 0, true};
     WindowPosition pos{7, 7};
     ASSERT_TRUE(readPreferencesFile(prefs, pos, dir.path()));
-    EXPECT_EQ(prefs.minLaenge, 2.0);
-    EXPECT_EQ(prefs.minWinkel, 3.0); // a parameter file would give 2.5
-    EXPECT_EQ(prefs.minSteigung, 1.0);
-    EXPECT_EQ(prefs.maxSturz, 12.0);
-    EXPECT_FALSE(prefs.dreieckeSym);
-    EXPECT_EQ(pos.top, 1);
-    EXPECT_EQ(pos.left, 1);
+    // minWinkel: a parameter file would give 2.5.
+    EXPECT_EQ(read(prefs, pos), std::tuple(2.0, 3.0, 1.0, prefs.minZRot, 12.0, false, 1, 1));
 }
 
 TEST(PreferencesFile, anUnreadableRealStopsTheReadAndKeepsTheWindowWhereItIs) {

@@ -40,13 +40,10 @@ TEST(TSplinePunkte, insertBeforeCurrentMakesTheNewPointCurrent) {
     EXPECT_EQ(tags(set), (std::vector<double>{0, 9, 1, 2}));
     EXPECT_EQ(set.current(), 1);
     EXPECT_EQ(set.get(set.current())->X, 9);
-}
-
-TEST(TSplinePunkte, insertIntoAnEmptySetGivesOnePoint) {
-    auto set = pointsTagged({});
-    set.setCurrent(0);
-    set.insertBeforeCurrent();
-    EXPECT_EQ(set.count(), 1);
+    auto empty = pointsTagged({});
+    empty.setCurrent(0);
+    empty.insertBeforeCurrent();
+    EXPECT_EQ(empty.count(), 1);
 }
 
 TEST(TSplinePunkte, deleteKeepsCurrentWithinTheList) {
@@ -61,13 +58,10 @@ TEST(TSplinePunkte, deleteKeepsCurrentWithinTheList) {
         EXPECT_EQ(set.count(), c.count) << "erase " << c.erase;
         EXPECT_EQ(set.current(), c.expectedCurrent) << "erase " << c.erase;
     }
-}
-
-TEST(TSplinePunkte, deletingTheLastPointLeavesCurrentBeforeTheList) {
-    auto set = pointsTagged({5});
-    set.erase(0);
-    EXPECT_EQ(set.count(), 0);
-    EXPECT_EQ(set.current(), -1);
+    auto single = pointsTagged({5});
+    single.erase(0);
+    EXPECT_EQ(single.count(), 0);
+    EXPECT_EQ(single.current(), -1); // before the list
 }
 
 TEST(TSplinePunkte, getPastTheEndIsNoPointAndNegativeIsAnError) {

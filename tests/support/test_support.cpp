@@ -1,10 +1,13 @@
 #include "support/test_support.h"
 
 #include "uGlobal/numbers.h"
+#include "uGlobal/rand_punkte.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <numbers>
 #include <random>
 #include <sstream>
 #include <stdexcept>
@@ -33,6 +36,39 @@ std::string readFile(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     if (!in) throw std::runtime_error("cannot read " + file.string());
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TRandPunkte profileOf(bool right, const std::vector<ProfileSegment>& segments, MessageSink* sink) {
+    TRandPunkte p(right ? "rechter Rand" : "linker Rand", right);
+    CollectingMessageSink ignored;
+    MessageSink& messages = sink != nullptr ? *sink : ignored;
+    p.enabled = true;
+    p.resize(static_cast<int>(segments.size()) + 1, messages);
+    for (int i = 1; i < p.count(); ++i) {
+        const ProfileSegment& s = segments[static_cast<std::size_t>(i) - 1];
+        Randsegment& r = *p.getSegment(i);
+        r.length = s.length, r.angle = s.angleDegrees * std::numbers::pi / 180, r.u = s.u;
+        p.updateSegmentGeometry(i);
+    }
+    p.recompute(messages);
+    return p;
+}
+
+std::string crlf(std::string_view text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\n') out.push_back('\r');
+        out.push_back(c);
+    }
+    return out;
+}
+
+std::vector<std::string> entryNames(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 void writeFile(const std::filesystem::path& file, const std::string& bytes) {

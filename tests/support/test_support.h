@@ -2,9 +2,24 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
+namespace trassolin {
+class MessageSink;
+class TRandPunkte;
+}
+
 namespace trassolin::test {
+
+// One segment of an edge profile: length in metres, angle in degrees, texture coordinate.
+struct ProfileSegment {
+    double length, angleDegrees, u = 0.0;
+};
+// An enabled profile ("rechter Rand" or "linker Rand") built as the editor builds it: the fields,
+// the geometry per segment, then a recompute whose warnings go to `sink` (or nowhere).
+TRandPunkte profileOf(bool right, const std::vector<ProfileSegment>& segments,
+                      MessageSink* sink = nullptr);
 
 // A fresh folder below the system's temporary directory, removed with the object.
 class TempDir {
@@ -21,6 +36,10 @@ private:
 };
 
 std::string readFile(const std::filesystem::path& file);
+// The text with every "\n" turned into the CR LF that documents and settings files use.
+std::string crlf(std::string_view text);
+// The names of a folder's entries, sorted.
+std::vector<std::string> entryNames(const std::filesystem::path& folder);
 void writeFile(const std::filesystem::path& file, const std::string& bytes);
 
 // For every occurrence of ` name="…"` in a document, the blank-separated numbers inside the
