@@ -158,8 +158,9 @@ bool runGeneration(ParameterSet& params, const std::filesystem::path& output,
                            state.centre, state.mesh, messages, log);
         }
 
-        file.write(documentTail(options, state.mesh, linesOf(state.middle),
-                                linesOf(state.right), linesOf(state.left), params.splines));
+        writeDocumentTail(options, state.mesh, linesOf(state.middle), linesOf(state.right),
+                          linesOf(state.left), params.splines,
+                          [&file](std::string_view bytes) { file.write(bytes); });
         file.commit();
 
         params.previousTexL0 = in.texL0;

@@ -135,15 +135,36 @@ void appendMaterial(std::string& out, std::string_view name, int materialId, int
     appendLine(out, "    </Material>");
 }
 
-void appendCurve(std::string& out, std::string_view name, int shapeId, const CurveLines& curve) {
+// Gathers the short lines of the tail and hands the long line lists on as they are, so a
+// written document never exists a second time in memory.
+class TailWriter {
+public:
+    explicit TailWriter(const DocumentSink& sink) : sink_(sink) {}
+    std::string& text() { return pending_; }
+    void lines(const std::string& list) {
+        flush();
+        if (!list.empty()) sink_(list);
+    }
+    void flush() {
+        if (!pending_.empty()) sink_(pending_);
+        pending_.clear();
+    }
+
+private:
+    const DocumentSink& sink_;
+    std::string pending_;
+};
+
+void appendCurve(TailWriter& w, std::string_view name, int shapeId, const CurveLines& curve) {
+    std::string& out = w.text();
     out.append("    <NurbsCurve name=\"");
     out.append(name);
     out.append("\" shapeId=\"");
     appendInt(out, shapeId);
     out.append("\" degree=\"3\" form=\"open\">");
     out.append(kEol);
-    out.append(curve.lines());
-    appendLine(out, "    </NurbsCurve>");
+    w.lines(curve.lines());
+    appendLine(w.text(), "    </NurbsCurve>");
 }
 
 void appendCurveShape(std::string& out, std::string_view name, int id) {
@@ -157,7 +178,8 @@ void appendCurveShape(std::string& out, std::string_view name, int id) {
     out.append(kEol);
 }
 
-void appendMeshBlock(std::string& out, const MeshLines& mesh) {
+void appendMeshBlock(TailWriter& w, const MeshLines& mesh) {
+    std::string& out = w.text();
     // Centre of the box and half its diagonal. Without a vertex the box still holds its start
     // values (a sphere of 1.7e10 m); an empty mesh gets an empty sphere instead.
     double c[3] = {0.0, 0.0, 0.0};
@@ -183,14 +205,14 @@ void appendMeshBlock(std::string& out, const MeshLines& mesh) {
     appendInt(out, mesh.vertexCount());
     out.append("\" normal=\"true\" uv0=\"true\" tangent=\"true\">");
     out.append(kEol);
-    out.append(mesh.vertexLines());
+    w.lines(mesh.vertexLines());
     appendLine(out, "        </Vertices>");
 
     out.append("        <Triangles count=\"");
     appendInt(out, mesh.triangleCount());
     out.append("\">");
     out.append(kEol);
-    out.append(mesh.triangleLines());
+    w.lines(mesh.triangleLines());
     appendLine(out, "        </Triangles>");
 
     out.append("        <Subsets count=\"");
@@ -342,22 +364,15 @@ std::string documentHead(const DocumentOptions& o) {
     return out;
 }
 
-std::string documentTail(const DocumentOptions& o, const MeshLines& mesh, const CurveLines* middle,
-                         const CurveLines* right, const CurveLines* left,
-                         const TSplinePunkte& splines) {
-    std::string out;
-    std::size_t size = 1024 + 160 * splines.points().size();
-    for (const CurveLines* c : {middle, right, left})
-        if (c) size += c->lines().size() + 128;
-    if (o.anyMeshPart())
-        size += mesh.vertexLines().size() + mesh.triangleLines().size() +
-                mesh.subsetLines().size() + 512;
-    out.reserve(size);
-
-    if (middle) appendCurve(out, "splineMitte", 11, *middle);
-    if (right) appendCurve(out, "splineRechts", 12, *right);
-    if (left) appendCurve(out, "splineLinks", 13, *left);
-    if (o.anyMeshPart()) appendMeshBlock(out, mesh);
+void writeDocumentTail(const DocumentOptions& o, const MeshLines& mesh, const CurveLines* middle,
+                       const CurveLines* right, const CurveLines* left,
+                       const TSplinePunkte& splines, const DocumentSink& sink) {
+    TailWriter w(sink);
+    if (middle) appendCurve(w, "splineMitte", 11, *middle);
+    if (right) appendCurve(w, "splineRechts", 12, *right);
+    if (left) appendCurve(w, "splineLinks", 13, *left);
+    if (o.anyMeshPart()) appendMeshBlock(w, mesh);
+    std::string& out = w.text();
     appendLine(out, "  </Shapes>");
     appendLine(out, "");
     appendLine(out, "  <Dynamics>");
@@ -370,6 +385,15 @@ std::string documentTail(const DocumentOptions& o, const MeshLines& mesh, const 
     appendMainNode(out, o, splines);
     appendLine(out, "    </Scene>");
     appendLine(out, "</i3D>");
+    w.flush();
+}
+
+std::string documentTail(const DocumentOptions& o, const MeshLines& mesh, const CurveLines* middle,
+                         const CurveLines* right, const CurveLines* left,
+                         const TSplinePunkte& splines) {
+    std::string out;
+    writeDocumentTail(o, mesh, middle, right, left, splines,
+                      [&out](std::string_view bytes) { out.append(bytes); });
     return out;
 }
 

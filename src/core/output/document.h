@@ -8,7 +8,9 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace trassolin {
@@ -81,12 +83,21 @@ struct DocumentOptions {
 // Declaration through the line that opens Shapes.
 std::string documentHead(const DocumentOptions& options);
 
+// Receives the document's bytes in order.
+using DocumentSink = std::function<void(std::string_view)>;
+
 // Curves (those given, in the order middle, right, left), the mesh block when a mesh part is
 // on, and the scene with the main node and one group per control point; through "</i3D>".
 // A null curve pointer means that curve is off.
 std::string documentTail(const DocumentOptions& options, const MeshLines& mesh,
                          const CurveLines* middle, const CurveLines* right, const CurveLines* left,
                          const TSplinePunkte& splines);
+
+// The same tail handed to `sink` piece by piece: the vertex, triangle and curve line lists go
+// out as they are, without a copy of the whole tail in memory.
+void writeDocumentTail(const DocumentOptions& options, const MeshLines& mesh,
+                       const CurveLines* middle, const CurveLines* right, const CurveLines* left,
+                       const TSplinePunkte& splines, const DocumentSink& sink);
 
 // A text made safe for an attribute value in a Latin-1 document: & < > " as entities,
 // characters up to U+00FF as their byte, anything above as a numeric reference. Input UTF-8.
