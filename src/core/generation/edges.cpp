@@ -1,6 +1,6 @@
 #include "generation/edges.h"
 
-#include "generation/checked_math.h"
+#include "uGlobal/checked_math.h"
 
 #include <cmath>
 #include <string>
@@ -39,8 +39,9 @@ void buildEdgeStrip(const TRandPunkte& profile, const TPunkteSammlung& border, M
         b.difference(*previous, diff);
         const double s = diff.length();
         previous = &b;
-        const double v = static_cast<double>(
-            static_cast<long double>(checkedDivide(s, profile.textureLength)) * direction + w);
+        // In extended precision, stored in 64 bits.
+        const double v =
+            requireFinite(checkedDivide<long double>(s, profile.textureLength) * direction + w);
         writeSection(profile, b, v, mesh);
 
         if (i > 0) {

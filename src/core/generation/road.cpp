@@ -1,6 +1,6 @@
 #include "generation/road.h"
 
-#include "generation/checked_math.h"
+#include "uGlobal/checked_math.h"
 #include "generation/traffic.h"
 #include "uGlobal/errors.h"
 #include "uGlobal/numbers.h"

@@ -1,5 +1,6 @@
 #include "uFuellFlaeche/fuell_flaeche.h"
 
+#include "uGlobal/checked_math.h"
 #include "uGlobal/errors.h"
 #include "uGlobal/rand_punkte.h"
 
@@ -15,22 +16,6 @@ namespace {
 // quite 0: a laid-down point keeps a y of about 6e-17 times its height, which the fill plane
 // (x and z only) ignores.
 constexpr double kHalfPi = 1.5707963267948966;
-
-// a / b where IEEE arithmetic would quietly give NaN or infinity: 0/0 (or a NaN operand) is
-// an invalid operation, x/0 a division by zero. Nothing of that may reach a document.
-long double checkedDivide(long double a, long double b) {
-    if (std::isnan(a) || std::isnan(b)) throw FloatingPointError(kInvalidFloatOperation);
-    if (b == 0.0L)
-        throw FloatingPointError(a == 0.0L ? kInvalidFloatOperation : kFloatDivisionByZero);
-    return a / b;
-}
-
-// Narrowing to 64 bits must not turn a huge extended quotient into infinity either.
-double toStored(long double value) {
-    const auto stored = static_cast<double>(value);
-    if (!std::isfinite(stored)) throw FloatingPointError(kFloatOverflow);
-    return stored;
-}
 
 int sign(double value) {
     return (value > 0.0) - (value < 0.0);
@@ -128,8 +113,8 @@ void TFuellFlaeche::computeTextureCoordinates() {
         centroid.difference(p, d);
         const double across = swap ? d.z : d.x;
         const double upright = swap ? d.x : d.z;
-        us.push_back(toStored(checkedDivide(across, textureWidth)));
-        vs.push_back(toStored(checkedDivide(upright, textureHeight)));
+        us.push_back(requireFinite(checkedDivide<long double>(across, textureWidth)));
+        vs.push_back(requireFinite(checkedDivide<long double>(upright, textureHeight)));
     }
     std::size_t k = 0;
     for (TPunkt& p : outline_.points()) {
@@ -177,7 +162,7 @@ int TFuellFlaeche::triangulate(std::vector<Triangle>& triangles, int baseIndex,
             // growing as it gets sharper. Summed in extended precision, stored in 64 bits.
             const long double detour = static_cast<long double>(in.horizontalLength()) +
                                        static_cast<long double>(out.horizontalLength());
-            double key = toStored(checkedDivide(detour, chord.horizontalLength()));
+            double key = requireFinite(checkedDivide<long double>(detour, chord.horizontalLength()));
             // The turn's sense: convex corners rank positive for an outline that runs as
             // built, reflex ones negative.
             key = -sign(horizontalCross(in, out)) * key;

@@ -1,6 +1,6 @@
 #include "uGlobal/angle_range.h"
 
-#include "uGlobal/errors.h"
+#include "uGlobal/checked_math.h"
 
 #include <cmath>
 
@@ -13,8 +13,7 @@ namespace {
 constexpr double kLoopTurns = 4096.0;
 
 double reduced(double value, double turn) {
-    if (std::isnan(value)) throw FloatingPointError(kInvalidFloatOperation);
-    if (std::isinf(value)) throw FloatingPointError(kFloatOverflow);
+    requireFinite(value);
     // fmod is exact, and its result lies within one turn of zero with the sign of the value.
     return std::fabs(value) > kLoopTurns * turn ? std::fmod(value, turn) : value;
 }

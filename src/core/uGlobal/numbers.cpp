@@ -1,5 +1,6 @@
 #include "uGlobal/numbers.h"
 
+#include "uGlobal/checked_math.h"
 #include "uGlobal/errors.h"
 
 #include <array>
@@ -29,12 +30,6 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 [[noreturn]] void throwNotAnInteger(std::string_view text) {
     throw ConversionError("'" + std::string(text) + "' ist kein gültiger Integerwert");
-}
-
-// NaN comes from an invalid operation, infinity from an overflow: name the one that happened.
-void requireFinite(double value) {
-    if (std::isnan(value)) throw FloatingPointError(kInvalidFloatOperation);
-    if (std::isinf(value)) throw FloatingPointError(kFloatOverflow);
 }
 
 // Decimal digits and exponent of a finite, non-zero value, correctly rounded to

@@ -1,6 +1,7 @@
 #include "uGlobal/rand_punkte.h"
 
 #include "uGlobal/angle_range.h"
+#include "uGlobal/checked_math.h"
 #include "uGlobal/errors.h"
 #include "uGlobal/numbers.h"
 
@@ -45,13 +46,7 @@ std::int64_t pixel(double value) {
 // Where a coordinate lies in the view, 0 at the least and 1 at the greatest value; a view
 // without extent cannot be mapped.
 double viewFraction(double offset, double least, double greatest) {
-    const double range = greatest - least;
-    const double along = offset - least;
-    if (std::isnan(range) || std::isnan(along)) throw FloatingPointError(kInvalidFloatOperation);
-    if (range == 0.0) {
-        throw FloatingPointError(along == 0.0 ? kInvalidFloatOperation : kFloatDivisionByZero);
-    }
-    return along / range;
+    return checkedDivide(offset - least, greatest - least);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "uSplinePkts/spline_punkte.h"
 
 #include "uGlobal/angle_range.h"
+#include "uGlobal/checked_math.h"
 #include "uGlobal/errors.h"
 #include "uGlobal/numbers.h"
 
@@ -30,14 +31,6 @@ double normaliseRadians(double value) {
     return raiseThenLower(value, -kPi / 2, 3 * kPi / 2, 2 * kPi);
 }
 
-// A segment value that left the range of a double (coordinates beyond 1E150 or so) would reach
-// the document as NaN or infinity; stop the way an overflowing floating operation stops.
-double finite(double value) {
-    if (std::isnan(value)) throw FloatingPointError(kInvalidFloatOperation);
-    if (std::isinf(value)) throw FloatingPointError(kFloatOverflow);
-    return value;
-}
-
 std::string pair(int i, const char* between) {
     return "SplinePunkte " + std::to_string(i + 1) + between + std::to_string(i + 2);
 }
@@ -64,11 +57,11 @@ bool TSplinePunkte::refine(MessageSink& messages, char decimalSeparator) {
         TSplinePkt& P = points_[static_cast<std::size_t>(i)];
         TSplinePkt& Q = points_[static_cast<std::size_t>(i) + 1];
 
-        const double dx = finite(Q.X - P.X);
-        const double dy = finite(Q.Y - P.Y);
-        const double dz = finite(Q.Z - P.Z);
+        const double dx = requireFinite(Q.X - P.X);
+        const double dy = requireFinite(Q.Y - P.Y);
+        const double dz = requireFinite(Q.Z - P.Z);
         // Horizontal only: the climb is the height cubic's business.
-        const double d = finite(std::sqrt(dx * dx + dz * dz));
+        const double d = requireFinite(std::sqrt(dx * dx + dz * dz));
         P.chordLength = d;
         if (d < 1.0) {
             messages.show(MessageKind::Warning, pair(i, " und ") + " nur " +
@@ -104,8 +97,8 @@ bool TSplinePunkte::refine(MessageSink& messages, char decimalSeparator) {
         const double m2 = std::tan(a2);
 
         // Hermite cubic with x(0) = x(d) = 0, x'(0) = C, x'(d) = m2.
-        P.A = finite((C + m2) / (d * d));
-        P.B = finite(-(2 * C + m2) / d);
+        P.A = requireFinite((C + m2) / (d * d));
+        P.B = requireFinite(-(2 * C + m2) / d);
         P.C = C;
 
         P.Xrot = normaliseDegrees(P.Xrot);
@@ -115,9 +108,9 @@ bool TSplinePunkte::refine(MessageSink& messages, char decimalSeparator) {
         const double s2 = std::tan(-Q.Xrot * kPi / 180) / std::cos(a2);
 
         // Hermite cubic with y(0) = 0, y(d) = dy, y'(0) = s1, y'(d) = s2.
-        P.D = finite(((s1 + s2) * d - 2 * dy) / (d * d * d));
-        P.E = finite((3 * dy - d * (2 * s1 + s2)) / (d * d));
-        P.F = finite(s1);
+        P.D = requireFinite(((s1 + s2) * d - 2 * dy) / (d * d * d));
+        P.E = requireFinite((3 * dy - d * (2 * s1 + s2)) / (d * d));
+        P.F = requireFinite(s1);
 
         // Degrees, the short way round; the difference of two finite banks may still overflow.
         P.bankChange = lowerThenRaise(Q.Zrot - P.Zrot, -180.0, 180.0, 360.0);
