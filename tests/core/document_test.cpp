@@ -354,6 +354,7 @@ struct XmlCase {
     // The schema wants a Material under Materials, which a document without a mesh part
     // cannot give; such documents are only checked for well-formedness.
     bool schemaApplies;
+    friend void PrintTo(const XmlCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class XmlDocument : public ::testing::TestWithParam<XmlCase> {};

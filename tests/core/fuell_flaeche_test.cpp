@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <cmath>
 #include <numbers>
 #include <string>
@@ -187,6 +189,7 @@ struct FailureCase {
     double width, height;
     bool swap;
     const char* message;
+    friend void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class FillFailure : public testing::TestWithParam<FailureCase> {};
