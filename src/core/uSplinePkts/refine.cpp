@@ -76,23 +76,21 @@ bool TSplinePunkte::refine(MessageSink& messages, char decimalSeparator) {
         P.Yrot = normaliseDegrees(P.Yrot);
         Q.Yrot = normaliseDegrees(Q.Yrot);
 
-        const double a1 = normaliseRadians(P.Yrot * kPi / 180 + h);
-        if (std::fabs(a1) > kMaxChordAngle + kAngleTolerance) {
+        // The heading at one end against the chord; false (after the warning) beyond 89 degrees.
+        const auto withinLimit = [&](double angle, const char* end) {
+            if (std::fabs(angle) <= kMaxChordAngle + kAngleTolerance) return true;
             messages.show(MessageKind::Warning,
-                          pair(i, " - ") + ": Winkel am Anfang der Verbindungslinie zu gross " +
-                              formatGeneral(a1 * 180 / kPi, decimalSeparator));
+                          pair(i, " - ") + ": Winkel am " + end + " der Verbindungslinie zu gross " +
+                              formatGeneral(angle * 180 / kPi, decimalSeparator));
             return false;
-        }
+        };
+        const double a1 = normaliseRadians(P.Yrot * kPi / 180 + h);
+        if (!withinLimit(a1, "Anfang")) return false;
         P.startAngle = a1;
         const double C = std::tan(a1);
 
         const double a2 = normaliseRadians(Q.Yrot * kPi / 180 + h);
-        if (std::fabs(a2) > kMaxChordAngle + kAngleTolerance) {
-            messages.show(MessageKind::Warning,
-                          pair(i, " - ") + ": Winkel am Ende der Verbindungslinie zu gross " +
-                              formatGeneral(a2 * 180 / kPi, decimalSeparator));
-            return false;
-        }
+        if (!withinLimit(a2, "Ende")) return false;
         P.endAngle = a2;
         const double m2 = std::tan(a2);
 
