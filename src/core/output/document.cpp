@@ -178,6 +178,23 @@ void appendCurveShape(std::string& out, std::string_view name, int id) {
     out.append(kEol);
 }
 
+// "<Name count=\"n\"" + rest of the opening tag, the list's lines, the closing tag; 8 blanks.
+void appendCountedList(TailWriter& w, std::string_view name, int count,
+                       std::string_view openingRest, const std::string& lines) {
+    std::string& out = w.text();
+    out.append("        <");
+    out.append(name);
+    out.append(" count=\"");
+    appendInt(out, count);
+    out.append(openingRest);
+    out.append(kEol);
+    w.lines(lines);
+    out.append("        </");
+    out.append(name);
+    out.append(">");
+    out.append(kEol);
+}
+
 void appendMeshBlock(TailWriter& w, const MeshLines& mesh) {
     std::string& out = w.text();
     // Centre of the box and half its diagonal. Without a vertex the box still holds its start
@@ -201,26 +218,10 @@ void appendMeshBlock(TailWriter& w, const MeshLines& mesh) {
     out.append("\" isOptimized=\"true\">");
     out.append(kEol);
 
-    out.append("        <Vertices count=\"");
-    appendInt(out, mesh.vertexCount());
-    out.append("\" normal=\"true\" uv0=\"true\" tangent=\"true\">");
-    out.append(kEol);
-    w.lines(mesh.vertexLines());
-    appendLine(out, "        </Vertices>");
-
-    out.append("        <Triangles count=\"");
-    appendInt(out, mesh.triangleCount());
-    out.append("\">");
-    out.append(kEol);
-    w.lines(mesh.triangleLines());
-    appendLine(out, "        </Triangles>");
-
-    out.append("        <Subsets count=\"");
-    appendInt(out, mesh.subsetCount());
-    out.append("\">");
-    out.append(kEol);
-    out.append(mesh.subsetLines());
-    appendLine(out, "        </Subsets>");
+    appendCountedList(w, "Vertices", mesh.vertexCount(),
+                      "\" normal=\"true\" uv0=\"true\" tangent=\"true\">", mesh.vertexLines());
+    appendCountedList(w, "Triangles", mesh.triangleCount(), "\">", mesh.triangleLines());
+    appendCountedList(w, "Subsets", mesh.subsetCount(), "\">", mesh.subsetLines());
     appendLine(out, "      </IndexedTriangleSet>");
 }
 
