@@ -254,6 +254,7 @@ TEST(TRandPunkte, resizeRecomputesOnEveryDeletion) {
 
 class RecordingCanvas final : public Canvas {
 public:
+    void fill(Colour) override { calls.push_back("fill"); }
     void setPen(Colour c, int width) override {
         calls.push_back((c == kRed ? "red " : "pen ") + std::to_string(width));
     }

@@ -33,7 +33,8 @@ void appendListing(const TRandPunkte& profile, StatusLog& log, char decimalSepar
 // Reads every field the run needs, in the order the window reads them, and reports the road
 // geometry, the road texture and the edge profiles on the way. A text that is no number stops
 // here, before any file is touched.
-RunInputs readInputs(ParameterSet& params, StatusLog& log, char decimalSeparator) {
+RunInputs readInputs(ParameterSet& params, StatusLog& log, char decimalSeparator,
+                     const EdgeFieldReader& readEdgeFields) {
     RunInputs in;
     in.decimalSeparator = decimalSeparator;
     in.preferences = params.preferences;
@@ -60,8 +61,11 @@ RunInputs readInputs(ParameterSet& params, StatusLog& log, char decimalSeparator
 
     in.rightEdge = params.rechterRand.enabled;
     in.leftEdge = params.linkerRand.enabled;
-    if (in.rightEdge) appendListing(params.rechterRand, log, decimalSeparator);
-    if (in.leftEdge) appendListing(params.linkerRand, log, decimalSeparator);
+    for (TRandPunkte* edge : {&params.rechterRand, &params.linkerRand}) {
+        if (!edge->enabled) continue;
+        if (readEdgeFields) readEdgeFields(*edge);
+        appendListing(*edge, log, decimalSeparator);
+    }
     double shortest = 1e10;
     if (in.road && in.texLaenge < shortest) shortest = in.texLaenge;
     if (in.rightEdge && params.rechterRand.textureLength < shortest) {
@@ -109,7 +113,7 @@ const CurveLines* linesOf(const std::optional<TrafficCurve>& curve) {
 
 bool runGeneration(ParameterSet& params, const std::filesystem::path& output,
                    MessageSink& messages, StatusLog& log, RandomSequence& random,
-                   char decimalSeparator) {
+                   char decimalSeparator, const EdgeFieldReader& readEdgeFields) {
     if (params.splines.count() < 2) {
         messages.show(MessageKind::Warning, "Zu wenig SplinePunkte");
         return false;
@@ -118,7 +122,7 @@ bool runGeneration(ParameterSet& params, const std::filesystem::path& output,
     if (!params.splines.refine(messages, decimalSeparator)) return false;
 
     try {
-        const RunInputs in = readInputs(params, log, decimalSeparator);
+        const RunInputs in = readInputs(params, log, decimalSeparator, readEdgeFields);
         const DocumentOptions options = documentOptions(params, in);
         RunState state;
         if (in.curveMiddle) state.middle.emplace();

@@ -5,6 +5,7 @@
 #include "uGlobal/messages.h"
 
 #include <filesystem>
+#include <functional>
 
 namespace trassolin {
 
@@ -18,8 +19,13 @@ namespace trassolin {
 // Errors reach `messages` as error boxes; the status log keeps the lines written so far.
 // After a complete run with the road on, params.texL0 holds the next road's start coordinate
 // (general form with `decimalSeparator`) and params.previousTexL0 the one this run started from.
+//
+// The window keeps an enabled edge's texture values in its fields until the run reads them:
+// `readEdgeFields` is called for each enabled profile just before its listing and may throw a
+// ConversionError like any other field. The command line has them in the profile already.
+using EdgeFieldReader = std::function<void(TRandPunkte&)>;
 bool runGeneration(ParameterSet& params, const std::filesystem::path& output,
                    MessageSink& messages, StatusLog& log, RandomSequence& random,
-                   char decimalSeparator);
+                   char decimalSeparator, const EdgeFieldReader& readEdgeFields = {});
 
 } // namespace trassolin

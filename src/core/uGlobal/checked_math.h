@@ -31,4 +31,13 @@ template <typename Real> Real checkedDivide(Real a, Real b) {
     return q;
 }
 
+// The nearest whole number, halves to even (the rounding of the windows' pixel fields). A
+// value beyond the int range cannot be a pixel count: it stops as an invalid operation
+// rather than wrap around in the cast.
+inline int roundToInt(double value) {
+    const double r = std::nearbyint(value);
+    if (!(r >= -2147483648.0 && r <= 2147483647.0)) throw FloatingPointError(kInvalidFloatOperation);
+    return static_cast<int>(r);
+}
+
 } // namespace trassolin

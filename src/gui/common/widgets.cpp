@@ -1,0 +1,112 @@
+#include "common/widgets.h"
+
+#include "uGlobal/numbers.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QGridLayout>
+#include <QStyle>
+
+#include <numbers>
+
+namespace trassolin::gui {
+
+QLineEdit* makeField(const QString& name, const QString& text) {
+    auto* field = named(new QLineEdit(text), name);
+    return field;
+}
+
+QCheckBox* makeCheckBox(const QString& name, const QString& caption) {
+    return named(new QCheckBox(caption), name);
+}
+
+QPushButton* makePushButton(const QString& name, const QString& caption) {
+    auto* button = named(new QPushButton(caption), name);
+    // Clicking takes the focus, so the field being edited is left and committed first.
+    button->setFocusPolicy(Qt::StrongFocus);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QPushButton* makeFileButton(const QString& name, const QString& hint) {
+    auto* button = makePushButton(name, QString());
+    button->setIcon(QApplication::style()->standardIcon(QStyle::SP_DirOpenIcon));
+    if (!hint.isEmpty()) button->setToolTip(hint);
+    return button;
+}
+
+QToolButton* makeIconButton(const QString& name, const QString& text, const QString& hint) {
+    auto* button = named(new QToolButton, name);
+    button->setText(text);
+    button->setFocusPolicy(Qt::NoFocus);
+    if (!hint.isEmpty()) button->setToolTip(hint);
+    return button;
+}
+
+QSpinBox* makeSpinEdit(const QString& name, int minimum, const QString& hint) {
+    auto* spin = named(new QSpinBox, name);
+    spin->setRange(minimum, minimum);
+    if (!hint.isEmpty()) spin->setToolTip(hint);
+    return spin;
+}
+
+QGroupBox* makeGroup(const QString& name, const QString& caption) {
+    auto* group = new QGroupBox(caption);
+    group->setObjectName(name);
+    return group;
+}
+
+QLabel* makeLabel(const QString& text, QWidget* buddy) {
+    auto* label = new QLabel(text);
+    label->setBuddy(buddy);
+    return label;
+}
+
+void addRow(QGridLayout* grid, int row, const QString& label, QWidget* field,
+            const QString& unit) {
+    grid->addWidget(makeLabel(label, field), row, 0);
+    grid->addWidget(field, row, 1);
+    if (!unit.isEmpty()) grid->addWidget(makeLabel(unit, field), row, 2);
+}
+
+std::string toStd(const QString& text) {
+    return text.toStdString();
+}
+
+QString toQt(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+std::filesystem::path toPath(const QString& file) {
+#ifdef _WIN32
+    return std::filesystem::path(file.toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(file).toStdString());
+#endif
+}
+
+QString fromPath(const std::filesystem::path& file) {
+#ifdef _WIN32
+    return QString::fromStdWString(file.wstring());
+#else
+    return QFile::decodeName(QByteArray::fromStdString(file.string()));
+#endif
+}
+
+double parseField(const QLineEdit* field) {
+    return parseTolerantReal(toStd(field->text()));
+}
+
+int integerField(const QLineEdit* field) {
+    return parseStrictInteger(toStd(field->text()));
+}
+
+QString formatNumber(double value, char decimalSeparator) {
+    return toQt(formatGeneral(value, decimalSeparator));
+}
+
+QString formatDegrees(double radians, char decimalSeparator) {
+    return formatNumber(decimalRound(radians * 180.0 / std::numbers::pi, -2), decimalSeparator);
+}
+
+} // namespace trassolin::gui

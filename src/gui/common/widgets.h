@@ -1,0 +1,60 @@
+#pragma once
+
+// Small helpers that give every control its name from the windows' design, as objectName and
+// accessibleName, so that tests, UI automation and support address it by the same name.
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QString>
+#include <QToolButton>
+
+#include <filesystem>
+#include <string>
+
+class QGridLayout;
+
+namespace trassolin::gui {
+
+template <class Widget> Widget* named(Widget* widget, const QString& name) {
+    widget->setObjectName(name);
+    widget->setAccessibleName(name);
+    return widget;
+}
+
+QLineEdit* makeField(const QString& name, const QString& text = QString());
+QCheckBox* makeCheckBox(const QString& name, const QString& caption);
+QPushButton* makePushButton(const QString& name, const QString& caption);
+// A push button that opens a file dialog: a folder icon and the hint.
+QPushButton* makeFileButton(const QString& name, const QString& hint = QString());
+// The small icon buttons of the editors: they never take the focus, so the field being edited
+// is not left (and not committed) when they are clicked.
+QToolButton* makeIconButton(const QString& name, const QString& text, const QString& hint);
+QSpinBox* makeSpinEdit(const QString& name, int minimum, const QString& hint = QString());
+// Group boxes are read by their caption: an object name, but no accessible name.
+QGroupBox* makeGroup(const QString& name, const QString& caption);
+// A label read by its text, bound to the field it describes.
+QLabel* makeLabel(const QString& text, QWidget* buddy);
+
+// Adds "label  field  unit" as one row of a grid (unit may be empty).
+void addRow(QGridLayout* grid, int row, const QString& label, QWidget* field,
+            const QString& unit = QString());
+
+std::string toStd(const QString& text);
+QString toQt(const std::string& text);
+std::filesystem::path toPath(const QString& file);
+QString fromPath(const std::filesystem::path& file);
+
+// The field read as the windows read numbers: the tolerant real parse, or a plain integer.
+// Both throw ConversionError with the field's text.
+double parseField(const QLineEdit* field);
+int integerField(const QLineEdit* field);
+// The general form with the user's decimal separator.
+QString formatNumber(double value, char decimalSeparator);
+// Radians shown as degrees rounded to 0.01.
+QString formatDegrees(double radians, char decimalSeparator);
+
+} // namespace trassolin::gui

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QWidget>
+
+#include <functional>
+
+class QCheckBox;
+class QPushButton;
+class QToolButton;
+class QVBoxLayout;
+
+namespace trassolin {
+class MessageSink;
+class TRandPunkte;
+} // namespace trassolin
+
+namespace trassolin::gui {
+
+class EdgeTextureGroup;
+class FocusExits;
+class SegmentEditor;
+
+// One edge's column of the main window: the enable box with its "Kopie" button, the texture
+// group, the segment editor and the edge's load and display buttons.
+class EdgePanel final : public QWidget {
+public:
+    EdgePanel(TRandPunkte& profile, MessageSink& messages, FocusExits& exits,
+              char decimalSeparator, bool right, QWidget* parent = nullptr);
+
+    // Show the edge (`RandRanzeigen`): the enable box from the profile, then, while the edge
+    // is on, the current segment and the texture group.
+    void showEdge();
+    // After a whole or one-edge parameter load: segment 1 (or the origin of a profile without
+    // segments) becomes current and everything is shown, also for a switched-off edge, so
+    // that no field keeps a text of the profile the load replaced.
+    void showLoaded();
+    // The "Kopie" reaction on this side as the target.
+    void copyFrom(EdgePanel& source);
+    // "Breite -> U".
+    void computeU();
+
+    TRandPunkte& profile() const { return profile_; }
+    SegmentEditor* segments() const { return segments_; }
+    EdgeTextureGroup* texture() const { return texture_; }
+    QCheckBox* enableBox() const { return enable_; }
+    QToolButton* copyButton() const { return copy_; }
+    QPushButton* loadButton() const { return load_; }
+    QPushButton* showParameterButton() const { return showParameter_; }
+    // The column below the edge's own controls, for the main window's other controls.
+    QVBoxLayout* column() const { return column_; }
+
+    // Called first when the edge is switched on or off (the end-face fill rule).
+    std::function<void()> onSwitched;
+
+private:
+    void enableChanged(bool on);
+
+    TRandPunkte& profile_;
+    MessageSink& messages_;
+    QCheckBox* enable_;
+    QToolButton* copy_;
+    EdgeTextureGroup* texture_;
+    SegmentEditor* segments_;
+    QPushButton* load_;
+    QPushButton* showParameter_;
+    QVBoxLayout* column_;
+};
+
+} // namespace trassolin::gui

@@ -1,0 +1,143 @@
+#include "uMain13/spline_point_editor.h"
+
+#include "common/focus_exits.h"
+#include "common/presenter.h"
+#include "common/widgets.h"
+#include "uSplinePkts/spline_punkte.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QSignalBlocker>
+
+#include <algorithm>
+
+namespace trassolin::gui {
+
+namespace {
+
+constexpr std::array<const char*, 6> kAxes = {"X", "Y", "Z", "Xrot", "Yrot", "Zrot"};
+
+double& value(TSplinePkt& p, std::size_t i) {
+    std::array<double*, 6> members = {&p.X, &p.Y, &p.Z, &p.Xrot, &p.Yrot, &p.Zrot};
+    return *members[i];
+}
+
+} // namespace
+
+SplinePointEditor::SplinePointEditor(TSplinePunkte& points, MessageSink& messages,
+                                     FocusExits& exits, char decimalSeparator, QWidget* parent)
+    : QGroupBox(parent), points_(points), messages_(messages), separator_(decimalSeparator) {
+    setObjectName(QStringLiteral("gboSplinePts"));
+    setTitle(QStringLiteral("Spline-Punkte: 0"));
+
+    // Only a label-like field: nothing reads or writes it.
+    fileLabel_ = makeField(QStringLiteral("edtSplineI3D"), QStringLiteral("i3d"));
+    open_ = makeFileButton(QStringLiteral("bbnSplinePtsOpen"),
+                           QStringLiteral("exportierte Spline-Punkte aus i3d-Datei laden"));
+    spin_ = makeSpinEdit(QStringLiteral("sedSplinePtsNr"), 1);
+    add_ = makeIconButton(QStringLiteral("spbSplineAdd"), QStringLiteral("+"),
+                          QStringLiteral("Spline-Punkt vor aktuellem Punkt einfügen"));
+    sub_ = makeIconButton(QStringLiteral("spbSplineSub"), QStringLiteral("−"),
+                          QStringLiteral("aktuellen Spline-Punkt löschen"));
+    addEnd_ = makeIconButton(QStringLiteral("spbSplineAddEnd"), QStringLiteral("+ Ende"),
+                             QStringLiteral("Spline-Punkt am Ende hinzufügen"));
+
+    auto* grid = new QGridLayout(this);
+    addRow(grid, 0, QStringLiteral("Datei"), fileLabel_);
+    grid->addWidget(open_, 0, 2);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(spin_);
+    buttons->addWidget(add_);
+    buttons->addWidget(sub_);
+    buttons->addWidget(addEnd_);
+    buttons->addStretch();
+    grid->addLayout(buttons, 1, 0, 1, 3);
+    for (std::size_t i = 0; i < kAxes.size(); ++i) {
+        const QString axis = QString::fromLatin1(kAxes[i]);
+        fields_[i] = makeField(QStringLiteral("edtSplinePts") + axis);
+        addRow(grid, 2 + static_cast<int>(i), axis, fields_[i]);
+    }
+    grid->setColumnStretch(1, 1);
+
+    connect(spin_, &QSpinBox::valueChanged, this,
+            [this] { runGuarded(&SplinePointEditor::commitThenSelect); });
+    connect(add_, &QToolButton::clicked, this,
+            [this] { runGuarded(&SplinePointEditor::insertPoint); });
+    connect(sub_, &QToolButton::clicked, this,
+            [this] { runGuarded(&SplinePointEditor::deletePoint); });
+    connect(addEnd_, &QToolButton::clicked, this,
+            [this] { runGuarded(&SplinePointEditor::appendPoint); });
+    exits.onLeave(this, [this] { runGuarded(&SplinePointEditor::commitThenSelect); });
+}
+
+void SplinePointEditor::runGuarded(void (SplinePointEditor::*reaction)()) {
+    guarded(messages_, [&] { (this->*reaction)(); });
+}
+
+int SplinePointEditor::clampedCurrent() {
+    points_.setCurrent(std::clamp(points_.current(), 0, std::max(0, points_.count() - 1)));
+    return points_.current();
+}
+
+void SplinePointEditor::setSpinRange() {
+    const QSignalBlocker block(spin_);
+    spin_->setRange(1, std::max(1, points_.count()));
+}
+
+void SplinePointEditor::commitThenSelect() {
+    if (points_.count() == 0) return;
+    TSplinePkt& p = *points_.get(clampedCurrent());
+    for (std::size_t i = 0; i < fields_.size(); ++i) value(p, i) = parseField(fields_[i]);
+    points_.setCurrent(spin_->value() - 1);
+    showPoint();
+}
+
+void SplinePointEditor::showPoint() {
+    setSpinRange();
+    if (points_.count() == 0) return;
+    const int c = clampedCurrent();
+    {
+        const QSignalBlocker block(spin_);
+        spin_->setValue(c + 1);
+    }
+    spin_->setVisible(points_.count() != 1);
+    setTitle(QStringLiteral("Spline-Punkte: ") + QString::number(points_.count()));
+    TSplinePkt& p = *points_.get(c);
+    for (std::size_t i = 0; i < fields_.size(); ++i) {
+        fields_[i]->setText(formatNumber(value(p, i), separator_));
+    }
+}
+
+void SplinePointEditor::selectPoint(int number) {
+    spin_->setValue(number);
+}
+
+void SplinePointEditor::insertPoint() {
+    clampedCurrent();
+    // Not committed first: what was typed and not yet committed gives way to the new zeros.
+    points_.insertBeforeCurrent();
+    showPoint();
+}
+
+void SplinePointEditor::appendPoint() {
+    points_.append();
+    setSpinRange();
+    const int before = spin_->value();
+    selectPoint(points_.count());
+    // From an empty set the spin edit already shows 1: nothing changed, so show explicitly.
+    if (spin_->value() == before) showPoint();
+}
+
+void SplinePointEditor::deletePoint() {
+    if (points_.count() <= 2) {
+        messages_.show(MessageKind::Warning, "Zwei Punkte müssen mindestens vorhanden sein!");
+        return;
+    }
+    const int v = clampedCurrent();
+    // Deleting the last point first commits it and selects its predecessor.
+    if (v == points_.count() - 1) selectPoint(v);
+    points_.erase(v);
+    showPoint();
+}
+
+} // namespace trassolin::gui

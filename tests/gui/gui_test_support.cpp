@@ -1,0 +1,57 @@
+#include "gui_test_support.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+
+namespace trassolin::gui::test {
+
+std::optional<QString> ScriptedPresenter::saveFileName(QWidget*, const FileDialogRequest& request) {
+    fileRequests.push_back(request);
+    if (fileAnswers.isEmpty()) return std::nullopt;
+    const QString answer = fileAnswers.takeFirst();
+    if (answer.isEmpty()) return std::nullopt;
+    return answer;
+}
+
+std::optional<QString> ScriptedPresenter::openFileName(QWidget* parent,
+                                                       const FileDialogRequest& request) {
+    return saveFileName(parent, request);
+}
+
+int ScriptedPresenter::execModal(QDialog& dialog) {
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    const int result = onModal(dialog);
+    dialog.hide();
+    return result;
+}
+
+QStringList ScriptedPresenter::texts() const {
+    QStringList list;
+    for (const ShownMessage& m : messages) list << m.text;
+    return list;
+}
+
+QStringList ScriptedPresenter::takeTexts() {
+    QStringList list = texts();
+    messages.clear();
+    return list;
+}
+
+bool showActive(QWidget& window) {
+    window.show();
+    QApplication::setActiveWindow(&window);
+    return QTest::qWaitForWindowActive(&window);
+}
+
+void focus(QWidget* target) {
+    target->setFocus(Qt::OtherFocusReason);
+}
+
+void type(QLineEdit* field, const QString& text) {
+    focus(field);
+    field->setText(text);
+}
+
+} // namespace trassolin::gui::test

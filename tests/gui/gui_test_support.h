@@ -1,0 +1,55 @@
+#pragma once
+
+#include "common/presenter.h"
+
+#include <QDialog>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+class QLineEdit;
+class QWidget;
+
+namespace trassolin::gui::test {
+
+struct ShownMessage {
+    MessageKind kind;
+    QString text;
+};
+
+// Answers the windows' boxes and dialogs the way a script says: file dialogs take the next
+// queued answer (nothing queued, or an empty answer: the user cancels), modal windows run `onModal` while shown.
+class ScriptedPresenter final : public Presenter {
+public:
+    void message(QWidget*, MessageKind kind, const QString& text) override {
+        messages.push_back({kind, text});
+    }
+    void about(QWidget*, const QString& title, const QString& text) override {
+        aboutTexts.push_back(title + QLatin1Char('\n') + text);
+    }
+    std::optional<QString> saveFileName(QWidget*, const FileDialogRequest& request) override;
+    std::optional<QString> openFileName(QWidget*, const FileDialogRequest& request) override;
+    std::optional<QFont> font(QWidget*, const QFont&) override { return nextFont; }
+    int execModal(QDialog& dialog) override;
+
+    QStringList texts() const;
+    QStringList takeTexts();
+
+    std::vector<ShownMessage> messages;
+    QStringList aboutTexts;
+    QStringList fileAnswers;
+    std::vector<FileDialogRequest> fileRequests;
+    std::optional<QFont> nextFont;
+    // Runs while a modal window is shown; its result is the window's result.
+    std::function<int(QDialog&)> onModal = [](QDialog&) { return int(QDialog::Accepted); };
+};
+
+// Shows the window and makes it active, so that focus changes reach it as they would a user's.
+bool showActive(QWidget& window);
+// Types `text` into the field the way a user does: focus in, replace the text.
+void type(QLineEdit* field, const QString& text);
+// Moves the focus to `target`, leaving whatever had it.
+void focus(QWidget* target);
+
+} // namespace trassolin::gui::test
