@@ -12,6 +12,9 @@ packages=(
     libgmock-dev
     libbenchmark-dev
     libxml2-utils
+    qt6-base-dev
+    qt6-translations-l10n
+    fonts-dejavu-core
 )
 
 missing=()

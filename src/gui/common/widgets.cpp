@@ -13,6 +13,16 @@ namespace trassolin::gui {
 
 QLineEdit* makeField(const QString& name, const QString& text) {
     auto* field = named(new QLineEdit(text), name);
+    // Room for a number such as -123,4567 at any scaling; layouts may give more.
+    field->setMinimumWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("-0000,0000")) + 12);
+    return field;
+}
+
+QLineEdit* makePixelField(const QString& name) {
+    auto* field = makeField(name);
+    const int width = field->fontMetrics().horizontalAdvance(QStringLiteral("0000000")) + 12;
+    field->setMinimumWidth(width);
+    field->setMaximumWidth(width);
     return field;
 }
 

@@ -26,6 +26,8 @@ template <class Widget> Widget* named(Widget* widget, const QString& name) {
 }
 
 QLineEdit* makeField(const QString& name, const QString& text = QString());
+// A field for a whole number of texture pixels: wide enough for six digits, no wider.
+QLineEdit* makePixelField(const QString& name);
 QCheckBox* makeCheckBox(const QString& name, const QString& caption);
 QPushButton* makePushButton(const QString& name, const QString& caption);
 // A push button that opens a file dialog: a folder icon and the hint.

@@ -50,13 +50,13 @@ void renderCrossSection(QImage& image, const TRandPunkte& right, const TRandPunk
     drawCrossSection(canvas, image.width(), image.height(), right, left, roadWidth, undistorted);
 }
 
-CrossSectionView::CrossSectionView(QWidget* parent) : QWidget(parent) {
+DrawingArea::DrawingArea(QWidget* parent) : QWidget(parent) {
     named(this, QStringLiteral("Zeichnung"));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setMinimumSize(100, 60);
 }
 
-void CrossSectionView::redraw() {
+void DrawingArea::redraw() {
     image_ = QImage(size(), QImage::Format_RGB32);
     image_.fill(Qt::white);
     if (render) {
@@ -70,23 +70,22 @@ void CrossSectionView::redraw() {
     update();
 }
 
-void CrossSectionView::paintEvent(QPaintEvent*) {
+void DrawingArea::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.drawImage(0, 0, image_);
 }
 
-void CrossSectionView::resizeEvent(QResizeEvent* event) {
+void DrawingArea::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     if (isVisible()) redraw();
 }
 
 TForm2::TForm2(Presenter& presenter, TRandPunkte& right, TRandPunkte& left,
                char decimalSeparator, QWidget* parent)
-    : QDialog(parent), presenter_(presenter), rightProfile_(right), leftProfile_(left) {
+    : QDialog(parent), presenter_(presenter), rightProfile_(right), leftProfile_(left),
+      messages_(presenter, this) {
     setObjectName(QStringLiteral("TForm2"));
     setWindowTitle(QStringLiteral("Schnitt-Grafik"));
-    auto* sink = new PresenterMessageSink(presenter_, this);
-    messages_ = sink;
     exits_ = new FocusExits(this);
 
     auto* panel = new QWidget;
@@ -99,9 +98,9 @@ TForm2::TForm2(Presenter& presenter, TRandPunkte& right, TRandPunkte& left,
     SegmentEditorOptions options;
     options.commitOnGroupExit = false; // here every field commits on its own
     options.right = false;
-    left_ = new SegmentEditor(left, *messages_, *exits_, decimalSeparator, options);
+    left_ = new SegmentEditor(left, messages_, *exits_, decimalSeparator, options);
     options.right = true;
-    right_ = new SegmentEditor(right, *messages_, *exits_, decimalSeparator, options);
+    right_ = new SegmentEditor(right, messages_, *exits_, decimalSeparator, options);
 
     auto* commands = new QVBoxLayout;
     commands->addWidget(ok);
@@ -114,7 +113,7 @@ TForm2::TForm2(Presenter& presenter, TRandPunkte& right, TRandPunkte& left,
     top->addWidget(left_, 1, Qt::AlignTop);
     top->addWidget(right_, 1, Qt::AlignTop);
 
-    view_ = new CrossSectionView;
+    view_ = new DrawingArea;
     view_->render = [this](QImage& image) {
         renderCrossSection(image, rightProfile_, leftProfile_, roadWidth_,
                            undistorted_->isChecked());
@@ -122,7 +121,7 @@ TForm2::TForm2(Presenter& presenter, TRandPunkte& right, TRandPunkte& left,
     view_->onError = [this](const QString& text) {
         // Not from inside a paint: the box comes once the drawing is done.
         QMetaObject::invokeMethod(
-            this, [this, text] { messages_->show(MessageKind::Error, toStd(text)); },
+            this, [this, text] { messages_.show(MessageKind::Error, toStd(text)); },
             Qt::QueuedConnection);
     };
 
@@ -132,8 +131,8 @@ TForm2::TForm2(Presenter& presenter, TRandPunkte& right, TRandPunkte& left,
     resize(941, 503);
 
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(redrawButton, &QPushButton::clicked, view_, &CrossSectionView::redraw);
-    connect(undistorted_, &QCheckBox::toggled, view_, &CrossSectionView::redraw);
+    connect(redrawButton, &QPushButton::clicked, view_, &DrawingArea::redraw);
+    connect(undistorted_, &QCheckBox::toggled, view_, &DrawingArea::redraw);
 }
 
 void TForm2::showFor(double roadWidth) {
@@ -145,7 +144,7 @@ void TForm2::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     right_->setVisible(rightProfile_.enabled);
     left_->setVisible(leftProfile_.enabled);
-    guarded(*messages_, [this] {
+    guarded(messages_, [this] {
         if (rightProfile_.enabled) right_->showSegment();
         if (leftProfile_.enabled) left_->showSegment();
     });

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/presenter.h"
+
 #include <QDialog>
 #include <QImage>
 
@@ -8,21 +10,19 @@
 class QCheckBox;
 
 namespace trassolin {
-class MessageSink;
 class TRandPunkte;
 } // namespace trassolin
 
 namespace trassolin::gui {
 
 class FocusExits;
-class Presenter;
 class SegmentEditor;
 
 // The drawing area ("Zeichnung"). It shows the image of the last draw: editing a segment
 // changes the drawing only when it is drawn again ("neu zeichnen", "unverzerrt", a resize).
-class CrossSectionView final : public QWidget {
+class DrawingArea final : public QWidget {
 public:
-    explicit CrossSectionView(QWidget* parent = nullptr);
+    explicit DrawingArea(QWidget* parent = nullptr);
     // Draws into an image of the area's size; an error leaves the background white and is
     // handed to `onError`.
     void redraw();
@@ -56,7 +56,7 @@ public:
 
     SegmentEditor& rightSegments() const { return *right_; }
     SegmentEditor& leftSegments() const { return *left_; }
-    CrossSectionView& drawing() const { return *view_; }
+    DrawingArea& drawing() const { return *view_; }
     QCheckBox* undistortedBox() const { return undistorted_; }
 
 protected:
@@ -66,13 +66,13 @@ private:
     Presenter& presenter_;
     TRandPunkte& rightProfile_;
     TRandPunkte& leftProfile_;
-    MessageSink* messages_;
+    PresenterMessageSink messages_;
     FocusExits* exits_;
     double roadWidth_ = 0.0;
     SegmentEditor* right_;
     SegmentEditor* left_;
     QCheckBox* undistorted_;
-    CrossSectionView* view_;
+    DrawingArea* view_;
 };
 
 } // namespace trassolin::gui

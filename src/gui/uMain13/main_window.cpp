@@ -20,6 +20,9 @@
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QScrollArea>
+#include <QSplitter>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <array>
@@ -175,11 +178,33 @@ void TForm1::buildWindow() {
     status_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     status_->setMinimumHeight(120);
 
+    // On a small screen or at a large scaling the fields scroll; the buttons and the status
+    // log stay in view.
+    content_ = new QWidget;
+    auto* contentLayout = new QVBoxLayout(content_);
+    contentLayout->setContentsMargins(0, 0, 0, 0);
+    contentLayout->addWidget(buildTopRow());
+    contentLayout->addLayout(columns);
+    auto* scroll = new QScrollArea;
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(content_);
+
+    auto* lower = new QWidget;
+    auto* lowerLayout = new QVBoxLayout(lower);
+    lowerLayout->setContentsMargins(0, 0, 0, 0);
+    lowerLayout->addLayout(buttons);
+    lowerLayout->addWidget(status_, 1);
+    // The user may give the status log more room; a larger window gives it to the log.
+    split_ = new QSplitter(Qt::Vertical);
+    split_->setChildrenCollapsible(false);
+    split_->addWidget(scroll);
+    split_->addWidget(lower);
+    split_->setStretchFactor(0, 0);
+    split_->setStretchFactor(1, 1);
+
     auto* root = new QVBoxLayout(this);
-    root->addWidget(buildTopRow());
-    root->addLayout(columns);
-    root->addLayout(buttons);
-    root->addWidget(status_, 1);
+    root->addWidget(split_);
 }
 
 QWidget* TForm1::buildTopRow() {
@@ -295,7 +320,14 @@ void TForm1::parametersToFields() {
 }
 
 void TForm1::placeWindow() {
-    adjustSize();
+    // As large as the fields want, as far as the screen allows.
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    const QSize fields = content_->sizeHint();
+    const int chrome = 40; // title bar and frame, which the window does not know before showing
+    const QSize wanted(fields.width() + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 24,
+                       fields.height() + 8 * fontMetrics().height() + 80);
+    resize(wanted.boundedTo(available.size() - QSize(chrome / 2, chrome)));
+    split_->setSizes({fields.height(), 8 * fontMetrics().height()});
     move(kDesignPosition);
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     const QRect frame = frameGeometry();

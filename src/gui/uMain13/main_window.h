@@ -13,6 +13,7 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QSplitter;
 
 namespace trassolin::gui {
 
@@ -89,6 +90,8 @@ private:
     QLabel* parameter1_ = nullptr;
     QLabel* parameter_ = nullptr;
     QPlainTextEdit* status_ = nullptr;
+    QWidget* content_ = nullptr; // everything above the button row
+    QSplitter* split_ = nullptr;  // between the fields and the status log
 
     TFormPref* prefs_ = nullptr;
     TForm2* grafik_ = nullptr;

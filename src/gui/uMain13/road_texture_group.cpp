@@ -22,9 +22,9 @@ RoadTextureGroup::RoadTextureGroup(ParameterSet& params, MessageSink& messages,
     laenge_ = makeField(QStringLiteral("edtTextur1Laenge"));
     texPxl_ = makeField(QStringLiteral("edtTexPxl"));
     start_ = makeField(QStringLiteral("edtTexStart"));
-    startPxl_ = makeField(QStringLiteral("edtTexStartPxl"));
+    startPxl_ = makePixelField(QStringLiteral("edtTexStartPxl"));
     ende_ = makeField(QStringLiteral("EdtTexEnde"));
-    endePxl_ = makeField(QStringLiteral("EdtTexEndePxl"));
+    endePxl_ = makePixelField(QStringLiteral("EdtTexEndePxl"));
     backFold_ = makeCheckBox(QStringLiteral("cboRandomBackFold"),
                              QStringLiteral("zufällig spiegeln "));
     backFoldP_ = makeField(QStringLiteral("edtRandomBackfold"));
@@ -38,8 +38,9 @@ RoadTextureGroup::RoadTextureGroup(ParameterSet& params, MessageSink& messages,
     streckung_ = makeField(QStringLiteral("edtStreckung"));
 
     auto* grid = new QGridLayout(this);
-    addRow(grid, 0, QStringLiteral("Datei"), file_);
-    grid->addWidget(fileButton_, 0, 2);
+    grid->addWidget(makeLabel(QStringLiteral("Datei"), file_), 0, 0);
+    grid->addWidget(file_, 0, 1, 1, 2);
+    grid->addWidget(fileButton_, 0, 3);
     addRow(grid, 1, QStringLiteral("Länge"), laenge_, QStringLiteral("m"));
     addRow(grid, 2, QStringLiteral("Texturbreite"), texPxl_, QStringLiteral("pxl"));
     addRow(grid, 3, QStringLiteral("Start"), start_);
@@ -51,11 +52,11 @@ RoadTextureGroup::RoadTextureGroup(ParameterSet& params, MessageSink& messages,
     grid->addWidget(backFold_, 5, 0);
     grid->addWidget(backFoldP_, 5, 1);
     grid->addWidget(reset_, 6, 0, 1, 3);
-    addRow(grid, 7, QStringLiteral("TexL0"), texL0_);
-    grid->addWidget(oldTexL0_, 7, 2, Qt::AlignLeft);
+    grid->addWidget(makeLabel(QStringLiteral("TexL0"), texL0_), 7, 0);
+    grid->addWidget(texL0_, 7, 1, 1, 2);
+    grid->addWidget(oldTexL0_, 7, 3, Qt::AlignLeft);
     addRow(grid, 8, QStringLiteral("Strecken bei Gefälle"), streckung_);
-    grid->setColumnStretch(1, 2);
-    grid->setColumnStretch(2, 1);
+    grid->setColumnStretch(1, 1);
 
     const auto onLeave = [this, &messages, &exits](QWidget* field,
                                                    void (RoadTextureGroup::*reaction)()) {

@@ -40,7 +40,7 @@ SegmentEditor::SegmentEditor(TRandPunkte& profile, MessageSink& messages, FocusE
     breite_ = makeField(QStringLiteral("edt%1Breite").arg(side));
     winkel_ = makeField(QStringLiteral("edt%1Winkel").arg(side));
     ende_ = makeField(QStringLiteral("edt%1Ende").arg(side));
-    endePxl_ = makeField(QStringLiteral("edt%1EndePxl").arg(side));
+    endePxl_ = makePixelField(QStringLiteral("edt%1EndePxl").arg(side));
     normMan_ = makeCheckBox(QStringLiteral("cbo%1normMan").arg(side),
                             QStringLiteral("Normale manuell"));
     normale_ = makeField(QStringLiteral("edt%1normale").arg(side));
@@ -62,7 +62,6 @@ SegmentEditor::SegmentEditor(TRandPunkte& profile, MessageSink& messages, FocusE
     grid->addWidget(normale_, 4, 1);
     grid->addWidget(makeLabel(QStringLiteral("°"), normale_), 4, 2);
     grid->setColumnStretch(1, 1);
-    grid->setColumnStretch(2, 1);
 
     connect(spin_, &QSpinBox::valueChanged, this,
             [this] { runGuarded(&SegmentEditor::commitThenSelect); });
