@@ -348,12 +348,24 @@ private Q_SLOTS:
         get<QToolButton>("spbRandRAddEnd")->click();
         get<QCheckBox>("cboRandLenable")->setChecked(false);
         get<QCheckBox>("cboRandFuellen")->setChecked(false);
+        // Still typing on the right: hiding the group must not put that text into the copy.
+        ui::type(get("edtRandRBreite"), QStringLiteral("5"));
         get<QToolButton>("spbCopyToRight")->click();
         QVERIFY(!get<QCheckBox>("cboRandRenable")->isChecked());
         QVERIFY(!get<QGroupBox>("gboRandR")->isVisible());
         QVERIFY(!get<QGroupBox>("gboRandRSegmente")->isVisible());
         QVERIFY(!get<QCheckBox>("cboRandFuellen")->isChecked());
         QCOMPARE(window_->parameters().rechterRand.count(), 2);
+        QCOMPARE(window_->parameters().rechterRand.getSegment(1)->length,
+                 window_->parameters().linkerRand.getSegment(1)->length);
+    }
+
+    void aNeverShownEdgeCopiesItsOwnValues() {
+        switchOn("cboRandRenable");
+        get<QToolButton>("spbCopyToRight")->click(); // the left edge was never switched on
+        QVERIFY(presenter_->messages.empty());
+        QVERIFY(!window_->parameters().rechterRand.enabled);
+        QCOMPARE(window_->parameters().rechterRand.textureLength, 0.0);
     }
 
     void copyingAnEdgeTakesTexturesAndSegments() {

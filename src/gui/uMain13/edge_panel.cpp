@@ -62,11 +62,13 @@ EdgePanel::EdgePanel(TRandPunkte& profile, MessageSink& messages, FocusExits& ex
 
 void EdgePanel::enableChanged(bool on) {
     if (onSwitched) onSwitched();
+    // The flag first: hiding the groups may take the focus out of them, and a switched-off
+    // edge must not take the texts of its hidden fields.
+    profile_.enabled = on;
     texture_->setVisible(on);
     texture_->setEnabled(on);
     segments_->setVisible(on);
     segments_->setEnabled(on);
-    profile_.enabled = on;
     if (on) {
         // While the edge was off, recompute did nothing: bring its points, normals and extent
         // up to date before they are shown. Its warnings belong to edits, not to this switch.

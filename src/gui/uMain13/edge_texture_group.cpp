@@ -50,6 +50,8 @@ EdgeTextureGroup::EdgeTextureGroup(TRandPunkte& profile, MessageSink& messages,
 }
 
 void EdgeTextureGroup::commit() {
+    // A switched-off edge has this group hidden: its fields hold nothing the user typed.
+    if (!profile_.enabled) return;
     profile_.textureLength = parseField(laenge_);
     profile_.textureWidth = parseField(breite_);
     profile_.textureFileName = toStd(file_->text());

@@ -22,7 +22,7 @@ public:
     EdgeTextureGroup(TRandPunkte& profile, MessageSink& messages, FocusExits& exits,
                      char decimalSeparator, bool right, QWidget* parent = nullptr);
 
-    // Commit texture group (`gboRandRExit`).
+    // Commit texture group (`gboRandRExit`); nothing while the edge is switched off.
     void commit();
     // The run's reading of the fields into the profile, in the run's order.
     void readForRun();

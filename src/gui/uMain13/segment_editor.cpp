@@ -8,6 +8,7 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 
 #include <algorithm>
@@ -92,6 +93,14 @@ int SegmentEditor::clampedCurrent() {
 }
 
 void SegmentEditor::commitThenSelect() {
+    if (showing_) return;
+    // A switched-off edge has its groups hidden: its fields hold nothing the user typed.
+    if (profile_.enabled) commit();
+    profile_.current = spin_->value();
+    showSegment();
+}
+
+void SegmentEditor::commit() {
     const int c = clampedCurrent();
     // Each value lands in the segment as soon as it is read: a text that is no number stops
     // the commit with the values before it taken.
@@ -107,11 +116,10 @@ void SegmentEditor::commitThenSelect() {
     s.manualNormal = normMan_->isChecked();
     profile_.updateSegmentGeometry(c);
     profile_.recompute(messages_);
-    profile_.current = spin_->value();
-    showSegment();
 }
 
 void SegmentEditor::showSegment() {
+    const QScopedValueRollback<bool> guard(showing_, true);
     const int c = clampedCurrent();
     const Randsegment& s = *profile_.getSegment(c);
     breite_->setEnabled(c != 0);

@@ -57,11 +57,16 @@ public:
 private:
     // The current segment lies within the profile whatever a load or a typed number left.
     int clampedCurrent();
+    // The fields into the current segment, then update its geometry and recompute.
+    void commit();
     void runGuarded(void (SegmentEditor::*reaction)());
 
     TRandPunkte& profile_;
     MessageSink& messages_;
     char separator_;
+    // While the fields are being shown, a field that gets disabled or hidden loses the focus;
+    // that leave must not commit the half-shown texts.
+    bool showing_ = false;
     QString captionStem_;
     QSpinBox* spin_;
     QLineEdit* breite_;

@@ -7,6 +7,7 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 
 #include <algorithm>
@@ -85,7 +86,7 @@ void SplinePointEditor::setSpinRange() {
 }
 
 void SplinePointEditor::commitThenSelect() {
-    if (points_.count() == 0) return;
+    if (showing_ || points_.count() == 0) return;
     TSplinePkt& p = *points_.get(clampedCurrent());
     for (std::size_t i = 0; i < fields_.size(); ++i) value(p, i) = parseField(fields_[i]);
     points_.setCurrent(spin_->value() - 1);
@@ -93,6 +94,7 @@ void SplinePointEditor::commitThenSelect() {
 }
 
 void SplinePointEditor::showPoint() {
+    const QScopedValueRollback<bool> guard(showing_, true);
     setSpinRange();
     if (points_.count() == 0) return;
     const int c = clampedCurrent();

@@ -49,6 +49,7 @@ private:
     TSplinePunkte& points_;
     MessageSink& messages_;
     char separator_;
+    bool showing_ = false; // see SegmentEditor: no commit from a leave that showing caused
     QLineEdit* fileLabel_;
     QPushButton* open_;
     QSpinBox* spin_;
