@@ -3,6 +3,7 @@
 
 #include "gui_test_support.h"
 
+#include "common/german.h"
 #include "common/widgets.h"
 #include "support/test_support.h"
 #include "uGlobal/cross_section.h"
@@ -97,6 +98,13 @@ private Q_SLOTS:
         window_.reset();
         QDir::setCurrent(QDir::tempPath());
         dir_.reset();
+    }
+
+    void qtSpeaksGerman() {
+        QVERIFY(installGermanTranslations(*QCoreApplication::instance()));
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"),
+                 QStringLiteral("Abbrechen"));
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Open"), QStringLiteral("Öffnen"));
     }
 
     void theRoadAloneIsCentredWithItsMargins() {
