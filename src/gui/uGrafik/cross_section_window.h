@@ -54,10 +54,7 @@ public:
     // Shows the window modally for a road of width `roadWidth` (m).
     void showFor(double roadWidth);
 
-    SegmentEditor& rightSegments() const { return *right_; }
-    SegmentEditor& leftSegments() const { return *left_; }
     DrawingArea& drawing() const { return *view_; }
-    QCheckBox* undistortedBox() const { return undistorted_; }
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -29,10 +29,7 @@ public:
     void showTexture();
 
     QLineEdit* fileField() const { return file_; }
-    QLineEdit* lengthField() const { return laenge_; }
     QLineEdit* widthField() const { return breite_; }
-    QLineEdit* pixelField() const { return pixel_; }
-    QCheckBox* resetBox() const { return reset_; }
     QPushButton* fileButton() const { return fileButton_; }
     QPushButton* computeUButton() const { return calcU_; }
 

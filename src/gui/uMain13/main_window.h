@@ -52,9 +52,6 @@ public:
     EdgePanel& rightEdge() const { return *right_; }
     EdgePanel& leftEdge() const { return *left_; }
     SplinePointEditor& splineEditor() const { return *splines_; }
-    TForm2& crossSection() const { return *grafik_; }
-    TFormPref& preferencesDialog() const { return *prefs_; }
-    TfrmShowParameter& parameterDisplay() const { return *showParameter_; }
     char decimalSeparator() const { return separator_; }
 
 protected:

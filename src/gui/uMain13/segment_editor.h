@@ -47,12 +47,6 @@ public:
     void endePixelsLeft();
 
     QSpinBox* spin() const { return spin_; }
-    QLineEdit* widthField() const { return breite_; }
-    QLineEdit* angleField() const { return winkel_; }
-    QLineEdit* uField() const { return ende_; }
-    QLineEdit* uPixelField() const { return endePxl_; }
-    QCheckBox* manualNormalBox() const { return normMan_; }
-    QLineEdit* normalField() const { return normale_; }
 
 private:
     // The current segment lies within the profile whatever a load or a typed number left.

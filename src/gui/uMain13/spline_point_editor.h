@@ -37,9 +37,6 @@ public:
     void deletePoint();
 
     QSpinBox* spin() const { return spin_; }
-    // X, Y, Z, Xrot, Yrot, Zrot.
-    QLineEdit* field(int i) const { return fields_[static_cast<std::size_t>(i)]; }
-    QPushButton* importButton() const { return open_; }
 
 private:
     int clampedCurrent();

@@ -21,7 +21,6 @@ public:
     void showListing(const QString& caption, const std::vector<std::string>& lines);
     void chooseFont();
 
-    QPlainTextEdit* memo() const { return memo_; }
 
 private:
     Presenter& presenter_;
