@@ -1,5 +1,6 @@
 #include "uFuellFlaeche/fuell_flaeche.h"
 
+#include "settings/parameter_file.h"
 #include "uGlobal/errors.h"
 #include "uGlobal/rand_punkte.h"
 #include "support/test_support.h"
@@ -10,6 +11,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -110,6 +112,94 @@ TEST(TFuellFlaeche, rectangularSectionClipsTheCornerThePartitioningLeavesLast) {
     std::vector<Triangle> triangles;
     fill.triangulate(triangles, 0, false, messages);
     EXPECT_EQ(triangles, (std::vector<Triangle>{{1, 2, 0}, {0, 2, 3}}));
+}
+
+// Both faces of the fill: every triangle wound with the outline (the end face) or against it
+// (the start face), and together they cover the outline exactly once (shoelace area).
+void expectFacesTileTheOutline(TFuellFlaeche& fill, const std::string& what) {
+    const TPunkteSammlung& outline = fill.outline();
+    const int n = outline.count();
+    double signedOutline = 0.0;
+    for (int k = 0; k < n; ++k) {
+        const TPunkt& a = *outline.get(k);
+        const TPunkt& b = *outline.get((k + 1) % n);
+        signedOutline += (a.x * b.z - b.x * a.z) / 2;
+    }
+    ASSERT_GT(signedOutline, 0.0) << what << ": the outline must run counter-clockwise";
+    for (const bool reversed : {true, false}) {
+        CollectingMessageSink messages;
+        std::vector<Triangle> triangles;
+        ASSERT_EQ(fill.triangulate(triangles, 0, reversed, messages), n - 2) << what;
+        double covered = 0.0;
+        for (const Triangle& t : triangles) {
+            double area = signedArea2(*outline.get(t.a), *outline.get(t.b), *outline.get(t.c)) / 2;
+            if (reversed) area = -area;
+            EXPECT_GE(area, -1e-9 * signedOutline) << what << (reversed ? ", start" : ", end")
+                                                   << " face: a triangle turned inside out";
+            covered += area;
+        }
+        EXPECT_NEAR(covered, signedOutline, 1e-9 * signedOutline) << what;
+        EXPECT_TRUE(messages.messages.empty()) << what;
+    }
+}
+
+TEST(TFuellFlaeche, theCountryRoadsDitchesAreClosedBelowTheirDeepestPoint) {
+    ParameterSet set;
+    CollectingMessageSink messages;
+    loadParameterFile(test::examplesDir() / "landstrasse.ini", set, messages);
+    TFuellFlaeche fill;
+    fill.buildOutline(set.rechterRand, set.linkerRand, 6.5);
+    const int profilePoints = set.rechterRand.count() + set.linkerRand.count();
+    ASSERT_EQ(fill.outline().count(), profilePoints + 2);
+    double lowest = 0.0;
+    for (const TPunkt& p : fill.outline().points()) lowest = std::min(lowest, p.z);
+    const TPunkt& base = *fill.outline().get(set.rechterRand.count());
+    EXPECT_EQ(base.z, lowest);
+    EXPECT_EQ(base.x, fill.outline().get(set.rechterRand.count() - 1)->x);
+    expectFacesTileTheOutline(fill, "ditches");
+}
+
+TEST(TFuellFlaeche, kerbsAndFlatVergesAreClosedBelowTheRoad) {
+    // Up 0.15 m, a 1.5 m pavement, down 0.1 m: the outer ends stand above the road edges.
+    TFuellFlaeche kerb = fillOf({{0.15, 90.0}, {1.5, 0.0}, {0.1, -90.0}},
+                                {{0.15, 90.0}, {1.5, 0.0}, {0.1, -90.0}});
+    ASSERT_EQ(kerb.outline().count(), 8 + 2);
+    EXPECT_NEAR(kerb.outline().get(4)->z, -0.1, 1e-12);
+    expectFacesTileTheOutline(kerb, "kerb");
+    // Down past the road's level: the body below the road closes along the outer ends.
+    TFuellFlaeche deepKerb = fillOf({{0.15, 90.0}, {1.5, 0.0}, {0.3, -90.0}},
+                                    {{0.15, 90.0}, {1.5, 0.0}, {0.3, -90.0}});
+    ASSERT_EQ(deepKerb.outline().count(), 8);
+    expectFacesTileTheOutline(deepKerb, "deep kerb");
+
+    // On the closing line is not above it: a flat pair gets the base as well.
+    TFuellFlaeche flat = fillOf({{2.0, 0.0}}, {{2.0, 0.0}});
+    ASSERT_EQ(flat.outline().count(), 6);
+    EXPECT_EQ(flat.outline().get(2)->z, -0.1);
+    EXPECT_EQ(flat.outline().get(2)->x, flat.outline().get(1)->x);
+    EXPECT_EQ(flat.outline().get(3)->x, flat.outline().get(4)->x);
+    for (int k = 0; k < 6; ++k) EXPECT_EQ(flat.outline().get(k)->index, k);
+    expectFacesTileTheOutline(flat, "flat");
+
+    // Slopes falling away keep the straight closing line and their triangles.
+    EXPECT_EQ(chamferedFill().outline().count(), 4);
+}
+
+TEST(TFuellFlaeche, randomProfilePairsGiveFacesThatTileTheirOutline) {
+    std::mt19937 random(20261208);
+    std::uniform_real_distribution<double> width(0.01, 5.0), angle(-80.0, 80.0), road(2.0, 12.0);
+    std::uniform_int_distribution<int> segments(1, 6);
+    for (int trial = 0; trial < 2000; ++trial) {
+        std::vector<std::pair<double, double>> right, left;
+        for (auto* side : {&right, &left}) {
+            const int k = segments(random);
+            for (int i = 0; i < k; ++i) side->emplace_back(width(random), angle(random));
+        }
+        TFuellFlaeche fill;
+        fill.buildOutline(profile(true, right), profile(false, left), road(random));
+        expectFacesTileTheOutline(fill, "trial " + std::to_string(trial));
+        if (testing::Test::HasFailure()) break;
+    }
 }
 
 struct TextureCase {

@@ -1,5 +1,6 @@
 #include "generation/random_sequence.h"
 #include "generation/run.h"
+#include "settings/parameter_file.h"
 #include "settings/parameter_set.h"
 #include "support/test_support.h"
 #include "uGlobal/numbers.h"
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 #include <filesystem>
@@ -514,6 +516,61 @@ TEST(GenerationRun, fillFacesMeetTheEdgeStripsAndTheRoadBorders) {
     const auto roadCount = static_cast<std::size_t>(count[road][0]);
     expectSame(at(endFace, 0), at(road, roadCount - 2), "end face / last right road vertex");
     expectSame(at(endFace, 5), at(road, roadCount - 1), "end face / last left road vertex");
+}
+
+// Both end faces of the bundled roads (the village street with its kerbs closed too): each
+// triangle turns like its vertices' normal, and together they cover the face's outline once.
+TEST(GenerationRun, theExamplesEndFacesAreWoundOutwardAndTileTheirOutline) {
+    for (const char* example : {"landstrasse.ini", "dorfstrasse.ini"}) {
+        ParameterSet params;
+        CollectingMessageSink loadMessages;
+        loadParameterFile(test::examplesDir() / example, params, loadMessages);
+        params.rechterRand.enabled = params.linkerRand.enabled = true;
+        params.fuellFlaecheErzeugen = true;
+        const auto o = run(params);
+        ASSERT_TRUE(o.written) << example;
+        const auto p = test::attributeNumbers(o.document, "p");
+        const auto n = test::attributeNumbers(o.document, "n");
+        const auto first = test::attributeNumbers(o.document, "firstVertex");
+        const auto count = test::attributeNumbers(o.document, "numVertices");
+        const auto firstIndex = test::attributeNumbers(o.document, "firstIndex");
+        const auto numIndices = test::attributeNumbers(o.document, "numIndices");
+        const auto tris = test::attributeNumbers(o.document, "vi");
+        ASSERT_EQ(count.size(), 5u) << example;
+        using V = std::array<double, 3>;
+        const auto sub = [](const V& a, const V& b) { return V{a[0] - b[0], a[1] - b[1], a[2] - b[2]}; };
+        const auto cross = [](const V& a, const V& b) {
+            return V{a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+        };
+        const auto dot = [](const V& a, const V& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; };
+        const auto at = [&](double k) {
+            const auto& q = p[static_cast<std::size_t>(k)];
+            return V{q[0], q[1], q[2]};
+        };
+        for (const std::size_t face : {std::size_t{3}, std::size_t{4}}) {
+            const auto& normal = n[static_cast<std::size_t>(first[face][0])];
+            const V faceNormal{normal[0], normal[1], normal[2]};
+            // The outline's area by Newell's rule over the face's vertices in outline order.
+            V twiceArea{0, 0, 0};
+            for (int k = 0; k < count[face][0]; ++k) {
+                const V a = at(first[face][0] + k);
+                const V b = at(first[face][0] + (k + 1) % static_cast<int>(count[face][0]));
+                const V c = cross(a, b);
+                for (int i = 0; i < 3; ++i) twiceArea[static_cast<std::size_t>(i)] += c[static_cast<std::size_t>(i)];
+            }
+            double covered = 0.0;
+            const auto firstTriangle = static_cast<std::size_t>(firstIndex[face][0] / 3);
+            for (std::size_t t = 0; t < static_cast<std::size_t>(numIndices[face][0] / 3); ++t) {
+                const auto& tri = tris[firstTriangle + t];
+                const V a = at(tri[0]), b = at(tri[1]), c = at(tri[2]);
+                const double turned = dot(cross(sub(b, a), sub(c, a)), faceNormal) / 2;
+                EXPECT_GE(turned, -1e-6) << example << ", face " << face << ", triangle " << t;
+                covered += turned;
+            }
+            EXPECT_NEAR(covered, std::sqrt(dot(twiceArea, twiceArea)) / 2, 1e-3) << example;
+            EXPECT_GT(covered, 0.1) << example;
+        }
+    }
 }
 
 // Synthetic documents of every shape are checked in the document tests; this is a real one.

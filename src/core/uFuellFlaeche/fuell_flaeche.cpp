@@ -4,6 +4,7 @@
 #include "uGlobal/errors.h"
 #include "uGlobal/rand_punkte.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <utility>
@@ -23,6 +24,58 @@ int sign(double value) {
 
 std::size_t at(int index) {
     return static_cast<std::size_t>(index);
+}
+
+// Twice the signed area of (a, b, q) in the fill plane: positive when q lies to the left of
+// the way from a to b, that is inside for an outline that runs counter-clockwise in (x, z).
+double turn(const TPunkt& a, const TPunkt& b, const TPunkt& q) {
+    return (b.x - a.x) * (q.z - a.z) - (b.z - a.z) * (q.x - a.x);
+}
+
+// Whether the triangle cut off at corner c holds no other corner of the working polygon
+// strictly inside: only then is the corner an ear, and clipping it keeps the face inside its
+// outline. Corners on the triangle's edges do not count as inside.
+bool isEar(const std::vector<TPunkt>& polygon, int c) {
+    const int m = static_cast<int>(polygon.size());
+    const int p = c == 0 ? m - 1 : c - 1;
+    const int s = c == m - 1 ? 0 : c + 1;
+    const TPunkt& a = polygon[at(p)];
+    const TPunkt& b = polygon[at(c)];
+    const TPunkt& d = polygon[at(s)];
+    for (int q = 0; q < m; ++q) {
+        if (q == p || q == c || q == s) continue;
+        const TPunkt& other = polygon[at(q)];
+        if (turn(a, b, other) > 0 && turn(b, d, other) > 0 && turn(d, a, other) > 0) return false;
+    }
+    return true;
+}
+
+// The end faces must close the body below the road and the verges. The straight line between
+// the two outer profile ends does that only while every other outline point lies strictly
+// above it; a ditch dipping below it would make the outline cross itself, and a kerb rising
+// above the road would close the air above the road instead. Otherwise the face reaches down to
+// a base 0.1 m below the lowest point of the body.
+constexpr double kBaseBelowLowestPoint = 0.1;
+
+void closeBelowTheBody(std::vector<TPunkt>& outline, int rightCount) {
+    if (rightCount < 1 || rightCount >= static_cast<int>(outline.size())) return;
+    const TPunkt& a = outline[at(rightCount - 1)]; // outer end of the right profile
+    const TPunkt& b = outline[at(rightCount)];     // outer end of the left profile
+    bool allAbove = true;
+    double zmin = outline.front().z;
+    for (int k = 0; k < static_cast<int>(outline.size()); ++k) {
+        const TPunkt& p = outline[at(k)];
+        zmin = std::min(zmin, p.z);
+        if (k != rightCount - 1 && k != rightCount && !(turn(a, b, p) > 0)) allAbove = false;
+    }
+    if (allAbove) return;
+    TPunkt belowRight = a, belowLeft = b;
+    for (TPunkt* base : {&belowRight, &belowLeft}) {
+        base->y = 0.0;
+        base->z = zmin - kBaseBelowLowestPoint;
+    }
+    outline.insert(outline.begin() + rightCount, {belowRight, belowLeft});
+    for (int k = 0; k < static_cast<int>(outline.size()); ++k) outline[at(k)].index = k;
 }
 
 // Frees the corner records on every way out of a triangulation, the throwing ones included.
@@ -98,6 +151,8 @@ void TFuellFlaeche::buildOutline(const TRandPunkte& right, const TRandPunkte& le
     work.x = roadWidth / 2;
     for (int j = left.count() - 1; j >= 0; --j)
         append(left, j);
+
+    closeBelowTheBody(outline_.points(), right.count());
 }
 
 void TFuellFlaeche::computeTextureCoordinates() {
@@ -171,7 +226,17 @@ int TFuellFlaeche::triangulate(std::vector<Triangle>& triangles, int baseIndex,
 
         sortCornerRecords(records_, 0, m - 1);
 
-        const int c = records_.back().corner;
+        // The highest-ranking convex corner that is an ear; on an outline whose highest
+        // corner is an ear (every convex one) that is the last record, as it always was.
+        auto chosen = records_.end() - 1;
+        for (auto r = records_.end(); r != records_.begin();) {
+            --r;
+            if (r->key > 0 && isEar(polygon, r->corner)) {
+                chosen = r;
+                break;
+            }
+        }
+        const int c = chosen->corner;
         const TPunkt& corner = polygon[at(c)];
         const TPunkt& p = polygon[at(pred(c))];
         const TPunkt& s = polygon[at(succ(c))];
@@ -183,7 +248,7 @@ int TFuellFlaeche::triangulate(std::vector<Triangle>& triangles, int baseIndex,
 
         polygon.erase(polygon.begin() + c);
         edges.pop_back();
-        records_.pop_back();
+        records_.erase(chosen);
 
         --remaining;
         if (static_cast<int>(polygon.size()) != remaining ||
