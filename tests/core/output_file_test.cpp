@@ -1,4 +1,5 @@
 #include "output/output_file.h"
+#include "settings/ini_file.h"
 #include "uGlobal/errors.h"
 
 #include "support/test_support.h"
@@ -6,12 +7,16 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstring>
 #include <csignal>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -113,17 +118,114 @@ TEST(OutputFile, badPathsAreInvalidFileNames) {
 }
 
 TEST(OutputFile, aReadOnlyTargetOrFolderIsAccessDenied) {
-    if (::geteuid() == 0) GTEST_SKIP() << "root may write anywhere";
     test::TempDir dir;
+    fs::permissions(dir.path(), fs::perms::all); // an ordinary user may look inside
     test::writeFile(dir / "locked.i3d", kOld);
     fs::permissions(dir / "locked.i3d", fs::perms::owner_read);
-    EXPECT_EQ(ioErrorOf([&] { OutputFile out(dir / "locked.i3d"); }), "Dateizugriff verweigert");
-    EXPECT_EQ(test::readFile(dir / "locked.i3d"), kOld);
-
     fs::create_directory(dir / "ro");
-    fs::permissions(dir / "ro", fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_EQ(ioErrorOf([&] { OutputFile out(dir / "ro/road.i3d"); }), "Dateizugriff verweigert");
-    fs::permissions(dir / "ro", fs::perms::owner_all);
+    fs::permissions(dir / "ro", fs::perms::owner_read | fs::perms::owner_exec |
+                                    fs::perms::others_read | fs::perms::others_exec);
+    const auto errors = test::asOrdinaryUser([&] {
+        return ioErrorOf([&] { OutputFile out(dir / "locked.i3d"); }) + "|" +
+               ioErrorOf([&] { OutputFile out(dir / "ro/road.i3d"); });
+    });
+    if (!errors) GTEST_SKIP() << "cannot run as an ordinary user here";
+    EXPECT_EQ(*errors, "Dateizugriff verweigert|Dateizugriff verweigert");
+    EXPECT_EQ(test::readFile(dir / "locked.i3d"), kOld);
+    EXPECT_TRUE(fs::is_empty(dir / "ro"));
+}
+
+TEST(OutputFile, onlyARegularFileIsEverReplaced) {
+    test::TempDir dir;
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0644), 0);
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = (dir / "sock").string();
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    std::strcpy(address.sun_path, socketPath.c_str());
+    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    fs::create_symlink("/dev/null", dir / "null-link");
+    for (const fs::path& target : {fs::path("/dev/null"), dir / "pipe", dir / "sock", dir / "null-link"}) {
+        EXPECT_EQ(ioErrorOf([&] { OutputFile out(target); }),
+                  displayPath(target) + " ist keine normale Datei")
+            << target;
+    }
+    ::close(sock);
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    EXPECT_TRUE(fs::is_fifo(dir / "pipe"));
+    EXPECT_TRUE(fs::is_symlink(dir / "null-link"));
+}
+
+TEST(OutputFile, aLinkThatLeadsNowhereIsRefusedByName) {
+    test::TempDir dir;
+    fs::create_symlink("missing.i3d", dir / "dangling.i3d");
+    fs::create_symlink("no/such/folder/road.i3d", dir / "into-nothing.i3d");
+    fs::create_symlink("loop-b.i3d", dir / "loop-a.i3d");
+    fs::create_symlink("loop-a.i3d", dir / "loop-b.i3d");
+    for (const char* link : {"dangling.i3d", "into-nothing.i3d", "loop-a.i3d"}) {
+        EXPECT_EQ(ioErrorOf([&] { OutputFile out(dir / link); }),
+                  "Der Verweis " + displayPath(dir / link) + " führt ins Leere")
+            << link;
+        EXPECT_TRUE(fs::is_symlink(dir / link)) << link;
+    }
+    EXPECT_EQ(test::entryNames(dir.path()).size(), 4u);
+}
+
+// The temporary file has a name of its own, so any name the folder can hold can be written.
+TEST(OutputFile, theLongestNameTheFolderHoldsCanBeWritten) {
+    test::TempDir dir;
+    const std::string longest(255, 'l');
+    {
+        OutputFile out(dir / longest);
+        out.write("255");
+        out.commit();
+    }
+    EXPECT_EQ(test::readFile(dir / longest), "255");
+    EXPECT_EQ(ioErrorOf([&] { OutputFile out(dir / (longest + "x")); }), "Ungültiger Dateiname");
+}
+
+// The temporary file has no name while it is written: a process killed in the middle of a
+// document leaves nothing in the folder.
+TEST(OutputFile, aKilledProcessLeavesNoFileBehind) {
+    test::TempDir dir;
+    test::writeFile(dir / "road.i3d", kOld);
+    for (const int signal : {SIGKILL, SIGTERM, SIGINT}) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            OutputFile out(dir / "road.i3d");
+            out.write(std::string(1 << 20, 'x'));
+            out.prepare();
+            ::raise(signal);
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status)) << signal;
+        EXPECT_EQ(test::entryNames(dir.path()), std::vector<std::string>{"road.i3d"}) << signal;
+        EXPECT_EQ(test::readFile(dir / "road.i3d"), kOld);
+    }
+}
+
+// Two files are prepared completely before either replaces its target.
+TEST(OutputFile, preparedFilesReplaceTheirTargetsOnlyWhenPublished) {
+    test::TempDir dir;
+    test::writeFile(dir / "road.i3d", kOld);
+    test::writeFile(dir / "road.ini", "[Fahrbahn_Textur]\r\nTexL0=0\r\n");
+    OutputFile document(dir / "road.i3d");
+    OutputFile parameters(dir / "road.ini");
+    document.write("new document");
+    parameters.write("new parameters");
+    document.prepare();
+    parameters.prepare();
+    EXPECT_EQ(test::readFile(dir / "road.i3d"), kOld);
+    EXPECT_THROW(document.write("late"), std::logic_error);
+    document.publish();
+    parameters.publish();
+    EXPECT_EQ(test::readFile(dir / "road.i3d"), "new document");
+    EXPECT_EQ(test::readFile(dir / "road.ini"), "new parameters");
+    EXPECT_EQ(test::entryNames(dir.path()), (std::vector<std::string>{"road.i3d", "road.ini"}));
 }
 
 // A full disk, imitated by a file size limit: the failure has to surface as an error instead

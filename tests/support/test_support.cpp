@@ -12,6 +12,10 @@
 #include <sstream>
 #include <stdexcept>
 
+#include <grp.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace trassolin::test {
 
 TempDir::TempDir() {
@@ -127,5 +131,32 @@ std::string withoutEditorAttributes(std::string document) {
 
 std::filesystem::path sharedDir() { return TRASSOLIN_SHARED_DIR; }
 std::filesystem::path examplesDir() { return TRASSOLIN_EXAMPLES_DIR; }
+
+std::optional<std::string> asOrdinaryUser(const std::function<std::string()>& probe) {
+    if (::geteuid() != 0) return probe();
+    int channel[2];
+    if (::pipe(channel) != 0) return std::nullopt;
+    const pid_t child = ::fork();
+    if (child < 0) return std::nullopt;
+    if (child == 0) {
+        ::close(channel[0]);
+        constexpr uid_t kNobody = 65534;
+        if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) {
+            ::_exit(3);
+        }
+        const std::string answer = probe();
+        const auto written = ::write(channel[1], answer.data(), answer.size());
+        ::_exit(written == static_cast<ssize_t>(answer.size()) ? 0 : 4);
+    }
+    ::close(channel[1]);
+    std::string answer;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;) answer.append(buffer, static_cast<std::size_t>(n));
+    ::close(channel[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+    return answer;
+}
 
 } // namespace trassolin::test

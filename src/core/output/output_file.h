@@ -8,11 +8,17 @@
 namespace trassolin {
 
 // Writes a file all or nothing: the bytes go into a temporary file in the target's folder,
-// and commit() renames it over the target. Until then the target stays as it was; a file
-// that is destroyed without commit removes its temporary file. Every failure throws IoError
-// with the German words of the system error ("Dateizugriff verweigert", "Ungültiger
-// Dateiname", "E/A-Fehler %d"). A target that is a directory or cannot be written is
-// reported by the constructor already; a symbolic link is written through, not replaced.
+// and commit() puts it in the target's place. Until then the target stays as it was; a file
+// that is destroyed without commit leaves nothing behind. Where the system allows it the
+// temporary file has no name at all until the moment it replaces the target, so that even a
+// killed process leaves no stray file; otherwise its short fixed-length name is removed on
+// SIGINT, SIGTERM and SIGHUP. Every failure throws IoError with the German words of the
+// system error ("Dateizugriff verweigert", "Ungültiger Dateiname", "E/A-Fehler %d").
+//
+// The constructor already refuses a target that could never be replaced: a folder, a file
+// without write permission, anything that is no regular file (a device, a pipe, a socket),
+// and a symbolic link that leads nowhere (dangling, into a missing folder, or a loop). A
+// link to a regular file is written through, not replaced.
 class OutputFile {
 public:
     explicit OutputFile(std::filesystem::path target);
@@ -21,15 +27,25 @@ public:
     OutputFile& operator=(const OutputFile&) = delete;
 
     void write(std::string_view bytes);
+    // Everything written is on disk (flushed and synced), but the target is not yet replaced:
+    // two files can be prepared before either replaces its target.
+    void prepare();
+    // Replaces the target with the prepared content.
+    void publish();
+    // prepare(), then publish().
     void commit();
 
     const std::filesystem::path& target() const { return target_; }
 
 private:
+    void openNamedTemporary(const std::filesystem::path& folder);
+
     std::filesystem::path target_;
-    std::filesystem::path final_; // target_ with a symbolic link resolved
-    std::filesystem::path temp_;
+    std::filesystem::path final_;  // target_ with symbolic links resolved
+    std::filesystem::path folder_; // where the temporary file lives
+    std::filesystem::path temp_;   // empty while the temporary file has no name
     std::FILE* file_ = nullptr;
+    bool prepared_ = false;
     bool committed_ = false;
 };
 
