@@ -4,6 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <string>
 #include <limits>
 #include <utility>
 #include <ostream>
@@ -31,7 +35,11 @@ INSTANTIATE_TEST_SUITE_P(
                       ParseCase{"1,5e3", 1500.0}, ParseCase{"-2.5E+2", -250.0},
                       ParseCase{"  7 ", 7.0}, ParseCase{"\t3,25\r\n", 3.25},
                       ParseCase{"1e-400", 0.0},
-                      ParseCase{"1,7976931348623157e308", std::numeric_limits<double>::max()}));
+                      ParseCase{"1,7976931348623157e308", std::numeric_limits<double>::max()},
+                      // The largest double as the general form writes it loads again.
+                      ParseCase{"1,79769313486232E308", std::numeric_limits<double>::max()},
+                      ParseCase{"-179769313486232e294", -std::numeric_limits<double>::max()},
+                      ParseCase{"1797693134862319999E290", std::numeric_limits<double>::max()}));
 
 class TolerantRealRejects : public ::testing::TestWithParam<const char*> {};
 
@@ -49,7 +57,8 @@ INSTANTIATE_TEST_SUITE_P(Texts, TolerantRealRejects,
                          ::testing::Values("", " ", "1.000,5", "1,234.5", "1..5", "abc", "1e",
                                            "1e+", "--1", "+-1", "inf", "-inf", "nan", "NaN",
                                            "infinity", "0x1p3", "0x10", "1 000", "1\t5", "1e400",
-                                           "-1e309", ".", "-", "1,5,", "e5", "1f", "1_0"));
+                                           "-1e309", ".", "-", "1,5,", "e5", "1f", "1_0",
+                                           "1,797693134862320001E308", "1.8e308"));
 
 TEST(StrictInteger, acceptsPlainDecimalWithinThirtyTwoBits) {
     EXPECT_EQ(parseStrictInteger("0"), 0);
@@ -160,6 +169,26 @@ TEST(GeneralForm, readsBackToTheSameFifteenDigitValue) {
             EXPECT_EQ(formatGeneral(back, '.'), formatGeneral(v, '.'));
         }
     }
+}
+
+// Whatever a parameter file holds was written in the general form and must load again, for
+// doubles of every magnitude up to the largest.
+TEST(GeneralForm, everyFiniteDoubleReadsBackFromItsFifteenDigits) {
+    std::mt19937_64 random(88);
+    for (int k = 0; k < 200000; ++k) {
+        double v = 0.0;
+        do {
+            const std::uint64_t bits = random();
+            std::memcpy(&v, &bits, sizeof v);
+        } while (!std::isfinite(v));
+        const std::string text = formatGeneral(v, k % 2 == 0 ? ',' : '.');
+        double back = 0.0;
+        ASSERT_NO_THROW(back = parseTolerantReal(text)) << text;
+        ASSERT_EQ(formatGeneral(back, k % 2 == 0 ? ',' : '.'), text);
+    }
+    const double largest = std::numeric_limits<double>::max();
+    EXPECT_EQ(parseTolerantReal(formatGeneral(largest, '.')), largest);
+    EXPECT_EQ(parseTolerantReal(formatGeneral(-largest, ',')), -largest);
 }
 
 struct FixedCase {

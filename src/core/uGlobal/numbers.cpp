@@ -3,6 +3,7 @@
 #include "uGlobal/checked_math.h"
 #include "uGlobal/errors.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -62,6 +63,25 @@ DecimalDigits decimalDigits(double value, int significant) {
     for (; p != end; ++p) e = e * 10 + (*p - '0');
     d.exponent = negExp ? -e : e;
     return d;
+}
+
+// Whether a decimal value whose leading digit stands at 10^leadingExponent is no larger than
+// 1.79769313486232E308, the largest double in the general form's 15 digits. The general form
+// writes the largest doubles that way, so such a text must load again: as the largest double.
+bool withinLargestWrittenDouble(std::string_view intDigits, std::string_view fracDigits,
+                                long leadingExponent) {
+    constexpr std::string_view kLimit = "179769313486232";
+    constexpr long kLimitExponent = 308;
+    if (leadingExponent != kLimitExponent) return leadingExponent < kLimitExponent;
+    std::string digits(intDigits);
+    digits += fracDigits;
+    digits.erase(0, digits.find_first_not_of('0'));
+    for (std::size_t k = 0; k < std::max(digits.size(), kLimit.size()); ++k) {
+        const char d = k < digits.size() ? digits[k] : '0';
+        const char l = k < kLimit.size() ? kLimit[k] : '0';
+        if (d != l) return d < l;
+    }
+    return true;
 }
 
 } // namespace
@@ -133,7 +153,13 @@ double parseTolerantReal(std::string_view text) {
                 found = true;
             }
         }
-        if (found && position + exponent >= 0) throwNotAReal(text);
+        if (found && position + exponent >= 0) {
+            if (!withinLargestWrittenDouble(intDigits, fracDigits, position + exponent)) {
+                throwNotAReal(text);
+            }
+            const double largest = std::numeric_limits<double>::max();
+            return negative ? -largest : largest;
+        }
         return negative ? -0.0 : 0.0;
     }
     if (ec != std::errc() || ptr != last || !std::isfinite(value)) throwNotAReal(text);
