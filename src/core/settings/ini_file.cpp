@@ -3,6 +3,7 @@
 #include "output/output_file.h"
 #include "settings/text_encoding.h"
 #include "uGlobal/errors.h"
+#include "uGlobal/text_lines.h"
 
 #include <charconv>
 #include <fstream>
@@ -131,13 +132,7 @@ std::optional<std::int32_t> parseProfileInteger(std::string_view text) {
 
 IniFile::IniFile(std::string_view bytes) {
     const std::string text = decodeSettingsText(bytes);
-    std::string_view rest = text;
-    while (!rest.empty()) {
-        const std::size_t end = rest.find('\n');
-        std::string_view line = rest.substr(0, end);
-        rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
-        if (line.ends_with('\r')) line.remove_suffix(1);
-
+    for (const std::string_view line : splitLines(text)) {
         if (const auto name = headerName(line)) {
             sections_.push_back(Section{std::string(line), {}, {}});
             index_.emplace(lower(*name), sections_.size() - 1);
@@ -147,6 +142,10 @@ IniFile::IniFile(std::string_view bytes) {
             indexLine(section, section.lines.size() - 1);
         }
     }
+}
+
+bool IniFile::hasSection(std::string_view section) const {
+    return findSection(section) != nullptr;
 }
 
 void IniFile::indexLine(Section& section, std::size_t line) {

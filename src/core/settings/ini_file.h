@@ -19,7 +19,8 @@ namespace trassolin {
 class IniFile {
 public:
     IniFile() = default;
-    // Decodes file bytes (UTF-8 or cp1252, CR LF or LF) into lines.
+    // Decodes file bytes (UTF-8, cp1252 or UTF-16 with its byte order mark; LF, CR LF or CR
+    // line ends) into lines.
     explicit IniFile(std::string_view bytes);
 
     // Throws IoError "Die Datei %s kann nicht gelesen werden" when the file cannot be read.
@@ -29,6 +30,7 @@ public:
     // without its content would lose it.
     static IniFile readForUpdate(const std::filesystem::path& file);
 
+    bool hasSection(std::string_view section) const;
     // The value as the reader sees it; nullopt when the section or key is absent.
     std::optional<std::string> find(std::string_view section, std::string_view key) const;
     std::string readString(std::string_view section, std::string_view key,

@@ -6,9 +6,11 @@
 
 #include "uGlobal/errors.h"
 #include "uGlobal/numbers.h"
+#include "uGlobal/text_lines.h"
 
 #include <array>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -80,29 +82,31 @@ void TSplinePunkte::importFromI3d(const std::filesystem::path& file) {
     if (std::filesystem::is_directory(file, ec)) throw cannotRead();
     std::ifstream in(file, std::ios::binary);
     if (!in) throw IoError("Die Datei " + name + " kann nicht geöffnet werden");
-
-    std::string line;
-    bool sceneStarted = false;
-    while (!sceneStarted && std::getline(in, line)) {
-        sceneStarted = line.find("<Scene>") != std::string::npos;
-    }
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     if (in.bad()) throw cannotRead();
+
+    // Exports from any system: LF, CR LF and CR-only line ends.
+    const std::vector<std::string_view> lines = splitLines(bytes);
+    auto line = lines.begin();
+    bool sceneStarted = false;
+    while (!sceneStarted && line != lines.end()) {
+        sceneStarted = line++->find("<Scene>") != std::string_view::npos;
+    }
     if (!sceneStarted) throw TrassolinError("Die Datei " + name + " enthält keine Szene (<Scene>)");
 
     // Nothing changes before the whole scene has been read.
     std::vector<TSplinePkt> found;
     bool sceneEnded = false;
-    while (!sceneEnded && std::getline(in, line)) {
-        if (line.find("<Shape") != std::string::npos) {
+    for (; !sceneEnded && line != lines.end(); ++line) {
+        if (line->find("<Shape") != std::string_view::npos) {
             if (found.size() == static_cast<std::size_t>(kMaxSplinePoints)) {
                 throw TrassolinError("Die Datei " + name + " enthält mehr als " +
                                      formatGeneral(kMaxSplinePoints, ',') + " Spline-Punkte");
             }
-            found.push_back(shapePoint(line));
+            found.push_back(shapePoint(*line));
         }
-        sceneEnded = line.find("</Scene>") != std::string::npos;
+        sceneEnded = line->find("</Scene>") != std::string_view::npos;
     }
-    if (in.bad()) throw cannotRead();
     if (!sceneEnded) {
         throw TrassolinError("Die Szene in " + name + " ist nicht abgeschlossen (</Scene> fehlt)");
     }
