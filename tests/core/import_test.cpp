@@ -97,6 +97,22 @@ TEST(SplineImport, aShapeLineThatClosesTheSceneIsTheLastPoint) {
     EXPECT_EQ(set.get(0)->Z, 3.0);
 }
 
+TEST(SplineImport, readsExportsWithAnyLineEnd) {
+    for (const std::string end : {"\n", "\r\n", "\r"}) {
+        test::TempDir dir;
+        const auto file = dir / "export.i3d";
+        test::writeFile(file, "<i3D>" + end + "<Scene>" + end +
+                                  "<Shape name=\"a\" translation=\"1 2 3\" rotation=\"0 90 0\"/>" +
+                                  end + "<Shape name=\"b\" translation=\"4 5 6\"/>" + end +
+                                  "</Scene>" + end + "</i3D>" + end);
+        TSplinePunkte points;
+        ASSERT_NO_THROW(points.importFromI3d(file)) << end.size();
+        ASSERT_EQ(points.count(), 2);
+        EXPECT_EQ(points.get(0)->Yrot, 90.0);
+        EXPECT_EQ(points.get(1)->Z, 6.0);
+    }
+}
+
 TEST(SplineImport, aFailedImportLeavesThePointsAndTheirFileAsTheyWere) {
     test::TempDir dir;
     std::string tooMany = "<Scene>\n";

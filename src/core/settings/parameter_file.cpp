@@ -165,14 +165,32 @@ void saveParameterFile(const std::filesystem::path& file, const ParameterSet& se
     ini.save(file);
 }
 
+namespace {
+
+// A file none of whose sections this program writes was not read as a parameter file (a
+// foreign file, or an encoding nothing here understands): loading it would put the load
+// defaults everywhere, and a later save would write them over the user's file.
+IniFile readParameterFile(const std::filesystem::path& file) {
+    IniFile ini = IniFile::read(file);
+    for (const std::string_view section :
+         {"Preferences", "Fahrbahn_Geo", "Fahrbahn_Textur", "TrafficSplines", "Rand_rechts_Geo",
+          "Rand_rechts_Textur", "Rand_links_Geo", "Rand_links_Textur", "Splines", "SplinePts1",
+          "FuellFlaeche"}) {
+        if (ini.hasSection(section)) return ini;
+    }
+    throw TrassolinError(displayPath(file) + " ist keine Parameterdatei");
+}
+
+} // namespace
+
 void loadParameterFile(const std::filesystem::path& file, ParameterSet& set,
                        MessageSink& messages) {
-    loadParameterSet(IniFile::read(file), set, messages);
+    loadParameterSet(readParameterFile(file), set, messages);
 }
 
 void loadEdgeFromParameterFile(const std::filesystem::path& file, ParameterSet& set, EdgeSide side,
                                MessageSink& messages) {
-    const IniFile ini = IniFile::read(file);
+    const IniFile ini = readParameterFile(file);
     TRandPunkte& edge = side == EdgeSide::Right ? set.rechterRand : set.linkerRand;
     loadEdgeProfile(ini, edge, kRightEdgePrefix, messages);
     edgeSwitched(set);

@@ -44,7 +44,8 @@ void loadFill(const IniFile& ini, TFuellFlaeche& fill);
 // is then unchanged.
 void saveParameterFile(const std::filesystem::path& file, const ParameterSet& set,
                        char decimalSeparator);
-// IoError when the file cannot be read (a missing file included).
+// IoError when the file cannot be read (a missing file included); TrassolinError "%s ist keine
+// Parameterdatei" when it holds none of the sections a parameter file has.
 void loadParameterFile(const std::filesystem::path& file, ParameterSet& set, MessageSink& messages);
 
 enum class EdgeSide { Right, Left };
