@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
+#include <QWheelEvent>
 #include <QToolButton>
 
 #include <cstdlib>
@@ -174,6 +175,44 @@ private Q_SLOTS:
         QCOMPARE(presenter_->texts(), QStringList{QStringLiteral("Nullpunkt kann nicht gelöscht werden")});
         QCOMPARE(presenter_->messages.front().kind, MessageKind::Information);
         QCOMPARE(profile.count(), 3);
+    }
+
+    // A field that cannot be read stops the whole reaction, not only the commit inside it.
+    void anUnreadableFieldStopsTheReactionThatSelects() {
+        switchOn("cboRandRenable");
+        TRandPunkte& profile = window_->parameters().rechterRand;
+        get<QToolButton>("spbRandRAddEnd")->click();
+        ui::type(get("edtRandRBreite"), QStringLiteral("abc"));
+        presenter_->messages.clear();
+        get<QToolButton>("spbRandRDel")->click();
+        QCOMPARE(presenter_->texts(), QStringList{QStringLiteral("'abc' ist kein gültiger Gleitkommawert")});
+        QCOMPARE(profile.count(), 3);
+
+        bool shown = false;
+        presenter_->onModal = [&](QDialog&) {
+            shown = true;
+            return int(QDialog::Accepted);
+        };
+        click("bbnGrafikSchnitt");
+        QVERIFY(!shown);
+
+        get<QToolButton>("spbSplineAddEnd")->click();
+        ui::type(get("edtSplinePtsX"), QStringLiteral("x"));
+        presenter_->messages.clear();
+        get<QToolButton>("spbSplineSub")->click();
+        QCOMPARE(presenter_->texts(), QStringList{QStringLiteral("'x' ist kein gültiger Gleitkommawert")});
+        QCOMPARE(window_->parameters().splines.count(), 3);
+    }
+
+    void theWheelDoesNotSelectWhileOnlyScrollingPast() {
+        get<QToolButton>("spbSplineAddEnd")->click();
+        auto* spin = get<QSpinBox>("sedSplinePtsNr");
+        ui::focus(get("edtShapeName"));
+        const int before = spin->value();
+        QWheelEvent wheel(QPointF(5, 5), spin->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(spin, &wheel);
+        QCOMPARE(spin->value(), before);
     }
 
     void deletingAMiddleSegmentShowsItsFollowerWithoutCommitting() {
@@ -450,6 +489,14 @@ private Q_SLOTS:
         QCOMPARE(get("edtRandRBreite")->text(), number(0.15));
         QCOMPARE(get("edtRandRTexFile")->text(), QStringLiteral("sidewalk_diffuse.dds"));
 
+        // A save that fails does not name the file as saved.
+        std::filesystem::create_directory(file("ordner.ini"));
+        presenter_->fileAnswers.push_back(fromPath(file("ordner.ini")));
+        presenter_->messages.clear();
+        click("bbnSavePara");
+        QCOMPARE(presenter_->messages.size(), std::size_t{1});
+        QCOMPARE(get<QLabel>("lblParameter1")->text(), QStringLiteral("Parameter geladen aus"));
+
         presenter_->fileAnswers.push_back(fromPath(file("copy.ini")));
         click("bbnSavePara");
         QCOMPARE(get<QLabel>("lblParameter1")->text(), QStringLiteral("Parameter gespeichert in"));
@@ -489,6 +536,19 @@ private Q_SLOTS:
         QVERIFY(window_->close());
         QCOMPARE(presenter_->messages.size(), std::size_t{1});
         QVERIFY(presenter_->texts().front().endsWith(QStringLiteral(" kann nicht geschrieben werden")));
+    }
+
+    void aWorkingDirectoryThatVanishedDoesNotStopTheProgram() {
+        window_.reset();
+        std::filesystem::create_directory(file("weg"));
+        QDir::setCurrent(fromPath(file("weg")));
+        std::filesystem::remove(file("weg"));
+        presenter_->messages.clear();
+        startWindow();
+        QVERIFY(presenter_->messages.empty());
+        QVERIFY(window_->close());
+        QCOMPARE(presenter_->texts(),
+                 QStringList{QStringLiteral("In Trassolin.ini kann nicht geschrieben werden")});
     }
 
     void textureButtonsFillOnlyTheirOwnFieldWithTheBareName() {

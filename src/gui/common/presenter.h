@@ -25,7 +25,7 @@ struct FileDialogRequest {
 class Presenter {
 public:
     virtual ~Presenter() = default;
-    // A box with one OK button, titled "Information", "Warnung" or "Fehler".
+    // A box with one OK button, titled "Informationen", "Warnung" or "Fehler".
     virtual void message(QWidget* parent, MessageKind kind, const QString& text) = 0;
     virtual void about(QWidget* parent, const QString& title, const QString& text) = 0;
     // The chosen path, or nothing when the user cancels. A save dialog does not ask before

@@ -33,6 +33,7 @@ SplinePointEditor::SplinePointEditor(TSplinePunkte& points, MessageSink& message
 
     // Only a label-like field: nothing reads or writes it.
     fileLabel_ = makeField(QStringLiteral("edtSplineI3D"), QStringLiteral("i3d"));
+    fileLabel_->setReadOnly(true);
     open_ = makeFileButton(QStringLiteral("bbnSplinePtsOpen"),
                            QStringLiteral("exportierte Spline-Punkte aus i3d-Datei laden"));
     spin_ = makeSpinEdit(QStringLiteral("sedSplinePtsNr"), 1);
@@ -88,7 +89,14 @@ void SplinePointEditor::setSpinRange() {
 void SplinePointEditor::commitThenSelect() {
     if (showing_ || points_.count() == 0) return;
     TSplinePkt& p = *points_.get(clampedCurrent());
-    for (std::size_t i = 0; i < fields_.size(); ++i) value(p, i) = parseField(fields_[i]);
+    try {
+        for (std::size_t i = 0; i < fields_.size(); ++i) value(p, i) = parseField(fields_[i]);
+    } catch (...) {
+        // Nothing was selected: the spin edit goes back to the point the fields belong to.
+        const QSignalBlocker block(spin_);
+        spin_->setValue(points_.current() + 1);
+        throw;
+    }
     points_.setCurrent(spin_->value() - 1);
     showPoint();
 }
@@ -111,7 +119,14 @@ void SplinePointEditor::showPoint() {
 }
 
 void SplinePointEditor::selectPoint(int number) {
-    spin_->setValue(number);
+    // The change reaction runs here, not in the spin edit's slot, so that a field it cannot
+    // read stops the reaction that selected, too.
+    const int before = spin_->value();
+    {
+        const QSignalBlocker block(spin_);
+        spin_->setValue(number);
+    }
+    if (spin_->value() != before) commitThenSelect();
 }
 
 void SplinePointEditor::insertPoint() {
