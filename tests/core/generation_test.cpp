@@ -12,6 +12,7 @@
 #include <cmath>
 #include <numbers>
 #include <filesystem>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -571,6 +572,47 @@ TEST(GenerationRun, theExamplesEndFacesAreWoundOutwardAndTileTheirOutline) {
             EXPECT_GT(covered, 0.1) << example;
         }
     }
+}
+
+// Sizes within every single limit can still make a mesh no machine builds: such a run is
+// refused before it starts, with the size it would have, and the old document stays.
+TEST(GenerationRun, aRoadBeyondTheVertexBudgetIsRefusedBeforeItStarts) {
+    ParameterSet params = straightRoad(900'000); // 900 km, within the longest chord
+    CollectingMessageSink silent;
+    for (TRandPunkte* edge : {&params.rechterRand, &params.linkerRand}) {
+        edge->enabled = true;
+        edge->resize(1001, silent);
+        edge->textureLength = 5;
+    }
+    RandomSequence random;
+    const auto o = run(params, random, ',', "old");
+    EXPECT_FALSE(o.written);
+    ASSERT_EQ(o.messages.size(), 1u);
+    EXPECT_EQ(o.messages[0].kind, MessageKind::Error);
+    EXPECT_TRUE(o.messages[0].text.starts_with("Die Straße würde bis zu 3.607."))
+        << o.messages[0].text;
+    EXPECT_NE(o.messages[0].text.find("mehr als 50.000.000 erzeugt Trassolin nicht"),
+              std::string::npos);
+    EXPECT_EQ(o.document, "old");
+    EXPECT_EQ(o.files, std::vector<std::string>{"road.i3d"});
+}
+
+TEST(GenerationRun, runningOutOfMemoryIsSaidInGermanAndKeepsTheOldDocument) {
+    ParameterSet params = straightRoad(10);
+    params.rechterRand.enabled = true;
+    params.rechterRand.textureLength = 5;
+    TempDir dir;
+    writeFile(dir / "road.i3d", "old");
+    CollectingMessageSink messages;
+    CollectingStatusLog log;
+    RandomSequence random;
+    const bool written = runGeneration(params, dir / "road.i3d", messages, log, random, ',',
+                                       [](TRandPunkte&) { throw std::bad_alloc(); });
+    EXPECT_FALSE(written);
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].text, "Nicht genügend Arbeitsspeicher");
+    EXPECT_EQ(readFile(dir / "road.i3d"), "old");
+    EXPECT_EQ(test::entryNames(dir.path()), std::vector<std::string>{"road.i3d"});
 }
 
 // Synthetic documents of every shape are checked in the document tests; this is a real one.

@@ -254,12 +254,12 @@ TEST(ParameterFile, countsAreBoundedAndAnUnreadableValueStopsTheLoadWhereItStand
         int segments, points;
     } cases[] = {
         {"[Splines]\nAnzahl=100001\n", "'100001' ist kein gültiger Integerwert", 2, 3},
-        {"[Rand_rechts_Geo]\nnSegments=10001\n", "'10001' ist kein gültiger Integerwert", 2, 3},
+        {"[Rand_rechts_Geo]\nnSegments=1001\n", "'1001' ist kein gültiger Integerwert", 2, 3},
         {"[Rand_rechts_Geo]\nnSegments=$FFFF\n", "'$FFFF' ist kein gültiger Integerwert", 2, 3},
         {"[Rand_links_Textur]\nLaenge=fünf\n", "'fünf' ist kein gültiger Gleitkommawert", 2, 3},
         {"[Rand_rechts_Geo]\nnSegments=-3\n", nullptr, 1, 2},
         {"[Rand_rechts_Geo]\nnSegments=zwei\n", nullptr, 2, 2},
-        {"[Rand_rechts_Geo]\nenable1=0\nnSegments=10000\n", nullptr, 10001, 2},
+        {"[Rand_rechts_Geo]\nenable1=0\nnSegments=1000\n", nullptr, 1001, 2},
         {"[Splines]\nAnzahl=-1\n", nullptr, 2, 0},
         {"[Splines]\nAnzahl=0x3\n", nullptr, 2, 3},
     };

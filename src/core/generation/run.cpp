@@ -12,6 +12,8 @@
 #include "uGlobal/numbers.h"
 
 #include <algorithm>
+#include <cmath>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -105,6 +107,31 @@ DocumentOptions documentOptions(const ParameterSet& params, const RunInputs& in)
     return o;
 }
 
+// At most how many vertices the mesh gets: every candidate of the path (two per metre of
+// chord, see the road builder) taken as a sample, with the road's two border vertices and a
+// vertex per profile point of each switched-on edge; the fill adds two faces. An upper bound,
+// cheap to know before any vertex is built.
+double meshVerticesAtMost(const TSplinePunkte& splines, const RunInputs& in,
+                          const ParameterSet& params) {
+    double candidates = 0.0;
+    for (int i = 0; i + 1 < splines.count(); ++i) {
+        candidates += std::trunc(2.0 * splines.points()[static_cast<std::size_t>(i)].chordLength) + 2;
+    }
+    const double right = in.rightEdge ? params.rechterRand.count() : 0;
+    const double left = in.leftEdge ? params.linkerRand.count() : 0;
+    const double perSample = (in.road ? 2.0 : 0.0) + right + left;
+    const double fill = in.fill ? 2.0 * (params.rechterRand.count() + params.linkerRand.count() + 2) : 0;
+    return candidates * perSample + fill;
+}
+
+std::string groupedThousands(double value) {
+    std::string digits = formatGeneral(std::round(value), ',');
+    for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3) {
+        digits.insert(static_cast<std::size_t>(at), 1, '.');
+    }
+    return digits;
+}
+
 const CurveLines* linesOf(const std::optional<TrafficCurve>& curve) {
     return curve ? &curve->lines : nullptr;
 }
@@ -123,6 +150,14 @@ bool runGeneration(ParameterSet& params, const std::filesystem::path& output,
 
     try {
         const RunInputs in = readInputs(params, log, decimalSeparator, readEdgeFields);
+        const double vertices = meshVerticesAtMost(params.splines, in, params);
+        if (vertices > kMaxMeshVertices) {
+            throw TrassolinError("Die Straße würde bis zu " + groupedThousands(vertices) +
+                                 " Vertices erhalten; mehr als " +
+                                 groupedThousands(kMaxMeshVertices) +
+                                 " erzeugt Trassolin nicht. Weniger Randsegmente oder eine "
+                                 "kürzere Straße wählen.");
+        }
         const DocumentOptions options = documentOptions(params, in);
         RunState state;
         if (in.curveMiddle) state.middle.emplace();
@@ -174,6 +209,10 @@ bool runGeneration(ParameterSet& params, const std::filesystem::path& output,
         return false;
     } catch (const TrassolinError& e) {
         messages.show(MessageKind::Error, e.what());
+        return false;
+    } catch (const std::bad_alloc&) {
+        // The lists are released on the way out; the output file was never replaced.
+        messages.show(MessageKind::Error, kOutOfMemory);
         return false;
     }
 }

@@ -20,6 +20,10 @@ namespace trassolin {
 // After a complete run with the road on, params.texL0 holds the next road's start coordinate
 // (general form with `decimalSeparator`) and params.previousTexL0 the one this run started from.
 //
+// A run whose mesh could exceed this many vertices is refused before it starts: it would take
+// minutes and gigabytes and give a document no editor loads.
+inline constexpr double kMaxMeshVertices = 50'000'000.0;
+
 // The window keeps an enabled edge's texture values in its fields until the run reads them:
 // `readEdgeFields` is called for each enabled profile just before its listing and may throw a
 // ConversionError like any other field. The command line has them in the profile already.

@@ -18,8 +18,8 @@ inline constexpr std::string_view kRightEdgePrefix = "Rand_rechts";
 inline constexpr std::string_view kLeftEdgePrefix = "Rand_links";
 
 // Counts beyond these stop a load before anything is resized: a damaged file must not make
-// the program allocate without end.
-inline constexpr int kMaxEdgeSegments = 10'000;
+// the program allocate without end. A real verge has a handful of segments.
+inline constexpr int kMaxEdgeSegments = 1'000;
 
 // Reals from memory are written with `decimalSeparator`; field texts as they stand.
 void saveParameterSet(IniFile& ini, const ParameterSet& set, char decimalSeparator);

@@ -33,5 +33,7 @@ public:
 inline constexpr const char* kInvalidFloatOperation = "Ungültige Gleitkommaoperation";
 inline constexpr const char* kFloatDivisionByZero = "Gleitkommadivision durch Null";
 inline constexpr const char* kFloatOverflow = "Gleitkommaüberlauf";
+// What every front end says instead of std::bad_alloc's English name.
+inline constexpr const char* kOutOfMemory = "Nicht genügend Arbeitsspeicher";
 
 } // namespace trassolin

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "uGlobal/errors.h"
 #include "uGlobal/messages.h"
 
 #include <QFont>
 #include <QString>
 
+#include <new>
 #include <optional>
 
 class QDialog;
@@ -75,6 +77,8 @@ public:
 template <class Reaction> void guarded(MessageSink& messages, Reaction&& reaction) {
     try {
         reaction();
+    } catch (const std::bad_alloc&) {
+        messages.show(MessageKind::Error, kOutOfMemory);
     } catch (const std::exception& e) {
         messages.show(MessageKind::Error, e.what());
     }
