@@ -292,6 +292,21 @@ private Q_SLOTS:
         QCOMPARE(get("edtSplinePtsX")->text(), QStringLiteral("0"));
     }
 
+    void directionsComeFromTheNeighboursAfterTheTypedValuesAreTaken() {
+        get<QToolButton>("spbSplineAddEnd")->click();
+        window_->splineEditor().selectPoint(2);
+        ui::type(get("edtSplinePtsX"), QStringLiteral("10"));
+        ui::type(get("edtSplinePtsZ"), QStringLiteral("10"));
+        window_->splineEditor().selectPoint(3);
+        ui::type(get("edtSplinePtsX"), QStringLiteral("20")); // typed, not yet taken
+        click("btnRichtungen");
+        const TSplinePunkte& points = window_->parameters().splines;
+        QCOMPARE(points.get(2)->X, 20.0);
+        QCOMPARE(points.get(1)->Yrot, 90.0);  // from its neighbours (0, 0) to (20, 0)
+        QCOMPARE(points.get(2)->Yrot, 135.0); // along the last chord
+        QCOMPARE(get("edtSplinePtsYrot")->text(), QStringLiteral("135"));
+    }
+
     void roadPixelFieldsConvertWithTheTextureWidth() {
         // Width 0: nothing converts.
         ui::type(get("edtTexStart"), QStringLiteral("0,25"));

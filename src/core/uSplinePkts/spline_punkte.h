@@ -54,6 +54,11 @@ public:
     // Pose of segment i at t in [0, 1], in the segment's local frame. Needs a successful refine.
     void evaluate(int segment, TPunkt& target, double t) const;
 
+    // Points placed in the editor without turning them all head +Z. This sets every point's
+    // heading (Yrot) and climb (Xrot) from its neighbours, so that the road passes each point
+    // along the tangent; the bank (Zrot) stays. Degrees, rounded to 0.001.
+    void setDirectionsFromNeighbours();
+
     // Replaces the points by the Shapes of an exported scene; all or nothing.
     void importFromI3d(const std::filesystem::path& file);
 

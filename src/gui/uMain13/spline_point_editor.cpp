@@ -59,8 +59,15 @@ SplinePointEditor::SplinePointEditor(TSplinePunkte& points, MessageSink& message
         fields_[i] = makeField(QStringLiteral("edtSplinePts") + axis);
         addRow(grid, 2 + static_cast<int>(i), axis, fields_[i]);
     }
+    directions_ = makePushButton(QStringLiteral("btnRichtungen"),
+                                 QStringLiteral("Richtungen berechnen"));
+    directions_->setToolTip(QStringLiteral("Yrot und Xrot aller Spline-Punkte aus ihren Nachbarn "
+                                           "berechnen (Zrot bleibt)"));
+    grid->addWidget(directions_, 2 + static_cast<int>(kAxes.size()), 1);
     grid->setColumnStretch(1, 1);
 
+    connect(directions_, &QPushButton::clicked, this,
+            [this] { runGuarded(&SplinePointEditor::computeDirections); });
     connect(spin_, &QSpinBox::valueChanged, this,
             [this] { runGuarded(&SplinePointEditor::commitThenSelect); });
     connect(add_, &QToolButton::clicked, this,
@@ -143,6 +150,13 @@ void SplinePointEditor::appendPoint() {
     selectPoint(points_.count());
     // From an empty set the spin edit already shows 1: nothing changed, so show explicitly.
     if (spin_->value() == before) showPoint();
+}
+
+void SplinePointEditor::computeDirections() {
+    // The button lies inside the group, so clicking it leaves no field of the group: commit here.
+    commitThenSelect();
+    points_.setDirectionsFromNeighbours();
+    showPoint();
 }
 
 void SplinePointEditor::deletePoint() {
