@@ -83,13 +83,32 @@ TEST(TextBetweenMarkers, takesTheTextUpToTheFirstClosingMarkerOrLeavesTheOutputA
 }
 
 TEST(DecimalRound, roundsTheFloatingQuotientWithTiesToEven) {
-    EXPECT_EQ(decimalRound(1.005, -2), 1.0); // 1.005 is stored just below the tie
-    EXPECT_EQ(decimalRound(0.125, -2), 0.12); // exact tie goes to the even neighbour
-    EXPECT_EQ(decimalRound(0.375, -2), 0.38);
-    EXPECT_EQ(decimalRound(-0.125, -2), -0.12);
-    EXPECT_EQ(decimalRound(1.2995, -3), 1.3);
-    EXPECT_EQ(decimalRound(-30.004, -2), -30.0);
-    EXPECT_EQ(decimalRound(57.29577951308232, -2), 57.3);
+    // The quotient is value / 0.01 or value / 0.001 as doubles; scaling by 100 or 1000
+    // instead would list 1.0635 as "1,064", -0.235 as "-0,24" and -1.225 as "-1,23".
+    const struct {
+        double value;
+        std::int8_t k;
+        double rounded;
+        const char* listed;
+    } cases[] = {
+        {1.0635, -3, 1.063, "1,063"},               // quotient 1063.4999999999998
+        {0.469, -3, 0.46900000000000003, "0,469"},  // 469 * 0.001, one step above 0.469
+        {2.675, -2, 2.68, "2,68"},                  // stored below the tie, quotient exactly 267.5
+        {1.005, -2, 1.0, "1"},                      // quotient 100.49999999999999
+        {-0.235, -2, -0.23, "-0,23"},               // quotient -23.499999999999996
+        {-1.225, -2, -1.22, "-1,22"},               // quotient exactly -122.5: to the even -122
+        {0.125, -2, 0.12, "0,12"},                  // exact tie goes to the even neighbour
+        {0.375, -2, 0.38, "0,38"},
+        {-0.125, -2, -0.12, "-0,12"},
+        {1.2995, -3, 1.3, "1,3"},
+        {-30.004, -2, -30.0, "-30"},
+        {57.29577951308232, -2, 57.300000000000004, "57,3"}, // 5730 * 0.01
+    };
+    for (const auto& c : cases) {
+        const double rounded = decimalRound(c.value, c.k);
+        EXPECT_EQ(rounded, c.rounded) << c.value;
+        EXPECT_EQ(formatGeneral(rounded, ','), c.listed) << c.value;
+    }
 }
 
 TEST(DecimalRound, leavesValuesTooLargeToRoundUnchanged) {

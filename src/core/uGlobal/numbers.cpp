@@ -164,16 +164,31 @@ bool textBetweenMarkers(std::string_view source, std::string_view open, std::str
     return true;
 }
 
+namespace {
+
+// The double nearest 10^k; from_chars rounds correctly, which a product of tens would not
+// for negative k.
+double nearestPowerOfTen(int k) {
+    std::array<char, 8> text{'1', 'e'};
+    const auto [end, ec] = std::to_chars(text.data() + 2, text.data() + text.size(), k);
+    double power = 1.0;
+    std::from_chars(text.data(), end, power);
+    (void)ec; // an 8-bit exponent always fits
+    return power;
+}
+
+} // namespace
+
 double decimalRound(double value, std::int8_t k) {
     if (!std::isfinite(value)) return value;
-    // An exact power of ten keeps the quotient as close to the decimal value as a double allows.
-    double scale = 1.0;
-    for (int n = 0; n < std::abs(static_cast<int>(k)); ++n) scale *= 10.0;
-    const double quotient = k < 0 ? value * scale : value / scale;
-    // From 2^52 on every double is a whole number: nothing is left to round.
-    if (!std::isfinite(quotient) || std::fabs(quotient) >= 4503599627370496.0) return value;
-    const double rounded = std::nearbyint(quotient); // ties to even in the default mode
-    return k < 0 ? rounded / scale : rounded * scale;
+    // Dividing by the double nearest 10^k (not multiplying by 10^-k) decides which decimals a
+    // value keeps in listings and parameter files: 1.0635 / 0.001 = 1063.4999999999998 keeps
+    // 1.063, where 1.0635 * 1000 = 1063.5 would give 1.064.
+    const double scale = nearestPowerOfTen(k);
+    const double quotient = value / scale;
+    // A quotient beyond the double range has no whole number to round to; keep the value.
+    if (!std::isfinite(quotient)) return value;
+    return std::nearbyint(quotient) * scale; // ties to even in the default rounding mode
 }
 
 std::string formatGeneral(double value, char decimalSeparator) {
