@@ -3,8 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cfloat>
+#include <charconv>
+#include <clocale>
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <random>
+#include <string>
 #include <utility>
 #include <ostream>
 
@@ -49,7 +58,179 @@ INSTANTIATE_TEST_SUITE_P(Texts, TolerantRealRejects,
                          ::testing::Values("", " ", "1.000,5", "1,234.5", "1..5", "abc", "1e",
                                            "1e+", "--1", "+-1", "inf", "-inf", "nan", "NaN",
                                            "infinity", "0x1p3", "0x10", "1 000", "1\t5", "1e400",
-                                           "-1e309", ".", "-", "1,5,", "e5", "1f", "1_0"));
+                                           "-1e309", ".", "-", "1,5,", "e5", "1f", "1_0",
+                                           // nearest is the largest double, but the extended
+                                           // value is the midpoint above it
+                                           "1.7976931348623158079e308"));
+
+// Texts whose double through a 64-bit significand is not the double nearest them.
+TEST(TolerantReal, roundsToTheExtendedFormatFirstThenToADouble) {
+    const struct {
+        const char* text;
+        std::uint64_t bits;
+    } cases[] = {
+        {"3537177.685930148", 0x414AFC8CD7CC8F20},  // nearest ...8F21
+        {"-3537177,685930148", 0xC14AFC8CD7CC8F20},
+        {"7410.3058403", 0x40BCF24E4B8CC64C},       // nearest ...C64D
+        {"178,9709778", 0x40665F124009048C},        // nearest ...048B, below
+        {"6610.64373243", 0x40B9D2A4CBA6063A},      // nearest ...0639, below
+        {"2.4703282292062327209e-324", 0},          // nearest the smallest subnormal
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(parseTolerantReal(c.text)), c.bits) << c.text;
+}
+
+#if LDBL_MANT_DIG == 64
+// Here long double is the x87 extended format: the library's conversion to it followed by a
+// narrowing cast is the reference. Most texts are printed near the midpoint between two
+// doubles, where the two roundings part; some carry more digits than are kept exactly.
+TEST(TolerantReal, agreesWithTheExtendedFormatOnRandomTexts) {
+    std::mt19937_64 random(14);
+    const auto uniform = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    const auto midpointText = [&](double d, int digits) {
+        const long double mid =
+            (static_cast<long double>(d) + std::nextafter(d, HUGE_VAL)) / 2;
+        std::array<char, 64> buf{};
+        const auto end = std::to_chars(buf.data(), buf.data() + buf.size(), mid,
+                                       std::chars_format::scientific, digits).ptr;
+        return std::string(buf.data(), end);
+    };
+    int mismatches = 0;
+    int parted = 0; // texts where the reference is not the double nearest the text
+    const auto check = [&](const std::string& text) {
+        long double extended = 0;
+        double nearest = 0;
+        const char* end = text.data() + text.size();
+        ASSERT_EQ(std::from_chars(text.data(), end, extended).ptr, end) << text;
+        const auto reference = static_cast<double>(extended);
+        if (std::from_chars(text.data(), end, nearest).ec == std::errc() && nearest != reference)
+            ++parted;
+        if (std::isinf(reference)) {
+            EXPECT_THROW(parseTolerantReal(text), ConversionError) << text;
+        } else if (std::bit_cast<std::uint64_t>(parseTolerantReal(text)) !=
+                   std::bit_cast<std::uint64_t>(reference)) {
+            if (++mismatches <= 5) ADD_FAILURE() << text;
+        }
+    };
+    for (int i = 0; i < 20000; ++i) {
+        std::string digits;
+        for (int n = 1 + uniform(20); n > 0; --n)
+            digits += static_cast<char>('0' + uniform(10));
+        digits.insert(static_cast<std::size_t>(uniform(static_cast<int>(digits.size()) + 1)), ".");
+        check(digits + "e" + std::to_string(uniform(61) - 30));
+
+        const double any = std::bit_cast<double>(random() & 0x7FEFFFFFFFFFFFFF);
+        check(midpointText(any, 17 + uniform(9)));
+        const double subnormal = std::bit_cast<double>(random() % (std::uint64_t{1} << 53));
+        check(midpointText(subnormal, 17 + uniform(9)));
+        if (i % 50 == 0) {
+            std::string text = midpointText(any, 30);
+            const std::size_t e = text.find('e');
+            std::string tail(static_cast<std::size_t>(uniform(1200)), '0');
+            const int sparseness = uniform(2) == 0 ? 4 : 400;
+            for (char& c : tail) {
+                if (uniform(sparseness) == 0) c = static_cast<char>('1' + uniform(9));
+            }
+            check(text.insert(e, tail));
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+    EXPECT_GT(parted, 10000) << "the sample should exercise the double rounding";
+}
+
+// The exact decimal of a long double in fixed notation with `places` decimals.
+std::string exactDecimal(long double v, int places) {
+    std::string text(2048, '\0');
+    const auto end = std::to_chars(text.data(), text.data() + text.size(), v,
+                                   std::chars_format::fixed, places).ptr;
+    text.resize(static_cast<std::size_t>(end - text.data()));
+    return text;
+}
+
+// a + b or a - b (a >= b) for texts from exactDecimal with the same number of decimals.
+std::string addDecimals(std::string a, std::string b, int sign) {
+    const std::size_t width = std::max(a.size(), b.size());
+    a.insert(0, width - a.size(), '0');
+    b.insert(0, width - b.size(), '0');
+    int carry = 0;
+    for (std::size_t i = width; i-- > 0;) {
+        if (a[i] == '.') continue;
+        int digit = a[i] - '0' + sign * (b[i] - '0') + carry;
+        carry = digit < 0 ? -1 : digit / 10;
+        a[i] = static_cast<char>('0' + (digit + 10) % 10);
+    }
+    return carry > 0 ? "1" + a : a;
+}
+
+// The 64-bit rounding lands on the midpoint between two doubles from half an extended step
+// below it to half a step above it, both ends included (the tie goes to the midpoint, whose
+// significand is even). Texts at those ends, and a digit beyond the exactly kept ones away from
+// them, decide which neighbour a text gets.
+TEST(TolerantReal, agreesWithTheExtendedFormatAtTheEndsOfATie) {
+    std::mt19937_64 random(1406);
+    int mismatches = 0;
+    const auto check = [&](const std::string& text) {
+        long double extended = 0;
+        std::from_chars(text.data(), text.data() + text.size(), extended);
+        const auto reference = static_cast<double>(extended);
+        if (std::isinf(reference)) {
+            EXPECT_THROW(parseTolerantReal(text), ConversionError) << text;
+        } else if (std::bit_cast<std::uint64_t>(parseTolerantReal(text)) !=
+                   std::bit_cast<std::uint64_t>(reference)) {
+            if (++mismatches <= 5) ADD_FAILURE() << text;
+        }
+    };
+    for (int i = 0; i < 1500; ++i) {
+        // Any double, one next to the largest, a subnormal one or one of the smallest, whose
+        // ends have the most significant digits.
+        const std::uint64_t bits = i % 4 == 0   ? random() & 0x7FEFFFFFFFFFFFFF
+                                   : i % 4 == 1 ? 0x7FEFFFFFFFFFFFFF - random() % 3
+                                   : i % 4 == 2 ? random() % (std::uint64_t{1} << 52)
+                                                : random() % 8;
+        const double d = std::bit_cast<double>(bits);
+        const long double up = d == std::numeric_limits<double>::max()
+                                   ? std::ldexp(1.0L, 1024)
+                                   : std::nextafter(d, HUGE_VAL);
+        const long double mid = (d + up) / 2;
+        const long double halfStep = std::ldexp(1.0L, std::ilogb(mid) - 64);
+        // Enough decimals for both to be exact.
+        const int places = std::max(1, 64 - std::ilogb(mid));
+        for (const int sign : {-1, +1}) {
+            const std::string end =
+                addDecimals(exactDecimal(mid, places), exactDecimal(halfStep, places), sign);
+            std::string lastPlace = end;
+            for (char& c : lastPlace) {
+                if (c != '.') c = '0';
+            }
+            lastPlace.back() = '1';
+            check(end);
+            check(end + std::string(900, '0') + "1");
+            check(addDecimals(end, lastPlace, -1) + std::string(900, '9'));
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+#endif
+
+// Qt sets the C locale from the user's environment; a German one must not change a text's value.
+TEST(TolerantReal, doesNotDependOnTheCLocale) {
+    const std::string before = std::setlocale(LC_ALL, nullptr);
+    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr &&
+        std::setlocale(LC_ALL, "de_DE.utf8") == nullptr)
+        GTEST_SKIP() << "no German locale installed";
+    const std::string point = std::localeconv()->decimal_point;
+    const double values[] = {parseTolerantReal("2.5"), parseTolerantReal("2,5"),
+                             parseTolerantReal("3537177.685930148"),
+                             parseTolerantReal("1,7976931348623157e308")};
+    const std::string general = formatGeneral(2.5, '.');
+    std::setlocale(LC_ALL, before.c_str());
+    EXPECT_EQ(point, ",");
+    EXPECT_EQ(values[0], 2.5);
+    EXPECT_EQ(values[1], 2.5);
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(values[2]), 0x414AFC8CD7CC8F20u);
+    EXPECT_EQ(values[3], std::numeric_limits<double>::max());
+    EXPECT_EQ(general, "2.5");
+}
 
 TEST(StrictInteger, acceptsPlainDecimalWithinThirtyTwoBits) {
     EXPECT_EQ(parseStrictInteger("0"), 0);

@@ -2,6 +2,7 @@
 
 #include "uGlobal/checked_math.h"
 #include "uGlobal/errors.h"
+#include "uGlobal/extended_rounding.h"
 
 #include <array>
 #include <charconv>
@@ -92,7 +93,8 @@ double parseTolerantReal(std::string_view text) {
         normalized.append(fracDigits);
     }
     if (intDigits.empty() && fracDigits.empty()) throwNotAReal(text);
-    long exponent = 0;
+    constexpr std::int64_t kExponentLimit = 1'000'000'000'000'000;
+    std::int64_t exponent = 0;
     if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
         normalized.push_back('e');
         ++i;
@@ -104,7 +106,8 @@ double parseTolerantReal(std::string_view text) {
         }
         const std::size_t expStart = i;
         while (i < t.size() && isDigit(t[i])) {
-            if (exponent < 100000) exponent = exponent * 10 + (t[i] - '0');
+            // Saturates far beyond any number of digits a text can have.
+            if (exponent < kExponentLimit) exponent = exponent * 10 + (t[i] - '0');
             normalized.push_back(t[i]);
             ++i;
         }
@@ -119,17 +122,17 @@ double parseTolerantReal(std::string_view text) {
     auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::general);
     if (ec == std::errc::result_out_of_range) {
         // Overflow is rejected; a magnitude below the smallest double is zero.
-        long position = 0; // decimal exponent of the leading non-zero digit
+        std::int64_t position = 0; // decimal exponent of the leading non-zero digit
         bool found = false;
         for (std::size_t k = 0; k < intDigits.size() && !found; ++k) {
             if (intDigits[k] != '0') {
-                position = static_cast<long>(intDigits.size() - k) - 1;
+                position = static_cast<std::int64_t>(intDigits.size() - k) - 1;
                 found = true;
             }
         }
         for (std::size_t k = 0; k < fracDigits.size() && !found; ++k) {
             if (fracDigits[k] != '0') {
-                position = -static_cast<long>(k) - 1;
+                position = -static_cast<std::int64_t>(k) - 1;
                 found = true;
             }
         }
@@ -137,7 +140,11 @@ double parseTolerantReal(std::string_view text) {
         return negative ? -0.0 : 0.0;
     }
     if (ec != std::errc() || ptr != last || !std::isfinite(value)) throwNotAReal(text);
-    return value;
+    // from_chars rounds once, straight to a double; the value has to come through a 64-bit
+    // significand first, which moves about one text in several thousand by one step.
+    value = roundThroughExtended(std::fabs(value), intDigits, fracDigits, exponent);
+    if (std::isinf(value)) throwNotAReal(text);
+    return negative ? -value : value;
 }
 
 std::int32_t parseStrictInteger(std::string_view text) {

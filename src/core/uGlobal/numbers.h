@@ -16,6 +16,8 @@ namespace trassolin {
 // an optional sign and an optional exponent ("E"/"e"). Leading and trailing blanks are
 // ignored. "inf", "nan", hexadecimal floats, thousands separators and values beyond the
 // range of a double are rejected with ConversionError "'text' ist kein gültiger Gleitkommawert".
+// The number is rounded to a 64-bit significand (the x87 extended format) and that to a double,
+// ties to even each time: "3537177.685930148" gives 3537177.6859301478, not ...148.
 double parseTolerantReal(std::string_view text);
 
 // Plain decimal 32-bit integer with optional sign and surrounding blanks; anything else
