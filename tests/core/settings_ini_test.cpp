@@ -80,11 +80,73 @@ TEST(IniFile, writingUpdatesInPlaceAndKeepsEverythingElse) {
                              "\r\n"
                              "[Alt]\r\n"
                              "Breite7=3\r\n"
-                             "\r\n"
                              "[Neu]\r\n"
                              "Wert=\xE4\r\n"
                              "Zahl=-12\r\n"
                              "An=1\r\n");
+}
+
+TEST(IniFile, aNewSectionFollowsTheLastLineWithoutABlankLine) {
+    IniFile fresh;
+    fresh.writeString("App1", "key1", "a");
+    fresh.writeString("App2", "key4", "b");
+    fresh.writeString("App3", "key5", "c");
+    EXPECT_EQ(fresh.encoded(), "[App1]\r\nkey1=a\r\n[App2]\r\nkey4=b\r\n[App3]\r\nkey5=c\r\n");
+
+    // Hand-made files: what they hold stays as it is, blank lines included.
+    const struct {
+        const char* file;
+        const char* written;
+    } cases[] = {
+        {"[A]\r\nk=v\r\n", "[A]\r\nk=v\r\nn=2\r\n[B]\r\nx=1\r\n"},
+        {"[A]\r\nk=v", "[A]\r\nk=v\r\nn=2\r\n[B]\r\nx=1\r\n"}, // no final line end
+        {"[A]\nk=v\n", "[A]\r\nk=v\r\nn=2\r\n[B]\r\nx=1\r\n"},
+        {"[A]\r\nk=v\r\n\r\n", "[A]\r\nk=v\r\nn=2\r\n\r\n[B]\r\nx=1\r\n"},
+        {"[A]\r\n", "[A]\r\nn=2\r\n[B]\r\nx=1\r\n"},
+        {"; nur ein Kommentar", "; nur ein Kommentar\r\n[A]\r\nn=2\r\n[B]\r\nx=1\r\n"},
+        {"", "[A]\r\nn=2\r\n[B]\r\nx=1\r\n"},
+    };
+    for (const auto& c : cases) {
+        IniFile ini(c.file);
+        ini.writeInteger("A", "n", 2);
+        ini.writeString("B", "x", "1");
+        EXPECT_EQ(ini.encoded(), c.written) << c.file;
+    }
+}
+
+TEST(IniFile, aByteOrderMarkIsKeptWithUtf8AndNeverAdded) {
+    const struct {
+        std::string file;
+        std::string written;
+    } cases[] = {
+        {"\xEF\xBB\xBF[S]\r\nName=Straße\r\n", "\xEF\xBB\xBF[S]\r\nName=Straße\r\nK=ä\r\n[T]\r\nX=1\r\n"},
+        {"\xEF\xBB\xBF[S]\r\n", "\xEF\xBB\xBF[S]\r\nK=ä\r\n[T]\r\nX=1\r\n"},
+        {"\xEF\xBB\xBF", "\xEF\xBB\xBF[S]\r\nK=ä\r\n[T]\r\nX=1\r\n"},
+        // A mark in front of cp1252 bytes: the text is read as cp1252 and now written as the
+        // mark says.
+        {"\xEF\xBB\xBF[S]\r\nName=Stra\xDF" "e\r\n", "\xEF\xBB\xBF[S]\r\nName=Straße\r\nK=ä\r\n[T]\r\nX=1\r\n"},
+        // Without a mark: cp1252, as before.
+        {"[S]\r\nName=Stra\xDF" "e\r\n", "[S]\r\nName=Stra\xDF" "e\r\nK=\xE4\r\n[T]\r\nX=1\r\n"},
+        {"[S]\r\nName=Straße\r\n", "[S]\r\nName=Stra\xDF" "e\r\nK=\xE4\r\n[T]\r\nX=1\r\n"},
+    };
+    for (const auto& c : cases) {
+        IniFile ini(c.file);
+        ini.writeString("S", "K", "ä");
+        ini.writeString("T", "X", "1");
+        EXPECT_EQ(ini.encoded(), c.written) << c.file;
+    }
+
+    test::TempDir dir;
+    const auto file = dir / "Parameter.ini";
+    test::writeFile(file, "\xEF\xBB\xBF[Preferences]\r\nStrassenName=Łódź\r\n");
+    IniFile ini = IniFile::readForUpdate(file);
+    ini.writeString("Preferences", "minLaenge", "2,5");
+    ini.save(file);
+    EXPECT_EQ(test::readFile(file),
+              "\xEF\xBB\xBF[Preferences]\r\nStrassenName=Łódź\r\nminLaenge=2,5\r\n");
+    const IniFile back = IniFile::read(file);
+    EXPECT_EQ(back.readString("Preferences", "StrassenName", ""), "Łódź");
+    EXPECT_EQ(back.readString("Preferences", "minLaenge", ""), "2,5");
 }
 
 TEST(IniFile, aLineBreakInAValueIsRefusedBeforeItCanPlantAnotherKey) {

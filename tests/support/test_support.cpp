@@ -127,5 +127,6 @@ std::string withoutEditorAttributes(std::string document) {
 
 std::filesystem::path sharedDir() { return TRASSOLIN_SHARED_DIR; }
 std::filesystem::path examplesDir() { return TRASSOLIN_EXAMPLES_DIR; }
+std::filesystem::path testDataDir() { return TRASSOLIN_TEST_DATA_DIR; }
 
 } // namespace trassolin::test

@@ -58,5 +58,7 @@ std::string withoutEditorAttributes(std::string document);
 // The shared data folder beside the project (i3d samples and schema); may be absent.
 std::filesystem::path sharedDir();
 std::filesystem::path examplesDir();
+// Golden files of the tests (tests/data).
+std::filesystem::path testDataDir();
 
 } // namespace trassolin::test
