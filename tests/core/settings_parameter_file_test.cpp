@@ -130,6 +130,27 @@ TEST(ParameterFile, aNewFileHasTheLayoutOfTheGoldenFile) {
               test::readFile(test::testDataDir() / "parameter_start_values.ini"));
 }
 
+// Angles are written in degrees rounded by dividing by 0.01: 1.225 is stored just above the
+// tie, yet its quotient is exactly 122.5, which goes to the even 122; the quotient of -0.235
+// is -23.499999999999996.
+TEST(ParameterFile, anglesAreWrittenRoundedToHundredthsOfADegree) {
+    const struct {
+        double degrees;
+        const char* written;
+    } cases[] = {{-0.235, "-0,23"}, {1.225, "1,22"}, {2.675, "2,68"}, {12.254, "12,25"},
+                 {-30.004, "-30"}};
+    for (const auto& c : cases) {
+        ParameterSet set;
+        set.rechterRand.getSegment(1)->angle = c.degrees * kDeg;
+        set.rechterRand.getSegment(1)->normalAngle = c.degrees * kDeg;
+        const std::string text = saved(set).encoded();
+        EXPECT_NE(text.find(std::string("Winkel1=") + c.written + "\r\n"), std::string::npos)
+            << c.degrees;
+        EXPECT_NE(text.find(std::string("Normale1=") + c.written + "\r\n"), std::string::npos)
+            << c.degrees;
+    }
+}
+
 TEST(ParameterFile, missingKeysLoadTheirDefaultsWhereTheyDifferFromTheStartValues) {
     LoadedFile f;
     f.set.rechterRand.getSegment(1)->u = 0.7;
