@@ -12,10 +12,10 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <ostream>
 #include <random>
 #include <string>
 #include <utility>
-#include <ostream>
 
 namespace trassolin {
 namespace {
@@ -69,12 +69,12 @@ TEST(TolerantReal, roundsToTheExtendedFormatFirstThenToADouble) {
         const char* text;
         std::uint64_t bits;
     } cases[] = {
-        {"3537177.685930148", 0x414AFC8CD7CC8F20},  // nearest ...8F21
+        {"3537177.685930148", 0x414AFC8CD7CC8F20}, // nearest ...8F21
         {"-3537177,685930148", 0xC14AFC8CD7CC8F20},
-        {"7410.3058403", 0x40BCF24E4B8CC64C},       // nearest ...C64D
-        {"178,9709778", 0x40665F124009048C},        // nearest ...048B, below
-        {"6610.64373243", 0x40B9D2A4CBA6063A},      // nearest ...0639, below
-        {"2.4703282292062327209e-324", 0},          // nearest the smallest subnormal
+        {"7410.3058403", 0x40BCF24E4B8CC64C},  // nearest ...C64D
+        {"178,9709778", 0x40665F124009048C},   // nearest ...048B, below
+        {"6610.64373243", 0x40B9D2A4CBA6063A}, // nearest ...0639, below
+        {"2.4703282292062327209e-324", 0},     // nearest the smallest subnormal
     };
     for (const auto& c : cases)
         EXPECT_EQ(std::bit_cast<std::uint64_t>(parseTolerantReal(c.text)), c.bits) << c.text;
@@ -86,13 +86,15 @@ TEST(TolerantReal, roundsToTheExtendedFormatFirstThenToADouble) {
 // doubles, where the two roundings part; some carry more digits than are kept exactly.
 TEST(TolerantReal, agreesWithTheExtendedFormatOnRandomTexts) {
     std::mt19937_64 random(14);
-    const auto uniform = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    const auto uniform = [&](int n) {
+        return static_cast<int>(random() % static_cast<unsigned>(n));
+    };
     const auto midpointText = [&](double d, int digits) {
-        const long double mid =
-            (static_cast<long double>(d) + std::nextafter(d, HUGE_VAL)) / 2;
+        const long double mid = (static_cast<long double>(d) + std::nextafter(d, HUGE_VAL)) / 2;
         std::array<char, 64> buf{};
         const auto end = std::to_chars(buf.data(), buf.data() + buf.size(), mid,
-                                       std::chars_format::scientific, digits).ptr;
+                                       std::chars_format::scientific, digits)
+                             .ptr;
         return std::string(buf.data(), end);
     };
     int mismatches = 0;
@@ -141,8 +143,9 @@ TEST(TolerantReal, agreesWithTheExtendedFormatOnRandomTexts) {
 // The exact decimal of a long double in fixed notation with `places` decimals.
 std::string exactDecimal(long double v, int places) {
     std::string text(2048, '\0');
-    const auto end = std::to_chars(text.data(), text.data() + text.size(), v,
-                                   std::chars_format::fixed, places).ptr;
+    const auto end =
+        std::to_chars(text.data(), text.data() + text.size(), v, std::chars_format::fixed, places)
+            .ptr;
     text.resize(static_cast<std::size_t>(end - text.data()));
     return text;
 }
@@ -272,13 +275,13 @@ TEST(DecimalRound, roundsTheFloatingQuotientWithTiesToEven) {
         double rounded;
         const char* listed;
     } cases[] = {
-        {1.0635, -3, 1.063, "1,063"},               // quotient 1063.4999999999998
-        {0.469, -3, 0.46900000000000003, "0,469"},  // 469 * 0.001, one step above 0.469
-        {2.675, -2, 2.68, "2,68"},                  // stored below the tie, quotient exactly 267.5
-        {1.005, -2, 1.0, "1"},                      // quotient 100.49999999999999
-        {-0.235, -2, -0.23, "-0,23"},               // quotient -23.499999999999996
-        {-1.225, -2, -1.22, "-1,22"},               // quotient exactly -122.5: to the even -122
-        {0.125, -2, 0.12, "0,12"},                  // exact tie goes to the even neighbour
+        {1.0635, -3, 1.063, "1,063"},              // quotient 1063.4999999999998
+        {0.469, -3, 0.46900000000000003, "0,469"}, // 469 * 0.001, one step above 0.469
+        {2.675, -2, 2.68, "2,68"},                 // stored below the tie, quotient exactly 267.5
+        {1.005, -2, 1.0, "1"},                     // quotient 100.49999999999999
+        {-0.235, -2, -0.23, "-0,23"},              // quotient -23.499999999999996
+        {-1.225, -2, -1.22, "-1,22"},              // quotient exactly -122.5: to the even -122
+        {0.125, -2, 0.12, "0,12"},                 // exact tie goes to the even neighbour
         {0.375, -2, 0.38, "0,38"},
         {-0.125, -2, -0.12, "-0,12"},
         {1.2995, -3, 1.3, "1,3"},

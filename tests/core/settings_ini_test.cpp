@@ -115,19 +115,24 @@ TEST(IniFile, aNewSectionFollowsTheLastLineWithoutABlankLine) {
 }
 
 TEST(IniFile, aByteOrderMarkIsKeptWithUtf8AndNeverAdded) {
+    const std::string bom = "\xEF\xBB\xBF";
+    const std::string utf8 = "[S]\r\nName=Straße\r\n";
+    const std::string cp1252 = "[S]\r\nName=Stra\xDF"
+                               "e\r\n";
+    const std::string addedUtf8 = "K=ä\r\n[T]\r\nX=1\r\n";
+    const std::string addedCp1252 = "K=\xE4\r\n[T]\r\nX=1\r\n";
     const struct {
         std::string file;
         std::string written;
     } cases[] = {
-        {"\xEF\xBB\xBF[S]\r\nName=Straße\r\n", "\xEF\xBB\xBF[S]\r\nName=Straße\r\nK=ä\r\n[T]\r\nX=1\r\n"},
-        {"\xEF\xBB\xBF[S]\r\n", "\xEF\xBB\xBF[S]\r\nK=ä\r\n[T]\r\nX=1\r\n"},
-        {"\xEF\xBB\xBF", "\xEF\xBB\xBF[S]\r\nK=ä\r\n[T]\r\nX=1\r\n"},
-        // A mark in front of cp1252 bytes: the text is read as cp1252 and now written as the
-        // mark says.
-        {"\xEF\xBB\xBF[S]\r\nName=Stra\xDF" "e\r\n", "\xEF\xBB\xBF[S]\r\nName=Straße\r\nK=ä\r\n[T]\r\nX=1\r\n"},
-        // Without a mark: cp1252, as before.
-        {"[S]\r\nName=Stra\xDF" "e\r\n", "[S]\r\nName=Stra\xDF" "e\r\nK=\xE4\r\n[T]\r\nX=1\r\n"},
-        {"[S]\r\nName=Straße\r\n", "[S]\r\nName=Stra\xDF" "e\r\nK=\xE4\r\n[T]\r\nX=1\r\n"},
+        {bom + utf8, bom + utf8 + addedUtf8},
+        {bom + "[S]\r\n", bom + "[S]\r\n" + addedUtf8},
+        {bom, bom + "[S]\r\n" + addedUtf8},
+        // A mark in front of cp1252 bytes: read as cp1252, written as the mark says.
+        {bom + cp1252, bom + utf8 + addedUtf8},
+        // Without a mark: cp1252 whenever it holds the text, as before.
+        {cp1252, cp1252 + addedCp1252},
+        {utf8, cp1252 + addedCp1252},
     };
     for (const auto& c : cases) {
         IniFile ini(c.file);

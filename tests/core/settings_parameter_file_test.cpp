@@ -113,9 +113,8 @@ TEST(ParameterFile, writesTheKeysInTheOrderOfANewFileWithTheCallersSeparator) {
     EXPECT_NE(text.find("[Rand_rechts_Textur]\r\nFileName=\r\nLaenge=0\r\nBreite=0\r\nPixel=0\r\n"
                         "Ruecksetzen=0\r\nStart=0\r\nEnde0=0\r\nEnde1=0\r\n"),
               std::string::npos);
-    EXPECT_NE(
-        text.find("[Splines]\r\nAnzahl=2\r\naktuell=0\r\nFileName=\r\n[SplinePts1]\r\nX=0"),
-        std::string::npos);
+    EXPECT_NE(text.find("[Splines]\r\nAnzahl=2\r\naktuell=0\r\nFileName=\r\n[SplinePts1]\r\nX=0"),
+              std::string::npos);
     EXPECT_TRUE(text.ends_with("[FuellFlaeche]\r\nerzeugen=0\r\nTextur=\r\nTexturHoehe=5\r\n"
                                "TexturBreite=5\r\nTauschHB=0\r\n"));
     set.fill.textureHeight = 2.5;
@@ -137,8 +136,8 @@ TEST(ParameterFile, anglesAreWrittenRoundedToHundredthsOfADegree) {
     const struct {
         double degrees;
         const char* written;
-    } cases[] = {{-0.235, "-0,23"}, {1.225, "1,22"}, {2.675, "2,68"}, {12.254, "12,25"},
-                 {-30.004, "-30"}};
+    } cases[] = {
+        {-0.235, "-0,23"}, {1.225, "1,22"}, {2.675, "2,68"}, {12.254, "12,25"}, {-30.004, "-30"}};
     for (const auto& c : cases) {
         ParameterSet set;
         set.rechterRand.getSegment(1)->angle = c.degrees * kDeg;
