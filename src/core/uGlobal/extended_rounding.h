@@ -1,9 +1,10 @@
 #pragma once
 
-// Numbers typed into the windows and stored in parameter files have always been converted in
-// x87 extended precision and then narrowed to a double. Doing both roundings in integer
-// arithmetic gives the same doubles on every platform and compiler, whatever `long double` is
-// there, and never asks the C locale (which Qt sets from the user's environment).
+// Numbers typed into the windows or read from settings files and i3d exports are converted in
+// x87 extended precision and then narrowed to a double, so that parameter files exchanged
+// between installations give the same doubles. Doing both roundings in integer arithmetic
+// gives them on every platform and compiler, whatever `long double` is there, and never asks
+// the C locale (which Qt sets from the user's environment).
 
 #include <cstdint>
 #include <string_view>
