@@ -187,6 +187,16 @@ TEST(TRandPunkte, listingRoundsInTheGeneralFormWithTheCallersSeparator) {
     }
 }
 
+// The listing rounds by dividing by 0.01 or 0.001: listings taken on other installations
+// show these values so, where scaling by 100 or 1000 would give "-0,24" and "1,064".
+TEST(TRandPunkte, listingRoundsTheQuotientByTheDecimalStep) {
+    const auto p = profile({{1, -0.235, 1.0635}});
+    std::vector<std::string> lines;
+    p.listing(lines, ',');
+    EXPECT_NE(lines.at(2).find("; Winkel=-0,23; "), std::string::npos) << lines.at(2);
+    EXPECT_TRUE(lines.at(2).ends_with("; U=1,063")) << lines.at(2);
+}
+
 TEST(TRandPunkte, listingShowsNoNegativeZeroAndNothingForTheOriginAlone) {
     auto p = profile({{1, -1e-7, -0.0001}});
     std::vector<std::string> lines;

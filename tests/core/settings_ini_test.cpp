@@ -83,11 +83,78 @@ TEST(IniFile, writingUpdatesInPlaceAndKeepsEverythingElse) {
                              "\r\n"
                              "[Alt]\r\n"
                              "Breite7=3\r\n"
-                             "\r\n"
                              "[Neu]\r\n"
                              "Wert=\xE4\r\n"
                              "Zahl=-12\r\n"
                              "An=1\r\n");
+}
+
+TEST(IniFile, aNewSectionFollowsTheLastLineWithoutABlankLine) {
+    IniFile fresh;
+    fresh.writeString("App1", "key1", "a");
+    fresh.writeString("App2", "key4", "b");
+    fresh.writeString("App3", "key5", "c");
+    EXPECT_EQ(fresh.encoded(), "[App1]\r\nkey1=a\r\n[App2]\r\nkey4=b\r\n[App3]\r\nkey5=c\r\n");
+
+    // Hand-made files: what they hold stays as it is, blank lines included.
+    const struct {
+        const char* file;
+        const char* written;
+    } cases[] = {
+        {"[A]\r\nk=v\r\n", "[A]\r\nk=v\r\nn=2\r\n[B]\r\nx=1\r\n"},
+        {"[A]\r\nk=v", "[A]\r\nk=v\r\nn=2\r\n[B]\r\nx=1\r\n"}, // no final line end
+        {"[A]\nk=v\n", "[A]\r\nk=v\r\nn=2\r\n[B]\r\nx=1\r\n"},
+        {"[A]\r\nk=v\r\n\r\n", "[A]\r\nk=v\r\nn=2\r\n\r\n[B]\r\nx=1\r\n"},
+        {"[A]\r\n", "[A]\r\nn=2\r\n[B]\r\nx=1\r\n"},
+        {"; nur ein Kommentar", "; nur ein Kommentar\r\n[A]\r\nn=2\r\n[B]\r\nx=1\r\n"},
+        {"", "[A]\r\nn=2\r\n[B]\r\nx=1\r\n"},
+    };
+    for (const auto& c : cases) {
+        IniFile ini(c.file);
+        ini.writeInteger("A", "n", 2);
+        ini.writeString("B", "x", "1");
+        EXPECT_EQ(ini.encoded(), c.written) << c.file;
+    }
+}
+
+TEST(IniFile, aByteOrderMarkIsKeptWithUtf8AndNeverAdded) {
+    const std::string bom = "\xEF\xBB\xBF";
+    const std::string utf8 = "[S]\r\nName=Straße\r\n";
+    const std::string cp1252 = "[S]\r\nName=Stra\xDF"
+                               "e\r\n";
+    const std::string addedUtf8 = "K=ä\r\n[T]\r\nX=1\r\n";
+    const std::string addedCp1252 = "K=\xE4\r\n[T]\r\nX=1\r\n";
+    const struct {
+        std::string file;
+        std::string written;
+    } cases[] = {
+        {bom + utf8, bom + utf8 + addedUtf8},
+        {bom + "[S]\r\n", bom + "[S]\r\n" + addedUtf8},
+        {bom, bom + "[S]\r\n" + addedUtf8},
+        // A mark in front of cp1252 bytes: read as cp1252, written as the mark says.
+        {bom + cp1252, bom + utf8 + addedUtf8},
+        // Without a mark: cp1252 whenever it holds the text, as before.
+        {cp1252, cp1252 + addedCp1252},
+        {utf8, cp1252 + addedCp1252},
+    };
+    for (const auto& c : cases) {
+        IniFile ini(c.file);
+        ini.writeString("S", "K", "ä");
+        ini.writeString("T", "X", "1");
+        EXPECT_EQ(ini.encoded(), c.written) << c.file;
+    }
+
+    test::TempDir dir;
+    const auto file = dir / "Parameter.ini";
+    test::writeFile(file, "\xEF\xBB\xBF[Preferences]\r\nStrassenName=Łódź\r\n");
+    IniFile ini = IniFile::readForUpdate(file);
+    ini.writeString("Preferences", "minLaenge", "2,5");
+    ini.save(file);
+    EXPECT_EQ(test::readFile(file),
+              "\xEF\xBB\xBF[Preferences]\r\nStrassenName=Łódź\r\nminLaenge=2,5\r\n");
+    const IniFile back = IniFile::read(file);
+    EXPECT_EQ(back.readString("Preferences", "StrassenName", ""), "Łódź");
+    EXPECT_EQ(back.readString("Preferences", "minLaenge", ""), "2,5");
 }
 
 TEST(IniFile, aLineBreakInAValueIsRefusedBeforeItCanPlantAnotherKey) {

@@ -131,6 +131,7 @@ std::string withoutEditorAttributes(std::string document) {
 
 std::filesystem::path sharedDir() { return TRASSOLIN_SHARED_DIR; }
 std::filesystem::path examplesDir() { return TRASSOLIN_EXAMPLES_DIR; }
+std::filesystem::path testDataDir() { return TRASSOLIN_TEST_DATA_DIR; }
 
 std::optional<std::string> asOrdinaryUser(const std::function<std::string()>& probe) {
     if (::geteuid() != 0) return probe();

@@ -65,5 +65,7 @@ std::optional<std::string> asOrdinaryUser(const std::function<std::string()>& pr
 // The shared data folder beside the project (i3d samples and schema); may be absent.
 std::filesystem::path sharedDir();
 std::filesystem::path examplesDir();
+// Golden files of the tests (tests/data).
+std::filesystem::path testDataDir();
 
 } // namespace trassolin::test

@@ -18,6 +18,8 @@ namespace {
 // The Windows reader hands back at most 2047 characters of a value.
 constexpr std::size_t kMaxValueCharacters = 2047;
 
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
 bool isSpace(char c) {
     return c == ' ' || c == '\t';
 }
@@ -130,7 +132,7 @@ std::optional<std::int32_t> parseProfileInteger(std::string_view text) {
     return static_cast<std::int32_t>(value);
 }
 
-IniFile::IniFile(std::string_view bytes) {
+IniFile::IniFile(std::string_view bytes) : utf8Bom_(bytes.starts_with(kUtf8Bom)) {
     const std::string text = decodeSettingsText(bytes);
     for (const std::string_view line : splitLines(text)) {
         if (const auto name = headerName(line)) {
@@ -211,11 +213,7 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
     }
     const auto it = index_.find(lower(section));
     if (it == index_.end()) {
-        // A blank line keeps the new section apart from the last one, as Windows does.
-        Section& last = sections_.back();
-        const bool empty = sections_.size() == 1 && last.lines.empty();
-        if (!empty && (last.lines.empty() ? !last.header.empty() : !isBlankLine(last.lines.back())))
-            last.lines.emplace_back();
+        // Straight after the file's last line, without a blank line, as Windows appends it.
         Section added{"[" + std::string(section) + "]", {}, {}};
         added.lines.push_back(std::string(key) + "=" + std::string(value));
         indexLine(added, 0);
@@ -255,6 +253,8 @@ std::string IniFile::encoded() const {
         for (const std::string& line : s.lines)
             text += line + "\r\n";
     }
+    // A file that carried the mark keeps it, and with it UTF-8.
+    if (utf8Bom_) return std::string(kUtf8Bom) + text;
     return encodeSettingsText(text);
 }
 

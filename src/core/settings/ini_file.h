@@ -40,13 +40,15 @@ public:
     bool readBool(std::string_view section, std::string_view key, bool fallback) const;
 
     // Replaces the key's line in place, or appends the key to its section, or appends a new
-    // section. A value holding a line break is refused with TrassolinError: it would split
-    // the line and plant whatever follows as another key.
+    // section directly after the last line of the file (no blank line before it). A value
+    // holding a line break is refused with TrassolinError: it would split the line and plant
+    // whatever follows as another key.
     void writeString(std::string_view section, std::string_view key, std::string_view value);
     void writeInteger(std::string_view section, std::string_view key, std::int64_t value);
     void writeBool(std::string_view section, std::string_view key, bool value);
 
-    // The file bytes: CR LF line ends, cp1252 when every character fits, UTF-8 otherwise.
+    // The file bytes: CR LF line ends, cp1252 when every character fits, UTF-8 otherwise;
+    // a file read with a UTF-8 byte order mark keeps it and stays UTF-8.
     std::string encoded() const;
     // All or nothing: the file is replaced only once the whole content is written. Any
     // failure throws IoError "In %s kann nicht geschrieben werden" and leaves the file as it was.
@@ -63,6 +65,7 @@ private:
     void indexLine(Section& section, std::size_t line);
 
     std::vector<Section> sections_{Section{}};
+    bool utf8Bom_ = false;
     std::unordered_map<std::string, std::size_t> index_; // lower-case name -> first section
 };
 
