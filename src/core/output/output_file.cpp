@@ -15,8 +15,8 @@ namespace trassolin {
 
 namespace {
 
-[[noreturn]] void throwIo(int errorNumber) {
-    throw IoError(ioErrorText(errorNumber));
+[[noreturn]] void throwIo(int errorNumber, const std::filesystem::path& file) {
+    throw IoError(ioErrorText(errorNumber), file);
 }
 
 // Where the bytes finally go: a symbolic link is written through, as opening it would have
@@ -59,14 +59,14 @@ std::string ioErrorText(int errorNumber) {
 OutputFile::OutputFile(std::filesystem::path target) : target_(std::move(target)) {
     final_ = resolvedTarget(target_);
     const std::string name = final_.filename().string();
-    if (name.empty() || name == "." || name == "..") throwIo(EINVAL);
+    if (name.empty() || name == "." || name == "..") throwIo(EINVAL, target_);
 
     // The old file is replaced only at commit, but a target that could never be replaced is
     // reported now, before the run spends its time on the mesh.
     struct stat old {};
     const bool exists = ::stat(final_.c_str(), &old) == 0;
-    if (exists && S_ISDIR(old.st_mode)) throwIo(EISDIR);
-    if (exists && ::access(final_.c_str(), W_OK) != 0) throwIo(errno);
+    if (exists && S_ISDIR(old.st_mode)) throwIo(EISDIR, target_);
+    if (exists && ::access(final_.c_str(), W_OK) != 0) throwIo(errno, target_);
 
     std::filesystem::path folder = final_.parent_path();
     if (folder.empty()) folder = ".";
@@ -81,9 +81,9 @@ OutputFile::OutputFile(std::filesystem::path target) : target_(std::move(target)
         temp_ = folder / ("." + name + ".tmp-" + suffix);
         // 0666 lets the umask decide, as for any new file; mkstemp would force 0600.
         fd = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) throwIo(errno);
+        if (fd < 0 && errno != EEXIST) throwIo(errno, target_);
     }
-    if (fd < 0) throwIo(EEXIST);
+    if (fd < 0) throwIo(EEXIST, target_);
     // Replacing a file keeps its permissions.
     if (exists) ::fchmod(fd, old.st_mode & 07777);
 
@@ -92,7 +92,7 @@ OutputFile::OutputFile(std::filesystem::path target) : target_(std::move(target)
         const int error = errno;
         ::close(fd);
         ::unlink(temp_.c_str());
-        throwIo(error);
+        throwIo(error, target_);
     }
 }
 
@@ -106,20 +106,20 @@ void OutputFile::write(std::string_view bytes) {
     if (bytes.empty()) return;
     errno = 0;
     if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
-        throwIo(errno != 0 ? errno : EIO);
+        throwIo(errno != 0 ? errno : EIO, target_);
 }
 
 void OutputFile::commit() {
     if (committed_) return;
     if (!file_) throw std::logic_error("OutputFile::commit after a failed commit");
     errno = 0;
-    if (std::fflush(file_) != 0) throwIo(errno != 0 ? errno : EIO);
-    if (::fsync(::fileno(file_)) != 0) throwIo(errno);
+    if (std::fflush(file_) != 0) throwIo(errno != 0 ? errno : EIO, target_);
+    if (::fsync(::fileno(file_)) != 0) throwIo(errno, target_);
     const int closed = std::fclose(file_);
     const int closeError = errno;
     file_ = nullptr;
-    if (closed != 0) throwIo(closeError);
-    if (::rename(temp_.c_str(), final_.c_str()) != 0) throwIo(errno);
+    if (closed != 0) throwIo(closeError, target_);
+    if (::rename(temp_.c_str(), final_.c_str()) != 0) throwIo(errno, target_);
     committed_ = true;
     syncFolder(final_.has_parent_path() ? final_.parent_path() : std::filesystem::path("."));
 }
