@@ -103,8 +103,8 @@ int importSplinesCommand(const std::filesystem::path& exportFile,
     return kComplete;
 }
 
-int generateCommand(const std::filesystem::path& parameterFile,
-                    const std::filesystem::path& output, char decimalSeparator, bool writeTexL0) {
+int generateCommand(const std::filesystem::path& parameterFile, const std::filesystem::path& output,
+                    char decimalSeparator, bool writeTexL0) {
     // Writing the document over its own parameter file would destroy the input.
     if (sameFile(parameterFile, output)) {
         printError("Ausgabedatei und Parameterdatei sind dieselbe Datei: " + displayPath(output));
@@ -130,8 +130,9 @@ int generateCommand(const std::filesystem::path& parameterFile,
             ini.save(parameterFile);
         } catch (const std::exception& e) {
             printError(describeFailure(e, {parameterFile, parameterFile}));
-            printError("Abgebrochen – " + displayPath(output) + " ist geschrieben, TexL0 aber nicht in " +
-                       displayPath(parameterFile) + " übernommen");
+            printError("Abgebrochen – " + displayPath(output) +
+                       " ist geschrieben, TexL0 aber nicht in " + displayPath(parameterFile) +
+                       " übernommen");
             return kStopped;
         }
     }

@@ -19,7 +19,7 @@ int initCommand(const std::filesystem::path& parameterFile, char decimalSeparato
 int importSplinesCommand(const std::filesystem::path& exportFile,
                          const std::filesystem::path& parameterFile, char decimalSeparator);
 
-int generateCommand(const std::filesystem::path& parameterFile,
-                    const std::filesystem::path& output, char decimalSeparator, bool writeTexL0);
+int generateCommand(const std::filesystem::path& parameterFile, const std::filesystem::path& output,
+                    char decimalSeparator, bool writeTexL0);
 
 } // namespace trassolin::cli

@@ -149,31 +149,32 @@ int run(int argc, char** argv) {
                "Die Optionen eines Befehls zeigt: trassolin-cli BEFEHL --help\n\n" +
                std::string(kExitCodes));
     // Earlier versions took the options before the command; scripts written for them still work.
-    app.add_option("--decimal-separator", request.separator)->check(separatorValidator())->group("");
+    app.add_option("--decimal-separator", request.separator)
+        ->check(separatorValidator())
+        ->group("");
     app.add_flag("--write-texl0", request.writeTexL0BeforeCommand)->group("");
 
-    CLI::App* init =
-        addCommand(app, "init", "eine Parameterdatei mit den Startwerten anlegen",
-                   "trassolin-cli init meine-strasse.ini");
+    CLI::App* init = addCommand(app, "init", "eine Parameterdatei mit den Startwerten anlegen",
+                                "trassolin-cli init meine-strasse.ini");
     addFileArgument(*init, "PARAMETER.ini", request.parameterFile,
                     "die neue Parameterdatei; eine vorhandene Datei wird nie überschrieben");
     addSeparatorOption(*init, request);
 
-    CLI::App* import = addCommand(
-        app, "import-splines",
-        "Spline-Punkte aus einer i3d-Exportdatei in die Parameterdatei übernehmen",
-        "trassolin-cli import-splines export.i3d meine-strasse.ini");
+    CLI::App* import =
+        addCommand(app, "import-splines",
+                   "Spline-Punkte aus einer i3d-Exportdatei in die Parameterdatei übernehmen",
+                   "trassolin-cli import-splines export.i3d meine-strasse.ini");
     addFileArgument(*import, "EXPORT.i3d", request.exportFile,
                     "die i3d-Datei, in die der GIANTS-Editor die Spline-Punkte exportiert hat");
     addFileArgument(*import, "PARAMETER.ini", request.parameterFile,
                     "die Parameterdatei; fehlt sie, wird sie mit den Startwerten angelegt");
     addSeparatorOption(*import, request);
 
-    CLI::App* generate = addCommand(
-        app, "generate",
-        "die Straße aus der Parameterdatei erzeugen und als i3d-Datei schreiben;\n"
-        "das Statusprotokoll geht nach stdout, Meldungen nach stderr",
-        "trassolin-cli generate meine-strasse.ini meine-strasse.i3d");
+    CLI::App* generate =
+        addCommand(app, "generate",
+                   "die Straße aus der Parameterdatei erzeugen und als i3d-Datei schreiben;\n"
+                   "das Statusprotokoll geht nach stdout, Meldungen nach stderr",
+                   "trassolin-cli generate meine-strasse.ini meine-strasse.i3d");
     addFileArgument(*generate, "PARAMETER.ini", request.parameterFile, "die Parameterdatei");
     addFileArgument(*generate, "AUSGABE.i3d", request.output,
                     "die i3d-Datei; eine vorhandene wird erst ersetzt, wenn die neue\n"
@@ -202,8 +203,8 @@ int run(int argc, char** argv) {
             }
             request.writeTexL0 = true;
         }
-        const char separator = request.separator.empty() ? environmentDecimalSeparator()
-                                                         : request.separator.front();
+        const char separator =
+            request.separator.empty() ? environmentDecimalSeparator() : request.separator.front();
         if (command == init) return initCommand(request.parameterFile, separator);
         if (command == import) {
             return importSplinesCommand(request.exportFile, request.parameterFile, separator);

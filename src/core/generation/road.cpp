@@ -80,7 +80,7 @@ std::string segmentLine(int i, double length, double mean, double minSlope, doub
 } // namespace
 
 double buildRoad(const TSplinePunkte& splines, const RunInputs& in, RunState& state,
-               RoadTexture& texture, RandomSequence& random, StatusLog& log) {
+                 RoadTexture& texture, RandomSequence& random, StatusLog& log) {
     const Preferences& pref = in.preferences;
     const double spacingLimit = pref.dreieckeSym ? 3.5 : 1.75;
     const double minYaw = pref.minWinkel * kDegToRad;

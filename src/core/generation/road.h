@@ -14,7 +14,7 @@ namespace trassolin {
 // `texture` carries V along the road and holds the end coordinate afterwards. Returns the total
 // length, m.
 double buildRoad(const TSplinePunkte& splines, const RunInputs& in, RunState& state,
-               RoadTexture& texture, RandomSequence& random, StatusLog& log);
+                 RoadTexture& texture, RandomSequence& random, StatusLog& log);
 
 // Segments longer than this (m, horizontal) stop the run instead of sampling for hours.
 inline constexpr double kMaxChordLength = 1'000'000.0;

@@ -63,8 +63,8 @@ RunInputs readInputs(ParameterSet& params, StatusLog& log, char decimalSeparator
     in.texLaenge = realField(params.texturLaenge, "Fahrbahn_Textur", "Laenge");
     in.texStart = realField(params.texStart, "Fahrbahn_Textur", "Start");
     in.texEnde = realField(params.texEnde, "Fahrbahn_Textur", "Ende");
-    params.roadTexturePixels = field("Fahrbahn_Textur", "TexPixel",
-                                     [&] { return parseStrictInteger(params.texPixel); });
+    params.roadTexturePixels =
+        field("Fahrbahn_Textur", "TexPixel", [&] { return parseStrictInteger(params.texPixel); });
     in.rueckfaltungP = realField(params.rueckfaltungP, "Fahrbahn_Textur", "Rueckfaltung_p");
     in.streckung = realField(params.streckung, "Fahrbahn_Textur", "Streckung");
     in.rueckfaltung = params.rueckfaltung;
@@ -92,8 +92,11 @@ RunInputs readInputs(ParameterSet& params, StatusLog& log, char decimalSeparator
     in.curveMiddle = params.trafficMitte;
     in.curveRight = params.trafficRechts;
     in.curveLeft = params.trafficLinks;
-    if (in.curveRight) in.rechtsProzent = realField(params.trafficRechtsProzent, "TrafficSplines", "RechtsProzent");
-    if (in.curveLeft) in.linksProzent = realField(params.trafficLinksProzent, "TrafficSplines", "LinksProzent");
+    if (in.curveRight)
+        in.rechtsProzent =
+            realField(params.trafficRechtsProzent, "TrafficSplines", "RechtsProzent");
+    if (in.curveLeft)
+        in.linksProzent = realField(params.trafficLinksProzent, "TrafficSplines", "LinksProzent");
     in.fill = params.fuellFlaecheErzeugen;
 
     in.texL0 = realField(params.texL0, "Fahrbahn_Textur", "TexL0");
@@ -124,10 +127,9 @@ const CurveLines* linesOf(const std::optional<TrafficCurve>& curve) {
 
 } // namespace
 
-bool runGeneration(ParameterSet& params, const std::filesystem::path& output,
-                   MessageSink& messages, StatusLog& log, RandomSequence& random,
-                   char decimalSeparator, const EdgeFieldReader& readEdgeFields,
-                   RunSummary* summary) {
+bool runGeneration(ParameterSet& params, const std::filesystem::path& output, MessageSink& messages,
+                   StatusLog& log, RandomSequence& random, char decimalSeparator,
+                   const EdgeFieldReader& readEdgeFields, RunSummary* summary) {
     if (params.splines.count() < 2) {
         messages.show(MessageKind::Warning, "Zu wenig SplinePunkte");
         return false;

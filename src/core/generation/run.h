@@ -29,14 +29,13 @@ namespace trassolin {
 //
 // `summary`, when given, receives the figures of a complete run.
 struct RunSummary {
-    int vertices = 0, triangles = 0; // of the whole mesh: road, edges and fill
-    double roadLength = 0.0;         // m, the total of the status log
+    int vertices = 0, triangles = 0;       // of the whole mesh: road, edges and fill
+    double roadLength = 0.0;               // m, the total of the status log
     std::vector<std::string> textureFiles; // as the document's File entries name them, in order
 };
 using EdgeFieldReader = std::function<void(TRandPunkte&)>;
-bool runGeneration(ParameterSet& params, const std::filesystem::path& output,
-                   MessageSink& messages, StatusLog& log, RandomSequence& random,
-                   char decimalSeparator, const EdgeFieldReader& readEdgeFields = {},
-                   RunSummary* summary = nullptr);
+bool runGeneration(ParameterSet& params, const std::filesystem::path& output, MessageSink& messages,
+                   StatusLog& log, RandomSequence& random, char decimalSeparator,
+                   const EdgeFieldReader& readEdgeFields = {}, RunSummary* summary = nullptr);
 
 } // namespace trassolin

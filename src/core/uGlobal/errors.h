@@ -29,7 +29,8 @@ public:
 
 // Calls `work`; a ConversionError that leaves it gets its location completed by `locate`
 // on the way out.
-template <class Work, class Locate> decltype(auto) locatingConversionErrors(Work&& work, Locate&& locate) {
+template <class Work, class Locate>
+decltype(auto) locatingConversionErrors(Work&& work, Locate&& locate) {
     try {
         return work();
     } catch (ConversionError& e) {
