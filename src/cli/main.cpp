@@ -64,12 +64,14 @@ void addSeparatorOption(CLI::App& app, Request& request) {
         ->check(separatorValidator());
 }
 
-CLI::App* addCommand(CLI::App& app, const char* name, const char* description,
+// Every command writes numbers as text, so every command takes the separator.
+CLI::App* addCommand(CLI::App& app, Request& request, const char* name, const char* description,
                      const std::string& example) {
     CLI::App* command = app.add_subcommand(name, description);
     command->group("Befehle");
     command->get_help_ptr()->group("Optionen");
     command->footer("Beispiel:\n  " + example + "\n\n" + kExitCodes);
+    addSeparatorOption(*command, request);
     return command;
 }
 
@@ -154,24 +156,23 @@ int run(int argc, char** argv) {
         ->group("");
     app.add_flag("--write-texl0", request.writeTexL0BeforeCommand)->group("");
 
-    CLI::App* init = addCommand(app, "init", "eine Parameterdatei mit den Startwerten anlegen",
-                                "trassolin-cli init meine-strasse.ini");
+    CLI::App* init =
+        addCommand(app, request, "init", "eine Parameterdatei mit den Startwerten anlegen",
+                   "trassolin-cli init meine-strasse.ini");
     addFileArgument(*init, "PARAMETER.ini", request.parameterFile,
                     "die neue Parameterdatei; eine vorhandene Datei wird nie überschrieben");
-    addSeparatorOption(*init, request);
 
     CLI::App* import =
-        addCommand(app, "import-splines",
+        addCommand(app, request, "import-splines",
                    "Spline-Punkte aus einer i3d-Exportdatei in die Parameterdatei übernehmen",
                    "trassolin-cli import-splines export.i3d meine-strasse.ini");
     addFileArgument(*import, "EXPORT.i3d", request.exportFile,
                     "die i3d-Datei, in die der GIANTS-Editor die Spline-Punkte exportiert hat");
     addFileArgument(*import, "PARAMETER.ini", request.parameterFile,
                     "die Parameterdatei; fehlt sie, wird sie mit den Startwerten angelegt");
-    addSeparatorOption(*import, request);
 
     CLI::App* generate =
-        addCommand(app, "generate",
+        addCommand(app, request, "generate",
                    "die Straße aus der Parameterdatei erzeugen und als i3d-Datei schreiben;\n"
                    "das Statusprotokoll geht nach stdout, Meldungen nach stderr",
                    "trassolin-cli generate meine-strasse.ini meine-strasse.i3d");
@@ -179,7 +180,6 @@ int run(int argc, char** argv) {
     addFileArgument(*generate, "AUSGABE.i3d", request.output,
                     "die i3d-Datei; eine vorhandene wird erst ersetzt, wenn die neue\n"
                     "vollständig ist");
-    addSeparatorOption(*generate, request);
     generate->add_flag("--write-texl0", request.writeTexL0,
                        "danach den TexL0-Wert für die nächste Straße in die Parameterdatei\n"
                        "schreiben, damit sie die Textur nahtlos fortsetzt");
