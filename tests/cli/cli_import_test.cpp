@@ -38,6 +38,16 @@ TEST(CliImport, warnsAboutPointsThatWillNotGiveTheIntendedRoad) {
         {"neighboursOnOneSpot", shape("0 0 0") + shape("5 0 5") + shape("5,02 3 5,03"), 3,
          "SplinePunkte 2 und 3 liegen aufeinander (waagerecht 0,036 m auseinander); daraus "
          "lässt sich keine Straße erzeugen"},
+        {"manyNeighboursOnOneSpot",
+         shape("0 0 0") + shape("0 1 0") + shape("0 2 0") + shape("0 3 0") + shape("0 4 0") +
+             shape("0 5 0") + shape("9 0 9"),
+         7,
+         "SplinePunkte 1 und 2 liegen aufeinander (waagerecht 0 m auseinander); daraus lässt "
+         "sich keine Straße erzeugen\nWarnung: export.i3d: SplinePunkte 2 und 3 liegen "
+         "aufeinander (waagerecht 0 m auseinander); daraus lässt sich keine Straße erzeugen\n"
+         "Warnung: export.i3d: SplinePunkte 3 und 4 liegen aufeinander (waagerecht 0 m "
+         "auseinander); daraus lässt sich keine Straße erzeugen\nWarnung: export.i3d: 2 weitere "
+         "Paare benachbarter SplinePunkte liegen ebenfalls aufeinander"},
         {"noHeadingAnywhere", shape("0 0 0", "0 0 0") + shape("10 0 10", "0 0 0"), 2,
          "alle Punkte haben Yrot = 0: die Straße verläuft an jedem Punkt in +Z-Richtung; Punkte "
          "im Editor ausrichten"},

@@ -202,6 +202,10 @@ void checkImportedPoints(const TSplinePunkte& points, const ImportReport& report
         warn((p.empty() ? std::string("keine Spline-Punkte") : "nur 1 Spline-Punkt") +
              " gefunden; eine Straße braucht mindestens zwei");
     }
+    // An export of something else than control points can put hundreds of points on one spot;
+    // the first few pairs say enough.
+    constexpr int kNamedPairs = 3;
+    int pairsOnOneSpot = 0;
     bool everyHeadingZero = true;
     bool everyChordAlongZ = true;
     for (std::size_t i = 0; i < p.size(); ++i) {
@@ -211,13 +215,17 @@ void checkImportedPoints(const TSplinePunkte& points, const ImportReport& report
         const double dz = p[i + 1].Z - p[i].Z;
         everyChordAlongZ = everyChordAlongZ && dx == 0.0 && dz > 0.0;
         const double apart = std::hypot(dx, dz);
-        if (apart < kMinChordLength) {
+        if (apart < kMinChordLength && ++pairsOnOneSpot <= kNamedPairs) {
             const int n = static_cast<int>(i) + 1;
             warn("SplinePunkte " + std::to_string(n) + " und " + std::to_string(n + 1) +
                  " liegen aufeinander (waagerecht " +
                  formatGeneral(decimalRound(apart, -3), decimalSeparator) +
                  " m auseinander); daraus lässt sich keine Straße erzeugen");
         }
+    }
+    if (pairsOnOneSpot > kNamedPairs) {
+        warn(std::to_string(pairsOnOneSpot - kNamedPairs) +
+             " weitere Paare benachbarter SplinePunkte liegen ebenfalls aufeinander");
     }
     // A road that does run straight along +Z needs no heading; anywhere else all zeros mean
     // that the points were never turned in the editor.
