@@ -2,9 +2,9 @@
 # Arguments: BUILD_DIR, PREFIX, WITH_GUI.
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
-                RESULT_VARIABLE result OUTPUT_QUIET)
+                RESULT_VARIABLE result OUTPUT_QUIET ERROR_VARIABLE err)
 if(NOT result EQUAL 0)
-    message(FATAL_ERROR "cmake --install failed: ${result}")
+    message(FATAL_ERROR "cmake --install failed (is everything built?): ${result}\n${err}")
 endif()
 
 set(expected bin/trassolin-cli share/trassolin/examples/landstrasse.ini
