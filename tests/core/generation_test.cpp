@@ -385,6 +385,53 @@ TEST(GenerationRun, aStoppedRunLeavesTheOldOutputUntouched) {
     }
 }
 
+// Keeps what a stopping error carries besides the text the window shows.
+class LocatingMessageSink final : public MessageSink {
+public:
+    void show(MessageKind kind, std::string_view text) override { texts.show(kind, text); }
+    void showError(const TrassolinError& error) override {
+        MessageSink::showError(error);
+        if (const auto* c = dynamic_cast<const ConversionError*>(&error)) where = c->where;
+    }
+    // The window's view: the base class hands the bare text to show().
+    CollectingMessageSink texts;
+    ValueLocation where;
+};
+
+TEST(GenerationRun, aFieldThatIsNoNumberNamesItsSectionAndKey) {
+    const struct {
+        void (*change)(ParameterSet&);
+        const char* message;
+        const char* section;
+        const char* key;
+    } cases[] = {
+        {[](ParameterSet& p) { p.breite = "breit"; }, "'breit' ist kein gültiger Gleitkommawert",
+         "Fahrbahn_Geo", "Breite"},
+        {[](ParameterSet& p) { p.texPixel = "1,5"; }, "'1,5' ist kein gültiger Integerwert",
+         "Fahrbahn_Textur", "TexPixel"},
+        {[](ParameterSet& p) {
+             p.trafficLinks = true;
+             p.trafficLinksProzent = "";
+         },
+         "'' ist kein gültiger Gleitkommawert", "TrafficSplines", "LinksProzent"},
+        {[](ParameterSet& p) { p.texL0 = "null"; }, "'null' ist kein gültiger Gleitkommawert",
+         "Fahrbahn_Textur", "TexL0"},
+    };
+    for (const auto& c : cases) {
+        auto params = straightRoad(10);
+        c.change(params);
+        TempDir dir;
+        LocatingMessageSink messages;
+        CollectingStatusLog log;
+        RandomSequence random;
+        EXPECT_FALSE(runGeneration(params, dir / "road.i3d", messages, log, random, ','));
+        EXPECT_EQ(messages.texts.messages, (std::vector<Message>{{MessageKind::Error, c.message}}));
+        EXPECT_EQ(messages.where.section, c.section) << c.message;
+        EXPECT_EQ(messages.where.key, c.key) << c.message;
+        EXPECT_TRUE(messages.where.file.empty()) << "the run knows no file";
+    }
+}
+
 TEST(GenerationRun, aTextureLengthOfAPartThatIsOffNeverStopsTheRun) {
     auto params = straightRoad(10);
     params.fahrbahnErzeugen = false;
@@ -484,6 +531,28 @@ TEST(GenerationRun, allPartsGoIntoTheMeshAndTheLog) {
     EXPECT_EQ(o.log.back(), "Füllfläche: 6 Vertices, 4 triangles");
     EXPECT_NE(std::find(o.log.begin(), o.log.end(), "Randpunkte-Ausgabe für: rechter Rand"),
               o.log.end());
+}
+
+// The figures the command line prints after a run are the ones of the log and the document.
+TEST(GenerationRun, theSummaryAddsUpTheMeshPartsAndListsTheDocumentsFiles) {
+    auto params = fullRoad();
+    TempDir dir;
+    CollectingMessageSink messages;
+    CollectingStatusLog log;
+    RandomSequence random;
+    RunSummary summary;
+    ASSERT_TRUE(runGeneration(params, dir / "road.i3d", messages, log, random, ',', {}, &summary));
+    const std::string doc = readFile(dir / "road.i3d");
+    EXPECT_EQ(summary.vertices, static_cast<int>(vertices(doc).size()));
+    EXPECT_EQ(summary.triangles, static_cast<int>(triangles(doc).size()));
+    const std::string total = "Gesamt-Fahrbahnlänge = " + formatFixed(summary.roadLength) + " m";
+    EXPECT_NE(std::find(log.lines.begin(), log.lines.end(), total), log.lines.end()) << total;
+    const std::vector<std::string> files{params.texturFileName, params.rechterRand.textureFileName,
+                                         params.linkerRand.textureFileName,
+                                         params.fill.textureFile};
+    EXPECT_EQ(summary.textureFiles, files);
+    for (const std::string& file : files)
+        EXPECT_NE(doc.find("filename=\"" + file + "\""), std::string::npos) << file;
 }
 
 TEST(GenerationRun, fillFacesMeetTheEdgeStripsAndTheRoadBorders) {

@@ -1,6 +1,8 @@
 #include "uGlobal/errors.h"
 #include "uGlobal/numbers.h"
 
+#include "support/test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -47,7 +49,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ParseCase{"-179769313486232e294", -std::numeric_limits<double>::max()},
                       ParseCase{"1797693134862319999E290", std::numeric_limits<double>::max()},
                       // Through the extended format this lies on the midpoint above it.
-                      ParseCase{"1.7976931348623158079e308", std::numeric_limits<double>::max()}));
+                      ParseCase{"1.7976931348623158079e308", std::numeric_limits<double>::max()}),
+    [](const auto& p) { return test::nameOf(p.param.text); });
 
 class TolerantRealRejects : public ::testing::TestWithParam<const char*> {};
 
@@ -66,7 +69,8 @@ INSTANTIATE_TEST_SUITE_P(Texts, TolerantRealRejects,
                                            "1e+", "--1", "+-1", "inf", "-inf", "nan", "NaN",
                                            "infinity", "0x1p3", "0x10", "1 000", "1\t5", "1e400",
                                            "-1e309", ".", "-", "1,5,", "e5", "1f", "1_0",
-                                           "1,797693134862320001E308", "1.8e308"));
+                                           "1,797693134862320001E308", "1.8e308"),
+                         [](const auto& p) { return test::nameOf(p.param); });
 
 // Texts whose double through a 64-bit significand is not the double nearest them.
 TEST(TolerantReal, roundsToTheExtendedFormatFirstThenToADouble) {
@@ -322,17 +326,18 @@ TEST_P(GeneralForm, writesAtMostFifteenDigitsWithTheChosenSeparator) {
 
 INSTANTIATE_TEST_SUITE_P(
     Values, GeneralForm,
-    ::testing::Values(
-        FormatCase{0.0, "0"}, FormatCase{-0.0, "0"},
-        FormatCase{-30.0, "-30"}, FormatCase{2.5, "2,5"}, FormatCase{0.1 + 0.2, "0,3"},
-        FormatCase{1.0 / 3.0, "0,333333333333333"}, FormatCase{2.0 / 3.0, "0,666666666666667"},
-        FormatCase{0.00001, "0,00001"}, FormatCase{0.0000099999, "9,9999E-6"},
-        FormatCase{1e-6, "1E-6"}, FormatCase{-1.5e-7, "-1,5E-7"},
-        FormatCase{123456789012345.0, "123456789012345"},
-        FormatCase{999999999999999.0, "999999999999999"}, FormatCase{1e15, "1E15"},
-        FormatCase{1234567890123456.0, "1,23456789012346E15"},
-        FormatCase{12345.678901234567, "12345,6789012346"}, FormatCase{1e100, "1E100"},
-        FormatCase{5e-324, "4,94065645841247E-324"}));
+    ::testing::Values(FormatCase{0.0, "0"}, FormatCase{-0.0, "0"}, FormatCase{-30.0, "-30"},
+                      FormatCase{2.5, "2,5"}, FormatCase{0.1 + 0.2, "0,3"},
+                      FormatCase{1.0 / 3.0, "0,333333333333333"},
+                      FormatCase{2.0 / 3.0, "0,666666666666667"}, FormatCase{0.00001, "0,00001"},
+                      FormatCase{0.0000099999, "9,9999E-6"}, FormatCase{1e-6, "1E-6"},
+                      FormatCase{-1.5e-7, "-1,5E-7"},
+                      FormatCase{123456789012345.0, "123456789012345"},
+                      FormatCase{999999999999999.0, "999999999999999"}, FormatCase{1e15, "1E15"},
+                      FormatCase{1234567890123456.0, "1,23456789012346E15"},
+                      FormatCase{12345.678901234567, "12345,6789012346"},
+                      FormatCase{1e100, "1E100"}, FormatCase{5e-324, "4,94065645841247E-324"}),
+    [](const auto& p) { return test::nameOf(p.param.value); });
 
 TEST(GeneralForm, refusesValuesThatAreNotFiniteNamingWhatHappened) {
     const double inf = std::numeric_limits<double>::infinity();
@@ -405,11 +410,12 @@ INSTANTIATE_TEST_SUITE_P(
                       FixedCase{-0.00004999, "0.0000"}, FixedCase{0.99995, "1.0000"},
                       // the doubles nearest these decimals lie below, above and below the tie:
                       FixedCase{9999.99995, "9999.9999"}, FixedCase{1.00005, "1.0001"},
-                      FixedCase{2.00005, "2.0000"}, FixedCase{9999.99996, "10000.0000"}, FixedCase{0.12345, "0.1235"},
-                      FixedCase{1e10, "10000000000.0000"},
+                      FixedCase{2.00005, "2.0000"}, FixedCase{9999.99996, "10000.0000"},
+                      FixedCase{0.12345, "0.1235"}, FixedCase{1e10, "10000000000.0000"},
                       FixedCase{-1e10, "-10000000000.0000"},
-                      FixedCase{123456789.123456789, "123456789.1235"},
-                      FixedCase{1e-300, "0.0000"}, FixedCase{1e18, "1E18"}));
+                      FixedCase{123456789.123456789, "123456789.1235"}, FixedCase{1e-300, "0.0000"},
+                      FixedCase{1e18, "1E18"}),
+    [](const auto& p) { return test::nameOf(p.param.value); });
 
 TEST(FixedForm, appendsToAnExistingBuffer) {
     std::string line = "p=\"";

@@ -69,11 +69,13 @@ TEST_P(AutomaticNormals, bisectTheShortTurnBetweenSegments) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Bends, AutomaticNormals,
-                         testing::Values(BendCase{0, 90, 90, 135, 180},
-                                         BendCase{170, -150, 260, -80, -60},
-                                         BendCase{-170, 160, -80, 265, 250},
-                                         BendCase{-90, -90, 0, 0, 0}));
+INSTANTIATE_TEST_SUITE_P(
+    Bends, AutomaticNormals,
+    testing::Values(BendCase{0, 90, 90, 135, 180}, BendCase{170, -150, 260, -80, -60},
+                    BendCase{-170, 160, -80, 265, 250}, BendCase{-90, -90, 0, 0, 0}),
+    [](const auto& p) {
+        return test::nameOf(p.param.first) + "_then_" + test::nameOf(p.param.second);
+    });
 
 TEST(TRandPunkte, manualNormalsAreKeptButBroughtIntoRange) {
     TRandPunkte p("linker Rand", false);
@@ -126,6 +128,7 @@ TEST(TRandPunkte, computesUFromAPositiveTextureWidthOnly) {
 }
 
 struct PlaceCase {
+    const char* name;
     bool right;
     double bx, by, bz, bxrot, byrot, bzrot;
     double x, y, z, nx, ny, nz;
@@ -158,17 +161,19 @@ const double c1 = std::cos(0.1), s1 = std::sin(0.1), c3 = std::cos(0.3), s3 = st
 INSTANTIATE_TEST_SUITE_P(
     Poses, PlaceProfilePoint,
     testing::Values(
-        PlaceCase{true, 0, 0, 0, 0, 0, 0, -2, -0.5, 0, -0.6, 0.8, 0},
-        PlaceCase{false, 0, 0, 0, 0, 0, 0, 2, -0.5, 0, 0.6, 0.8, 0},
+        PlaceCase{"rightLevel", true, 0, 0, 0, 0, 0, 0, -2, -0.5, 0, -0.6, 0.8, 0},
+        PlaceCase{"leftLevel", false, 0, 0, 0, 0, 0, 0, 2, -0.5, 0, 0.6, 0.8, 0},
         // Heading -X: the left side is +Z.
-        PlaceCase{false, 10, 1, 5, 0, kPi / 2, 0, 10, 0.5, 7, 0, 0.8, 0.6},
+        PlaceCase{"leftHeadingMinusX", false, 10, 1, 5, 0, kPi / 2, 0, 10, 0.5, 7, 0, 0.8, 0.6},
         // Climbing: the point stays plumb, only the normal leans back.
-        PlaceCase{true, 0, 0, 0, 0.1, 0, 0, -2, -0.5, 0, -0.6, 0.8 * c1, -0.8 * s1},
+        PlaceCase{"rightClimbing", true, 0, 0, 0, 0.1, 0, 0, -2, -0.5, 0, -0.6, 0.8 * c1,
+                  -0.8 * s1},
         // Banked by 0.3 rad: the left edge rises, the right one falls.
-        PlaceCase{false, 0, 0, 0, 0, 0, 0.3, 2 * c3 + 0.5 * s3, 2 * s3 - 0.5 * c3, 0,
+        PlaceCase{"leftBanked", false, 0, 0, 0, 0, 0, 0.3, 2 * c3 + 0.5 * s3, 2 * s3 - 0.5 * c3, 0,
                   0.6 * c3 - 0.8 * s3, 0.6 * s3 + 0.8 * c3, 0},
-        PlaceCase{true, 0, 0, 0, 0, 0, 0.3, -2 * c3 + 0.5 * s3, -2 * s3 - 0.5 * c3, 0,
-                  -0.6 * c3 - 0.8 * s3, -0.6 * s3 + 0.8 * c3, 0}));
+        PlaceCase{"rightBanked", true, 0, 0, 0, 0, 0, 0.3, -2 * c3 + 0.5 * s3, -2 * s3 - 0.5 * c3,
+                  0, -0.6 * c3 - 0.8 * s3, -0.6 * s3 + 0.8 * c3, 0}),
+    [](const auto& p) { return std::string(p.param.name); });
 
 TEST(TRandPunkte, listingRoundsInTheGeneralFormWithTheCallersSeparator) {
     const auto p = profile({{1.5, -30, 0.3}});

@@ -336,6 +336,55 @@ TEST(ParameterFile, countsAreBoundedAndAnUnreadableValueStopsTheLoadWhereItStand
     }
 }
 
+// The text stays the window's; where the value stood travels beside it for the command line.
+TEST(ParameterFile, anUnreadableValueNamesFileSectionAndKey) {
+    test::TempDir dir;
+    const auto file = dir / "Strasse.ini";
+    const struct {
+        const char* text;
+        const char* message;
+        const char* section;
+        const char* key;
+    } cases[] = {
+        {"[Preferences]\nminWinkel=steil\n", "'steil' ist kein gültiger Gleitkommawert",
+         "Preferences", "minWinkel"},
+        {"[rand_links_geo]\nnsegments=1\nWINKEL1=x\n", "'x' ist kein gültiger Gleitkommawert",
+         "Rand_links_Geo", "Winkel1"},
+        {"[Splines]\nAnzahl=2\n[SplinePts2]\nYrot=\n", "'' ist kein gültiger Gleitkommawert",
+         "SplinePts2", "Yrot"},
+        {"[Rand_rechts_Geo]\nnSegments=10001\n", "'10001' ist kein gültiger Integerwert",
+         "Rand_rechts_Geo", "nSegments"},
+        {"[FuellFlaeche]\nTexturHoehe=hoch\n", "'hoch' ist kein gültiger Gleitkommawert",
+         "FuellFlaeche", "TexturHoehe"},
+    };
+    for (const auto& c : cases) {
+        test::writeFile(file, c.text);
+        ParameterSet set;
+        CollectingMessageSink messages;
+        try {
+            loadParameterFile(file, set, messages);
+            ADD_FAILURE() << "no error for " << c.text;
+        } catch (const ConversionError& e) {
+            EXPECT_STREQ(e.what(), c.message);
+            EXPECT_EQ(e.where.file, file);
+            EXPECT_EQ(e.where.section, c.section) << c.text;
+            EXPECT_EQ(e.where.key, c.key) << c.text;
+        }
+    }
+    // One edge from a file: the right edge's sections, named as they stand in the file.
+    test::writeFile(file, "[Rand_rechts_Textur]\nLaenge=lang\n");
+    ParameterSet set;
+    CollectingMessageSink messages;
+    try {
+        loadEdgeFromParameterFile(file, set, EdgeSide::Left, messages);
+        ADD_FAILURE() << "no error";
+    } catch (const ConversionError& e) {
+        EXPECT_EQ(e.where.file, file);
+        EXPECT_EQ(e.where.section, "Rand_rechts_Textur");
+        EXPECT_EQ(e.where.key, "Laenge");
+    }
+}
+
 TEST(ParameterFile, bothEdgeButtonsReadTheRightEdgeSections) {
     test::TempDir dir;
     const auto file = dir / "Parameter.ini";

@@ -4,6 +4,8 @@
 #include "uGlobal/rand_punkte.h"
 
 #include <algorithm>
+#include <cctype>
+#include <charconv>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -56,6 +58,67 @@ TRandPunkte profileOf(bool right, const std::vector<ProfileSegment>& segments, M
     }
     p.recompute(messages);
     return p;
+}
+
+std::string nameOf(std::string_view text) {
+    if (text.empty()) return "empty";
+    std::string name;
+    const auto word = [&](std::string_view w) {
+        if (!name.empty()) name += '_';
+        name += w;
+    };
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (std::isalnum(c)) {
+            std::size_t end = i;
+            while (end < text.size() && std::isalnum(static_cast<unsigned char>(text[end])))
+                ++end;
+            word(text.substr(i, end - i));
+            i = end;
+            continue;
+        }
+        switch (c) {
+        case ',':
+            word("comma");
+            break;
+        case '.':
+            word("point");
+            break;
+        case '-':
+            word("minus");
+            break;
+        case '+':
+            word("plus");
+            break;
+        case ' ':
+            word("blank");
+            break;
+        case '_':
+            word("underscore");
+            break;
+        case '\t':
+            word("tab");
+            break;
+        case '\r':
+            word("CR");
+            break;
+        case '\n':
+            word("LF");
+            break;
+        default: {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            word(std::string{'x', kHex[c >> 4], kHex[c & 15]});
+        }
+        }
+        ++i;
+    }
+    return name;
+}
+
+std::string nameOf(double value) {
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return nameOf(std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)));
 }
 
 std::string crlf(std::string_view text) {

@@ -62,6 +62,13 @@ std::string withoutEditorAttributes(std::string document);
 // process is no root it runs as it is. nullopt when the rights cannot be dropped.
 std::optional<std::string> asOrdinaryUser(const std::function<std::string()>& probe);
 
+// A test name made of a text: letters and digits as they stand, every other character as a
+// word ("2,5" -> "2_comma_5", "-1e-6" -> "minus_1e_minus_6"), so that parameterised tests read
+// well in ctest -R and keep their names from build to build.
+std::string nameOf(std::string_view text);
+// The shortest text that reads back as the value, as a name ("-0.5" -> "minus_0_point_5").
+std::string nameOf(double value);
+
 // The shared data folder beside the project (i3d samples and schema); may be absent.
 std::filesystem::path sharedDir();
 std::filesystem::path examplesDir();

@@ -26,6 +26,18 @@ std::string withFixed(std::string text, double value) {
     return text;
 }
 
+// A field that is no number names its section and key, as a parameter file stores it.
+template <class Parse> auto field(const char* section, const char* key, Parse&& parse) {
+    return locatingConversionErrors(parse, [&](ValueLocation& where) {
+        where.section = section;
+        where.key = key;
+    });
+}
+
+double realField(const std::string& text, const char* section, const char* key) {
+    return field(section, key, [&] { return parseTolerantReal(text); });
+}
+
 void appendListing(const TRandPunkte& profile, StatusLog& log, char decimalSeparator) {
     std::vector<std::string> lines;
     profile.listing(lines, decimalSeparator);
@@ -41,21 +53,22 @@ RunInputs readInputs(ParameterSet& params, StatusLog& log, char decimalSeparator
     in.decimalSeparator = decimalSeparator;
     in.preferences = params.preferences;
 
-    in.breite = parseTolerantReal(params.breite);
-    in.schleppkurve = parseTolerantReal(params.schleppkurve);
-    in.sturz = parseTolerantReal(params.sturz);
+    in.breite = realField(params.breite, "Fahrbahn_Geo", "Breite");
+    in.schleppkurve = realField(params.schleppkurve, "Fahrbahn_Geo", "Schleppkurve");
+    in.sturz = realField(params.sturz, "Fahrbahn_Geo", "Sturz");
     if (!params.schleppkurveErzeugen) in.schleppkurve = 0.0;
     if (!params.sturzErzeugen) in.sturz = 0.0;
     in.road = params.fahrbahnErzeugen;
     log.append(withFixed("Geometrie: Breite = ", in.breite) +
                withFixed("  --  Schleppkurve = ", in.schleppkurve));
 
-    in.texLaenge = parseTolerantReal(params.texturLaenge);
-    in.texStart = parseTolerantReal(params.texStart);
-    in.texEnde = parseTolerantReal(params.texEnde);
-    params.roadTexturePixels = parseStrictInteger(params.texPixel);
-    in.rueckfaltungP = parseTolerantReal(params.rueckfaltungP);
-    in.streckung = parseTolerantReal(params.streckung);
+    in.texLaenge = realField(params.texturLaenge, "Fahrbahn_Textur", "Laenge");
+    in.texStart = realField(params.texStart, "Fahrbahn_Textur", "Start");
+    in.texEnde = realField(params.texEnde, "Fahrbahn_Textur", "Ende");
+    params.roadTexturePixels =
+        field("Fahrbahn_Textur", "TexPixel", [&] { return parseStrictInteger(params.texPixel); });
+    in.rueckfaltungP = realField(params.rueckfaltungP, "Fahrbahn_Textur", "Rueckfaltung_p");
+    in.streckung = realField(params.streckung, "Fahrbahn_Textur", "Streckung");
     in.rueckfaltung = params.rueckfaltung;
     in.ruecksetzen = params.ruecksetzen;
     log.append(withFixed("Textur: Länge = ", in.texLaenge) + withFixed(" - Start = ", in.texStart) +
@@ -81,11 +94,14 @@ RunInputs readInputs(ParameterSet& params, StatusLog& log, char decimalSeparator
     in.curveMiddle = params.trafficMitte;
     in.curveRight = params.trafficRechts;
     in.curveLeft = params.trafficLinks;
-    if (in.curveRight) in.rechtsProzent = parseTolerantReal(params.trafficRechtsProzent);
-    if (in.curveLeft) in.linksProzent = parseTolerantReal(params.trafficLinksProzent);
+    if (in.curveRight)
+        in.rechtsProzent =
+            realField(params.trafficRechtsProzent, "TrafficSplines", "RechtsProzent");
+    if (in.curveLeft)
+        in.linksProzent = realField(params.trafficLinksProzent, "TrafficSplines", "LinksProzent");
     in.fill = params.fuellFlaecheErzeugen;
 
-    in.texL0 = parseTolerantReal(params.texL0);
+    in.texL0 = realField(params.texL0, "Fahrbahn_Textur", "TexL0");
     return in;
 }
 
@@ -138,9 +154,9 @@ const CurveLines* linesOf(const std::optional<TrafficCurve>& curve) {
 
 } // namespace
 
-bool runGeneration(ParameterSet& params, const std::filesystem::path& output,
-                   MessageSink& messages, StatusLog& log, RandomSequence& random,
-                   char decimalSeparator, const EdgeFieldReader& readEdgeFields) {
+bool runGeneration(ParameterSet& params, const std::filesystem::path& output, MessageSink& messages,
+                   StatusLog& log, RandomSequence& random, char decimalSeparator,
+                   const EdgeFieldReader& readEdgeFields, RunSummary* summary) {
     if (params.splines.count() < 2) {
         messages.show(MessageKind::Warning, "Zu wenig SplinePunkte");
         return false;
@@ -169,7 +185,7 @@ bool runGeneration(ParameterSet& params, const std::filesystem::path& output,
 
         RoadTexture texture(in.texL0, in.rueckfaltung);
         log.append(withFixed("TexturStart = ", texture.coordinate()));
-        buildRoad(params.splines, in, state, texture, random, log);
+        const double roadLength = buildRoad(params.splines, in, state, texture, random, log);
         for (auto* curve : {&state.middle, &state.right, &state.left}) {
             if (*curve) finishTrafficCurve(**curve);
         }
@@ -204,11 +220,19 @@ bool runGeneration(ParameterSet& params, const std::filesystem::path& output,
 
         params.previousTexL0 = in.texL0;
         if (in.road) params.texL0 = formatGeneral(nextTexL0, decimalSeparator);
+        if (summary) {
+            summary->vertices = state.mesh.vertexCount();
+            summary->triangles = state.mesh.triangleCount();
+            summary->roadLength = roadLength;
+            summary->textureFiles.clear();
+            for (const auto& entry : options.textureFiles())
+                summary->textureFiles.push_back(*entry.name);
+        }
         return true;
     } catch (const RunStopped&) {
         return false;
     } catch (const TrassolinError& e) {
-        messages.show(MessageKind::Error, e.what());
+        messages.showError(e);
         return false;
     } catch (const std::bad_alloc&) {
         // The lists are released on the way out; the output file was never replaced.

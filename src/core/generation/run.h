@@ -6,6 +6,8 @@
 
 #include <filesystem>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace trassolin {
 
@@ -27,9 +29,17 @@ inline constexpr double kMaxMeshVertices = 50'000'000.0;
 // The window keeps an enabled edge's texture values in its fields until the run reads them:
 // `readEdgeFields` is called for each enabled profile just before its listing and may throw a
 // ConversionError like any other field. The command line has them in the profile already.
+// A field that is no number reaches `messages.showError` with its section and key in `where`.
+//
+// `summary`, when given, receives the figures of a complete run.
+struct RunSummary {
+    int vertices = 0, triangles = 0;       // of the whole mesh: road, edges and fill
+    double roadLength = 0.0;               // m, the total of the status log
+    std::vector<std::string> textureFiles; // as the document's File entries name them, in order
+};
 using EdgeFieldReader = std::function<void(TRandPunkte&)>;
-bool runGeneration(ParameterSet& params, const std::filesystem::path& output,
-                   MessageSink& messages, StatusLog& log, RandomSequence& random,
-                   char decimalSeparator, const EdgeFieldReader& readEdgeFields = {});
+bool runGeneration(ParameterSet& params, const std::filesystem::path& output, MessageSink& messages,
+                   StatusLog& log, RandomSequence& random, char decimalSeparator,
+                   const EdgeFieldReader& readEdgeFields = {}, RunSummary* summary = nullptr);
 
 } // namespace trassolin

@@ -20,8 +20,8 @@ namespace trassolin {
 
 namespace {
 
-[[noreturn]] void throwIo(int errorNumber) {
-    throw IoError(ioErrorText(errorNumber));
+[[noreturn]] void throwIo(int errorNumber, const std::filesystem::path& file) {
+    throw IoError(ioErrorText(errorNumber), file);
 }
 
 // Where the bytes finally go. A symbolic link is written through, as opening it would have
@@ -32,10 +32,10 @@ std::filesystem::path resolvedTarget(const std::filesystem::path& target) {
     if (!std::filesystem::is_symlink(std::filesystem::symlink_status(target, ec))) return target;
     const auto status = std::filesystem::status(target, ec);
     if (ec || status.type() == std::filesystem::file_type::not_found) {
-        throw IoError("Der Verweis " + displayPath(target) + " führt ins Leere");
+        throw IoError("Der Verweis " + displayPath(target) + " führt ins Leere", target);
     }
     auto resolved = std::filesystem::canonical(target, ec);
-    if (ec) throw IoError("Der Verweis " + displayPath(target) + " führt ins Leere");
+    if (ec) throw IoError("Der Verweis " + displayPath(target) + " führt ins Leere", target);
     return resolved;
 }
 
@@ -129,32 +129,36 @@ std::string ioErrorText(int errorNumber) {
 OutputFile::OutputFile(std::filesystem::path target) : target_(std::move(target)) {
     final_ = resolvedTarget(target_);
     const std::string name = final_.filename().string();
-    if (name.empty() || name == "." || name == "..") throwIo(EINVAL);
+    if (name.empty() || name == "." || name == "..") throwIo(EINVAL, target_);
 
     // The old file is replaced only at commit, but a target that could never be replaced is
     // reported now, before the run spends its time on the mesh. Replacing a device or a pipe
     // by a regular file would break the system (as root: /dev/null).
     struct stat old {};
     const bool exists = ::stat(final_.c_str(), &old) == 0;
-    if (exists && S_ISDIR(old.st_mode)) throwIo(EISDIR);
+    if (exists && S_ISDIR(old.st_mode)) throwIo(EISDIR, target_);
     if (exists && !S_ISREG(old.st_mode)) {
-        throw IoError(displayPath(target_) + " ist keine normale Datei");
+        throw IoError(displayPath(target_) + " ist keine normale Datei", target_);
     }
-    if (exists && ::access(final_.c_str(), W_OK) != 0) throwIo(errno);
+    if (exists && ::access(final_.c_str(), W_OK) != 0) throwIo(errno, target_);
 
     folder_ = final_.parent_path();
     if (folder_.empty()) folder_ = ".";
     // The temporary file has a name of its own length, so a name the folder cannot hold
     // would only show at the rename: say it now.
     const long nameMax = ::pathconf(folder_.c_str(), _PC_NAME_MAX);
-    if (name.size() > static_cast<std::size_t>(nameMax > 0 ? nameMax : 255)) throwIo(ENAMETOOLONG);
+    if (name.size() > static_cast<std::size_t>(nameMax > 0 ? nameMax : 255)) {
+        throwIo(ENAMETOOLONG, target_);
+    }
 
     // An unnamed file in the target's folder: nothing to clean up if the process dies.
     // 0666 lets the umask decide, as for any new file.
     int fd = -1;
 #ifdef O_TMPFILE
     fd = ::open(folder_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) throwIo(errno);
+    if (fd < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+        throwIo(errno, target_);
+    }
 #endif
     if (fd < 0) {
         openNamedTemporary(folder_);
@@ -166,7 +170,7 @@ OutputFile::OutputFile(std::filesystem::path target) : target_(std::move(target)
     if (!file_) {
         const int error = errno;
         ::close(fd);
-        throwIo(error);
+        throwIo(error, target_);
     }
 }
 
@@ -175,9 +179,9 @@ void OutputFile::openNamedTemporary(const std::filesystem::path& folder) {
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
         temp_ = temporaryName(folder);
         fd = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) throwIo(errno);
+        if (fd < 0 && errno != EEXIST) throwIo(errno, target_);
     }
-    if (fd < 0) throwIo(EEXIST);
+    if (fd < 0) throwIo(EEXIST, target_);
     registerPending(temp_);
     struct stat old {};
     if (::stat(final_.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
@@ -187,7 +191,7 @@ void OutputFile::openNamedTemporary(const std::filesystem::path& folder) {
         ::close(fd);
         ::unlink(temp_.c_str());
         unregisterPending(temp_);
-        throwIo(error);
+        throwIo(error, target_);
     }
 }
 
@@ -204,15 +208,15 @@ void OutputFile::write(std::string_view bytes) {
     if (bytes.empty()) return;
     errno = 0;
     if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
-        throwIo(errno != 0 ? errno : EIO);
+        throwIo(errno != 0 ? errno : EIO, target_);
 }
 
 void OutputFile::prepare() {
     if (prepared_) return;
     if (!file_) throw std::logic_error("OutputFile::prepare after a failed commit");
     errno = 0;
-    if (std::fflush(file_) != 0) throwIo(errno != 0 ? errno : EIO);
-    if (::fsync(::fileno(file_)) != 0) throwIo(errno);
+    if (std::fflush(file_) != 0) throwIo(errno != 0 ? errno : EIO, target_);
+    if (::fsync(::fileno(file_)) != 0) throwIo(errno, target_);
     prepared_ = true;
 }
 
@@ -235,19 +239,19 @@ void OutputFile::publish() {
             if (linked != 0 && errno != EEXIST) {
                 const int error = errno;
                 temp_.clear();
-                throwIo(error);
+                throwIo(error, target_);
             }
         }
         if (linked != 0) {
             temp_.clear();
-            throwIo(EEXIST);
+            throwIo(EEXIST, target_);
         }
     }
     const int closed = std::fclose(file_);
     const int closeError = errno;
     file_ = nullptr;
-    if (closed != 0) throwIo(closeError);
-    if (::rename(temp_.c_str(), final_.c_str()) != 0) throwIo(errno);
+    if (closed != 0) throwIo(closeError, target_);
+    if (::rename(temp_.c_str(), final_.c_str()) != 0) throwIo(errno, target_);
     committed_ = true;
     unregisterPending(temp_);
     syncFolder(folder_);

@@ -77,11 +77,11 @@ std::string entryValue(std::string_view line) {
 }
 
 [[noreturn]] void throwCannotWrite(const std::filesystem::path& file) {
-    throw IoError("In " + displayPath(file) + " kann nicht geschrieben werden");
+    throw IoError("In " + displayPath(file) + " kann nicht geschrieben werden", file);
 }
 
 [[noreturn]] void throwCannotRead(const std::filesystem::path& file) {
-    throw IoError("Die Datei " + displayPath(file) + " kann nicht gelesen werden");
+    throw IoError("Die Datei " + displayPath(file) + " kann nicht gelesen werden", file);
 }
 
 } // namespace

@@ -3,7 +3,8 @@
 // Parameter files: the whole parameter set apart from the run-only values, as INI text.
 // Saves update an existing file in place and replace it all or nothing; loads apply each
 // value as they read it, so a value that is no number stops the load with a ConversionError
-// and leaves what was read before applied.
+// and leaves what was read before applied. The error's `where` names the section and key,
+// and the file when the load read one.
 
 #include "settings/ini_file.h"
 #include "settings/parameter_set.h"
