@@ -4,6 +4,7 @@
 
 #include "generation/random_sequence.h"
 #include "generation/run.h"
+#include "output/output_file.h"
 #include "settings/ini_file.h"
 #include "settings/parameter_file.h"
 #include "settings/parameter_set.h"
@@ -11,6 +12,7 @@
 #include "uGlobal/numbers.h"
 
 #include <algorithm>
+#include <memory>
 #include <iostream>
 #include <string>
 #include <system_error>
@@ -114,26 +116,33 @@ int generateCommand(const std::filesystem::path& parameterFile, const std::files
     ConsoleMessages messages(files);
     ParameterSet set; // as a freshly started window holds it
     RunSummary summary;
+    // With --write-texl0 the parameter file is replaced together with the document: both are
+    // written completely before either replaces its old file.
+    std::unique_ptr<OutputFile> parameters;
+    const auto prepareParameters = [&](std::string_view nextTexL0) {
+        if (!writeTexL0 || !set.fahrbahnErzeugen) return;
+        // Only this key changes, so consecutive roads continue their texture seamlessly.
+        IniFile ini = IniFile::readForUpdate(parameterFile);
+        ini.writeString("Fahrbahn_Textur", "TexL0", nextTexL0);
+        parameters = ini.prepareSave(parameterFile);
+    };
     const bool written = completes(files, [&] {
         loadParameterFile(parameterFile, set, messages);
         ConsoleStatusLog log;
         RandomSequence random;
-        return runGeneration(set, output, messages, log, random, decimalSeparator, {}, &summary);
+        return runGeneration(set, output, messages, log, random, decimalSeparator, {}, &summary,
+                             prepareParameters);
     });
     if (!written) return kStopped;
 
-    if (writeTexL0 && set.fahrbahnErzeugen) {
+    if (parameters) {
         try {
-            // Only this key changes, so consecutive roads continue their texture seamlessly.
-            IniFile ini = IniFile::readForUpdate(parameterFile);
-            ini.writeString("Fahrbahn_Textur", "TexL0", set.texL0);
-            ini.save(parameterFile);
+            parameters->publish();
         } catch (const std::exception& e) {
-            printError(describeFailure(e, {parameterFile, parameterFile}));
-            printError("Abgebrochen – " + displayPath(output) +
-                       " ist geschrieben, TexL0 aber nicht in " + displayPath(parameterFile) +
-                       " übernommen");
-            return kStopped;
+            // Rare (the folder changed under us): the document is there, its TexL0 is not.
+            printError("Dokument geschrieben, TexL0 nicht gespeichert: " +
+                       describeFailure(e, {parameterFile, parameterFile}));
+            return kDocumentOnly;
         }
     }
     std::cout << "Geschrieben: " << displayPath(output) << " – " << formatInteger(summary.vertices)

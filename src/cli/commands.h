@@ -12,6 +12,9 @@ namespace trassolin::cli {
 inline constexpr int kComplete = 0;
 inline constexpr int kStopped = 1;
 inline constexpr int kUsage = 2;
+// 3: generate --write-texl0 replaced the document, but the parameter file could not take the
+// new TexL0 at the very last step.
+inline constexpr int kDocumentOnly = 3;
 
 int initCommand(const std::filesystem::path& parameterFile, char decimalSeparator);
 

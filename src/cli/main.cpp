@@ -3,12 +3,14 @@
 #include "commands.h"
 #include "console.h"
 
+#include "uGlobal/errors.h"
 #include "uGlobal/numbers.h"
 
 #include <CLI/CLI.hpp>
 
 #include <iostream>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -19,7 +21,8 @@ using namespace trassolin::cli;
 
 constexpr const char* kExitCodes =
     "Rückgabewert: 0 vollständig geschrieben, 1 abgebrochen (die Zieldatei bleibt, wie sie war),\n"
-    "              2 Aufruffehler.";
+    "              2 Aufruffehler, 3 Dokument geschrieben, TexL0 aber nicht gespeichert\n"
+    "              (nur generate --write-texl0).";
 
 // What the command line asked for.
 struct Request {
@@ -224,8 +227,11 @@ int run(int argc, char** argv) {
 int main(int argc, char** argv) {
     try {
         return run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        printError(kOutOfMemory);
+        return kStopped;
     } catch (const std::exception& e) {
-        // Whatever escaped the commands' own reporting (memory, say): still a stop, never a crash.
+        // Whatever escaped the commands' own reporting: still a stop, never a crash.
         printError(e.what());
         return kStopped;
     }

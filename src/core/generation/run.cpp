@@ -156,7 +156,8 @@ const CurveLines* linesOf(const std::optional<TrafficCurve>& curve) {
 
 bool runGeneration(ParameterSet& params, const std::filesystem::path& output, MessageSink& messages,
                    StatusLog& log, RandomSequence& random, char decimalSeparator,
-                   const EdgeFieldReader& readEdgeFields, RunSummary* summary) {
+                   const EdgeFieldReader& readEdgeFields, RunSummary* summary,
+                   const ReplacementGuard& beforeReplacing) {
     if (params.splines.count() < 2) {
         messages.show(MessageKind::Warning, "Zu wenig SplinePunkte");
         return false;
@@ -216,10 +217,16 @@ bool runGeneration(ParameterSet& params, const std::filesystem::path& output, Me
         writeDocumentTail(options, state.mesh, linesOf(state.middle), linesOf(state.right),
                           linesOf(state.left), params.splines,
                           [&file](std::string_view bytes) { file.write(bytes); });
-        file.commit();
+        file.prepare();
+        const std::string nextTexL0Text =
+            in.road ? formatGeneral(nextTexL0, decimalSeparator) : params.texL0;
+        // Whatever must be replaced together with the document is made ready now; if that
+        // fails, the old document stays as well.
+        if (beforeReplacing) beforeReplacing(nextTexL0Text);
+        file.publish();
 
         params.previousTexL0 = in.texL0;
-        if (in.road) params.texL0 = formatGeneral(nextTexL0, decimalSeparator);
+        params.texL0 = nextTexL0Text;
         if (summary) {
             summary->vertices = state.mesh.vertexCount();
             summary->triangles = state.mesh.triangleCount();

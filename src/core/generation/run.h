@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace trassolin {
@@ -38,8 +39,15 @@ struct RunSummary {
     std::vector<std::string> textureFiles; // as the document's File entries name them, in order
 };
 using EdgeFieldReader = std::function<void(TRandPunkte&)>;
+//
+// `beforeReplacing`, when given, is called once the document is written completely and on disk
+// but before it replaces `output`, with the TexL0 text the next road starts from. A caller that
+// has to replace a second file with the document (the parameter file with that TexL0) prepares
+// it there; when it throws, the run stops like any other and the old document stays.
+using ReplacementGuard = std::function<void(std::string_view nextTexL0)>;
 bool runGeneration(ParameterSet& params, const std::filesystem::path& output, MessageSink& messages,
                    StatusLog& log, RandomSequence& random, char decimalSeparator,
-                   const EdgeFieldReader& readEdgeFields = {}, RunSummary* summary = nullptr);
+                   const EdgeFieldReader& readEdgeFields = {}, RunSummary* summary = nullptr,
+                   const ReplacementGuard& beforeReplacing = {});
 
 } // namespace trassolin

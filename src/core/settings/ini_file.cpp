@@ -258,12 +258,22 @@ std::string IniFile::encoded() const {
     return encodeSettingsText(text);
 }
 
-void IniFile::save(const std::filesystem::path& file) const {
+std::unique_ptr<OutputFile> IniFile::prepareSave(const std::filesystem::path& file) const {
     const std::string bytes = encoded();
     try {
-        OutputFile out(file);
-        out.write(bytes);
-        out.commit();
+        auto out = std::make_unique<OutputFile>(file);
+        out->write(bytes);
+        out->prepare();
+        return out;
+    } catch (const IoError&) {
+        throwCannotWrite(file);
+    }
+}
+
+void IniFile::save(const std::filesystem::path& file) const {
+    const auto out = prepareSave(file);
+    try {
+        out->publish();
     } catch (const IoError&) {
         throwCannotWrite(file);
     }

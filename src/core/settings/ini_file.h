@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,6 +16,8 @@
 #include <vector>
 
 namespace trassolin {
+
+class OutputFile;
 
 class IniFile {
 public:
@@ -53,6 +56,9 @@ public:
     // All or nothing: the file is replaced only once the whole content is written. Any
     // failure throws IoError "In %s kann nicht geschrieben werden" and leaves the file as it was.
     void save(const std::filesystem::path& file) const;
+    // The first half of save: the whole content written and on disk, ready to replace `file`
+    // with publish() — so that it can be replaced together with another file. Same errors.
+    std::unique_ptr<OutputFile> prepareSave(const std::filesystem::path& file) const;
 
 private:
     struct Section {
