@@ -22,7 +22,7 @@ using namespace trassolin::cli;
 constexpr const char* kExitCodes =
     "Rückgabewert: 0 vollständig geschrieben, 1 abgebrochen (die Zieldatei bleibt, wie sie war),\n"
     "              2 Aufruffehler, 3 Dokument geschrieben, TexL0 aber nicht gespeichert\n"
-    "              (nur generate --write-texl0).";
+    "              (nur generate, beim Zurückschreiben von TexL0).";
 
 // What the command line asked for.
 struct Request {
