@@ -80,7 +80,8 @@ int initCommand(const std::filesystem::path& parameterFile, char decimalSeparato
 }
 
 int importSplinesCommand(const std::filesystem::path& exportFile,
-                         const std::filesystem::path& parameterFile, char decimalSeparator) {
+                         const std::filesystem::path& parameterFile, char decimalSeparator,
+                         bool directions) {
     if (sameFile(exportFile, parameterFile)) {
         printError("Exportdatei und Parameterdatei sind dieselbe Datei: " +
                    displayPath(parameterFile));
@@ -92,6 +93,7 @@ int importSplinesCommand(const std::filesystem::path& exportFile,
     const bool saved = completes(files, [&] {
         if (fileExists(parameterFile)) loadParameterFile(parameterFile, set, messages);
         const ImportReport report = set.splines.importFromI3d(exportFile);
+        if (directions) set.splines.setDirectionsFromNeighbours();
         checkImportedPoints(set.splines, report, displayPath(exportFile), messages,
                             decimalSeparator);
         // The parameter file records where the points came from, wherever it is opened later.
@@ -102,6 +104,30 @@ int importSplinesCommand(const std::filesystem::path& exportFile,
     if (!saved) return kStopped;
     std::cout << formatInteger(set.splines.count()) << " Spline-Punkte importiert aus "
               << displayPath(exportFile) << '\n';
+    return kComplete;
+}
+
+int directionsCommand(const std::filesystem::path& parameterFile, char decimalSeparator) {
+    const CommandFiles files{parameterFile, parameterFile};
+    ConsoleMessages messages(files);
+    ParameterSet set;
+    const bool saved = completes(files, [&] {
+        loadParameterFile(parameterFile, set, messages);
+        set.splines.setDirectionsFromNeighbours();
+        // Only the two rotations change: every other line of the file stays as it stands.
+        IniFile ini = IniFile::readForUpdate(parameterFile);
+        for (int i = 0; i < set.splines.count(); ++i) {
+            const std::string section = "SplinePts" + formatInteger(i + 1);
+            const TSplinePkt& p = *set.splines.get(i);
+            ini.writeString(section, "Xrot", formatGeneral(p.Xrot, decimalSeparator));
+            ini.writeString(section, "Yrot", formatGeneral(p.Yrot, decimalSeparator));
+        }
+        ini.save(parameterFile);
+        return true;
+    });
+    if (!saved) return kStopped;
+    std::cout << "Richtungen von " << formatInteger(set.splines.count())
+              << " Spline-Punkten berechnet in " << displayPath(parameterFile) << '\n';
     return kComplete;
 }
 

@@ -18,9 +18,14 @@ inline constexpr int kDocumentOnly = 3;
 
 int initCommand(const std::filesystem::path& parameterFile, char decimalSeparator);
 
-// A missing parameter file is created from the start values.
+// A missing parameter file is created from the start values. With `directions`, every point's
+// heading and climb are computed from its neighbours right after the import.
 int importSplinesCommand(const std::filesystem::path& exportFile,
-                         const std::filesystem::path& parameterFile, char decimalSeparator);
+                         const std::filesystem::path& parameterFile, char decimalSeparator,
+                         bool directions);
+
+// Heading and climb of every spline point of the parameter file from its neighbours.
+int directionsCommand(const std::filesystem::path& parameterFile, char decimalSeparator);
 
 int generateCommand(const std::filesystem::path& parameterFile, const std::filesystem::path& output,
                     char decimalSeparator, bool writeTexL0);

@@ -30,6 +30,7 @@ struct Request {
     std::string separator; // empty: the one of the environment
     bool writeTexL0 = false;
     bool writeTexL0BeforeCommand = false;
+    bool directions = false;
 };
 
 // A command line that does not fit: exit status 2, one line and where to find help.
@@ -149,7 +150,7 @@ int run(int argc, char** argv) {
     app.require_subcommand(0, 1);
     app.footer("Beispiele:\n"
                "  trassolin-cli init meine-strasse.ini\n"
-               "  trassolin-cli import-splines export.i3d meine-strasse.ini\n"
+               "  trassolin-cli import-splines --richtungen export.i3d meine-strasse.ini\n"
                "  trassolin-cli generate meine-strasse.ini meine-strasse.i3d\n\n"
                "Die Optionen eines Befehls zeigt: trassolin-cli BEFEHL --help\n\n" +
                std::string(kExitCodes));
@@ -173,6 +174,17 @@ int run(int argc, char** argv) {
                     "die i3d-Datei, in die der GIANTS-Editor die Spline-Punkte exportiert hat");
     addFileArgument(*import, "PARAMETER.ini", request.parameterFile,
                     "die Parameterdatei; fehlt sie, wird sie mit den Startwerten angelegt");
+    import->add_flag("--richtungen", request.directions,
+                     "danach Yrot und Xrot jedes Punktes aus seinen Nachbarn berechnen\n"
+                     "(für Punkte, die im Editor nicht ausgerichtet wurden)");
+
+    CLI::App* directions = addCommand(
+        app, request, "richtungen",
+        "Yrot und Xrot aller Spline-Punkte der Parameterdatei aus ihren Nachbarn\n"
+        "berechnen: die Straße läuft dann an jedem Punkt entlang der Verbindung\n"
+        "von Vorgänger zu Nachfolger; Zrot bleibt",
+        "trassolin-cli richtungen meine-strasse.ini");
+    addFileArgument(*directions, "PARAMETER.ini", request.parameterFile, "die Parameterdatei");
 
     CLI::App* generate =
         addCommand(app, request, "generate",
@@ -210,8 +222,10 @@ int run(int argc, char** argv) {
             request.separator.empty() ? environmentDecimalSeparator() : request.separator.front();
         if (command == init) return initCommand(request.parameterFile, separator);
         if (command == import) {
-            return importSplinesCommand(request.exportFile, request.parameterFile, separator);
+            return importSplinesCommand(request.exportFile, request.parameterFile, separator,
+                                        request.directions);
         }
+        if (command == directions) return directionsCommand(request.parameterFile, separator);
         return generateCommand(request.parameterFile, request.output, separator,
                                request.writeTexL0);
     } catch (const UsageError& e) {

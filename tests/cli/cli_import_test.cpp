@@ -50,11 +50,11 @@ TEST(CliImport, warnsAboutPointsThatWillNotGiveTheIntendedRoad) {
          "Paare benachbarter SplinePunkte liegen ebenfalls aufeinander"},
         {"noHeadingAnywhere", shape("0 0 0", "0 0 0") + shape("10 0 10", "0 0 0"), 2,
          "alle Punkte haben Yrot = 0: die Straße verläuft an jedem Punkt in +Z-Richtung; Punkte "
-         "im Editor ausrichten"},
+         "im Editor ausrichten oder die Richtungen berechnen lassen (import-splines --richtungen)"},
         {"noRotationAttribute",
          "<Shape translation=\"0 0 0\"/>\n<Shape translation=\"-3 0 10\"/>\n", 2,
          "alle Punkte haben Yrot = 0: die Straße verläuft an jedem Punkt in +Z-Richtung; Punkte "
-         "im Editor ausrichten"},
+         "im Editor ausrichten oder die Richtungen berechnen lassen (import-splines --richtungen)"},
         // Straight along +Z, a heading of 0 is right.
         {"straightAlongZ", shape("0 0 0", "0 0 0") + shape("0 2 10", "5 0 0"), 2, ""},
         {"twoShapesOnALine",
@@ -126,6 +126,37 @@ TEST(CliImport, namesEveryReasonOnceAndStillStopsOnABrokenScene) {
               "Fehler: Die Szene in offen.i3d ist nicht abgeschlossen (</Scene> fehlt)\n" +
                   test::stopped("P.ini", true));
     EXPECT_EQ(test::readFile(dir / "P.ini"), before);
+}
+
+// Markers placed without turning them: the directions come from their neighbours, on import or
+// later on the parameter file, and the road then refines without a warning.
+TEST(CliImport, directionsComeFromTheNeighboursOnRequest) {
+    test::TempDir dir;
+    test::writeFile(dir / "export.i3d", exportOf(shape("0 0 0", "0 0 0") + shape("40 1 40", "0 0 0") +
+                                                 shape("100 2 50", "0 0 0")));
+    const Outcome imported = cli(dir, "import-splines --richtungen export.i3d p.ini");
+    EXPECT_EQ(imported.status, 0) << imported.err;
+    EXPECT_EQ(imported.err.find("Yrot = 0"), std::string::npos) << imported.err;
+    const std::string withDirections = test::readFile(dir / "p.ini");
+    EXPECT_NE(withDirections.find("[SplinePts2]\r\nX=40\r\nY=1\r\nZ=40\r\nXrot="),
+              std::string::npos);
+    EXPECT_EQ(withDirections.find("Yrot=0\r\n"), std::string::npos) << withDirections;
+
+    const Outcome plain = cli(dir, "import-splines export.i3d q.ini");
+    EXPECT_NE(plain.err.find("(import-splines --richtungen)"), std::string::npos) << plain.err;
+    const Outcome directions = cli(dir, "richtungen q.ini");
+    EXPECT_EQ(directions.status, 0) << directions.err;
+    EXPECT_EQ(directions.out, "Richtungen von 3 Spline-Punkten berechnet in q.ini\n");
+    // The same file as the import with directions; the import path stays as it was.
+    EXPECT_EQ(test::readFile(dir / "q.ini"), withDirections);
+
+    const Outcome road = cli(dir, "generate p.ini road.i3d");
+    EXPECT_EQ(road.status, 0) << road.err;
+    EXPECT_EQ(road.err, "");
+
+    const Outcome missing = cli(dir, "richtungen fehlt.ini");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_FALSE(std::filesystem::exists(dir / "fehlt.ini"));
 }
 
 } // namespace

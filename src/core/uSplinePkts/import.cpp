@@ -234,7 +234,8 @@ void checkImportedPoints(const TSplinePunkte& points, const ImportReport& report
     // that the points were never turned in the editor.
     if (p.size() >= 2 && everyHeadingZero && !everyChordAlongZ) {
         warn("alle Punkte haben Yrot = 0: die Straße verläuft an jedem Punkt in +Z-Richtung; "
-             "Punkte im Editor ausrichten");
+             "Punkte im Editor ausrichten oder die Richtungen berechnen lassen "
+             "(import-splines --richtungen)");
     }
     if (report.skippedShapes > 0) {
         warn(counted(report.skippedShapes, "Shape", "Shapes") +
