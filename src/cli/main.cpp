@@ -8,6 +8,7 @@
 #include "uGlobal/errors.h"
 #include "uGlobal/messages.h"
 #include "uGlobal/numbers.h"
+#include "utf8_command_line.h"
 
 #include <filesystem>
 #include <iostream>
@@ -66,7 +67,7 @@ bool fileExists(const std::filesystem::path& file) {
 }
 
 int initCommand(Invocation& call) {
-    const std::filesystem::path file = call.arguments[0];
+    const std::filesystem::path file = pathFromUtf8(call.arguments[0]);
     // A typing slip must not wipe out a tuned parameter file.
     if (fileExists(file)) throw IoError("Die Datei " + displayPath(file) + " existiert bereits");
     saveParameterFile(file, ParameterSet{}, call.decimalSeparator);
@@ -75,8 +76,8 @@ int initCommand(Invocation& call) {
 }
 
 int importSplinesCommand(Invocation& call) {
-    const std::filesystem::path exportFile = call.arguments[0];
-    const std::filesystem::path parameterFile = call.arguments[1];
+    const std::filesystem::path exportFile = pathFromUtf8(call.arguments[0]);
+    const std::filesystem::path parameterFile = pathFromUtf8(call.arguments[1]);
     ParameterSet set;
     if (fileExists(parameterFile)) loadParameterFile(parameterFile, set, call.messages);
     set.splines.importFromI3d(exportFile);
@@ -89,8 +90,8 @@ int importSplinesCommand(Invocation& call) {
 }
 
 int generateCommand(Invocation& call) {
-    const std::filesystem::path parameterFile = call.arguments[0];
-    const std::filesystem::path output = call.arguments[1];
+    const std::filesystem::path parameterFile = pathFromUtf8(call.arguments[0]);
+    const std::filesystem::path output = pathFromUtf8(call.arguments[1]);
     ParameterSet set; // as a freshly started window holds it
     loadParameterFile(parameterFile, set, call.messages);
     ConsoleStatusLog log;
@@ -210,6 +211,9 @@ int run(std::span<char*> args) {
 } // namespace
 
 int main(int argc, char** argv) {
+    trassolin::Utf8CommandLine utf8(argc, argv); // Windows: the UTF-16 command line
+    argc = utf8.argc();
+    argv = utf8.argv();
     try {
         return run(std::span<char*>(argv + 1, static_cast<std::size_t>(argc > 0 ? argc - 1 : 0)));
     } catch (const UsageError& e) {
