@@ -19,12 +19,14 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# Tests run under Wine, in a prefix of the build folder's own (Wine needs a writable one) and
-# without Wine's debug chatter on stderr.
+# Tests run under Wine, in a prefix of the build folder's own (Wine needs a writable one),
+# without Wine's debug chatter on stderr and without its offer to install Mono and Gecko
+# (a dialog on a desktop) when it creates the prefix.
 find_program(TRASSOLIN_WINE NAMES wine64 wine PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
 if(TRASSOLIN_WINE)
     set(CMAKE_CROSSCOMPILING_EMULATOR
-        env WINEDEBUG=-all WINEPREFIX=${CMAKE_BINARY_DIR}/wine-prefix ${TRASSOLIN_WINE})
+        env WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= WINEPREFIX=${CMAKE_BINARY_DIR}/wine-prefix
+            ${TRASSOLIN_WINE})
 endif()
 
 # Wine shows the host's root folder as drive Z:, so the build's absolute host paths

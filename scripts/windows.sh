@@ -39,7 +39,9 @@ wine_prefix="$PWD/build-windows/wine-prefix"
 # command line with it, and the default decimal separator follows it.
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
 run_linux() { "$linux_cli" "$@"; }
-run_windows() { WINEDEBUG=-all WINEPREFIX="$wine_prefix" "$wine" "$windows_cli" "$@"; }
+# The same settings as the toolchain file's emulator (cmake/mingw-w64-x86_64.cmake).
+wine_run() { WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= WINEPREFIX="$wine_prefix" "$wine" "$@"; }
+run_windows() { wine_run "$windows_cli" "$@"; }
 
 failures=0
 fail() {
@@ -167,7 +169,7 @@ packaged="$work/zip/trassolin-windows-x64"
 imports=$(x86_64-w64-mingw32-objdump -p "$packaged/trassolin-cli.exe" | sed -n 's/^\s*DLL Name: //p' |
           tr 'a-z' 'A-Z' | sort | tr '\n' ' ')
 [ "$imports" = "KERNEL32.DLL MSVCRT.DLL SHELL32.DLL " ] || fail "trassolin-cli.exe braucht $imports"
-(cd "$packaged" && WINEDEBUG=-all WINEPREFIX="$wine_prefix" "$wine" ./trassolin-cli.exe \
+(cd "$packaged" && wine_run ./trassolin-cli.exe \
      generate examples/landstrasse.ini landstrasse.i3d >/dev/null)
 same_file "$work/linux/Straßen/landstrasse.i3d" "$packaged/landstrasse.i3d" \
           "landstrasse.i3d aus dem Paket"

@@ -128,8 +128,11 @@ TEST(OutputFileWindows, longNamesAreCountedInUtf16Units) {
 // test again in a child process, which finds the parent's folder through the environment.
 TEST(OutputFileWindows, aKilledProcessLeavesNoFileBehind) {
     static constexpr const wchar_t* kFolderVariable = L"TRASSOLIN_TEST_KILLED_WRITER_FOLDER";
-    std::wstring inherited(MAX_PATH, L'\0');
-    inherited.resize(::GetEnvironmentVariableW(kFolderVariable, inherited.data(), MAX_PATH));
+    std::wstring inherited(::GetEnvironmentVariableW(kFolderVariable, nullptr, 0), L'\0');
+    if (!inherited.empty()) {
+        inherited.resize(::GetEnvironmentVariableW(kFolderVariable, inherited.data(),
+                                                   static_cast<DWORD>(inherited.size())));
+    }
     std::optional<test::TempDir> dir;
     if (inherited.empty()) {
         dir.emplace();
