@@ -23,7 +23,7 @@ public:
 private:
     std::vector<std::string> texts_;
     std::vector<char*> pointers_;
-    unsigned consoleCodePage_ = 0; // to restore; 0 when unchanged
+    [[maybe_unused]] unsigned consoleCodePage_ = 0; // Windows: to restore; 0 when unchanged
 };
 
 } // namespace trassolin
