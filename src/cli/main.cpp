@@ -5,6 +5,8 @@
 
 #include "uGlobal/errors.h"
 #include "uGlobal/numbers.h"
+#include "settings/ini_file.h"
+#include "utf8_command_line.h"
 
 #include <CLI/CLI.hpp>
 
@@ -220,13 +222,16 @@ int run(int argc, char** argv) {
         }
         const char separator =
             request.separator.empty() ? environmentDecimalSeparator() : request.separator.front();
-        if (command == init) return initCommand(request.parameterFile, separator);
+        // Arguments are UTF-8 on every system; a path made from a plain string would take
+        // them in the ANSI code page on Windows.
+        const auto parameterFile = pathFromUtf8(request.parameterFile);
+        if (command == init) return initCommand(parameterFile, separator);
         if (command == import) {
-            return importSplinesCommand(request.exportFile, request.parameterFile, separator,
+            return importSplinesCommand(pathFromUtf8(request.exportFile), parameterFile, separator,
                                         request.directions);
         }
-        if (command == directions) return directionsCommand(request.parameterFile, separator);
-        return generateCommand(request.parameterFile, request.output, separator,
+        if (command == directions) return directionsCommand(parameterFile, separator);
+        return generateCommand(parameterFile, pathFromUtf8(request.output), separator,
                                request.writeTexL0);
     } catch (const UsageError& e) {
         printError(e.text);
@@ -239,8 +244,9 @@ int run(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    trassolin::Utf8CommandLine utf8(argc, argv); // Windows: the UTF-16 command line
     try {
-        return run(argc, argv);
+        return run(utf8.argc(), utf8.argv());
     } catch (const std::bad_alloc&) {
         printError(kOutOfMemory);
         return kStopped;

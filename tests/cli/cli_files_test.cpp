@@ -2,6 +2,7 @@
 // the old files stay byte for byte unless a complete new one takes their place.
 
 #include "cli_runner.h"
+#include "support/test_support_posix.h"
 
 #include <gtest/gtest.h>
 

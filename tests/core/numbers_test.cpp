@@ -89,7 +89,10 @@ TEST(TolerantReal, roundsToTheExtendedFormatFirstThenToADouble) {
         EXPECT_EQ(std::bit_cast<std::uint64_t>(parseTolerantReal(c.text)), c.bits) << c.text;
 }
 
-#if LDBL_MANT_DIG == 64
+// The reference below needs a library that converts text to the x87 extended format exactly;
+// MinGW's from_chars for long double goes through double, so there the parse is checked by
+// the fixed cases above and by the byte comparison of whole documents with the Linux build.
+#if LDBL_MANT_DIG == 64 && !defined(_WIN32)
 // Here long double is the x87 extended format: the library's conversion to it followed by a
 // narrowing cast is the reference. A text that passes the largest double is refused, unless it
 // lies within the general form of the largest double (1.79769313486232E308), which is read as

@@ -1,5 +1,6 @@
 #include "support/test_support.h"
 
+#include "settings/ini_file.h"
 #include "uGlobal/numbers.h"
 #include "uGlobal/rand_punkte.h"
 
@@ -14,9 +15,6 @@
 #include <sstream>
 #include <stdexcept>
 
-#include <grp.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace trassolin::test {
 
@@ -40,7 +38,7 @@ TempDir::~TempDir() {
 
 std::string readFile(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + file.string());
+    if (!in) throw std::runtime_error("cannot read " + displayPath(file));
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
@@ -133,7 +131,7 @@ std::string crlf(std::string_view text) {
 std::vector<std::string> entryNames(const std::filesystem::path& folder) {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
+        names.push_back(displayPath(entry.path().filename()));
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -141,7 +139,7 @@ std::vector<std::string> entryNames(const std::filesystem::path& folder) {
 void writeFile(const std::filesystem::path& file, const std::string& bytes) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out << bytes;
-    if (!out) throw std::runtime_error("cannot write " + file.string());
+    if (!out) throw std::runtime_error("cannot write " + displayPath(file));
 }
 
 std::vector<std::vector<double>> attributeNumbers(const std::string& text,
@@ -164,21 +162,6 @@ std::vector<std::vector<double>> attributeNumbers(const std::string& text,
     return rows;
 }
 
-namespace {
-constexpr const char* kXmllint = "/usr/bin/xmllint";
-}
-
-bool xmllintAvailable() { return std::filesystem::exists(kXmllint); }
-
-int xmllint(const std::string& arguments, const std::filesystem::path& file, std::string& output) {
-    const auto log = file.parent_path() / "xmllint.log";
-    const std::string command = std::string(kXmllint) + " " + arguments + " '" + file.string() +
-                                "' > '" + log.string() + "' 2>&1";
-    const int status = std::system(command.c_str());
-    output = readFile(log);
-    return status;
-}
-
 std::filesystem::path i3dSchema() {
     return sharedDir() / "data/i3d/schema/archive-2009/i3d-1.6.xsd";
 }
@@ -195,32 +178,5 @@ std::string withoutEditorAttributes(std::string document) {
 std::filesystem::path sharedDir() { return TRASSOLIN_SHARED_DIR; }
 std::filesystem::path examplesDir() { return TRASSOLIN_EXAMPLES_DIR; }
 std::filesystem::path testDataDir() { return TRASSOLIN_TEST_DATA_DIR; }
-
-std::optional<std::string> asOrdinaryUser(const std::function<std::string()>& probe) {
-    if (::geteuid() != 0) return probe();
-    int channel[2];
-    if (::pipe(channel) != 0) return std::nullopt;
-    const pid_t child = ::fork();
-    if (child < 0) return std::nullopt;
-    if (child == 0) {
-        ::close(channel[0]);
-        constexpr uid_t kNobody = 65534;
-        if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) {
-            ::_exit(3);
-        }
-        const std::string answer = probe();
-        const auto written = ::write(channel[1], answer.data(), answer.size());
-        ::_exit(written == static_cast<ssize_t>(answer.size()) ? 0 : 4);
-    }
-    ::close(channel[1]);
-    std::string answer;
-    char buffer[512];
-    for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;) answer.append(buffer, static_cast<std::size_t>(n));
-    ::close(channel[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
-    return answer;
-}
 
 } // namespace trassolin::test

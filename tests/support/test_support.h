@@ -1,8 +1,6 @@
 #pragma once
 
 #include <filesystem>
-#include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,11 +54,6 @@ std::filesystem::path i3dSchema();
 // The document without bvCenter, bvRadius and isOptimized: the editor writes them, the
 // published schema lags behind it.
 std::string withoutEditorAttributes(std::string document);
-
-// Runs `probe` in a child process with the rights of an ordinary user (nobody), for checks of
-// permissions that root ignores (CI runs as root), and returns what it returned. When the
-// process is no root it runs as it is. nullopt when the rights cannot be dropped.
-std::optional<std::string> asOrdinaryUser(const std::function<std::string()>& probe);
 
 // A test name made of a text: letters and digits as they stand, every other character as a
 // word ("2,5" -> "2_comma_5", "-1e-6" -> "minus_1e_minus_6"), so that parameterised tests read

@@ -91,6 +91,10 @@ std::string displayPath(const std::filesystem::path& file) {
     return {text.begin(), text.end()};
 }
 
+std::filesystem::path pathFromUtf8(std::string_view text) {
+    return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+
 std::string formatInteger(std::int64_t value) {
     char buffer[24];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);

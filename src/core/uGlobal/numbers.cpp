@@ -70,9 +70,9 @@ DecimalDigits decimalDigits(double value, int significant) {
 // 1.79769313486232E308, the largest double in the general form's 15 digits. The general form
 // writes the largest doubles that way, so such a text must load again: as the largest double.
 bool withinLargestWrittenDouble(std::string_view intDigits, std::string_view fracDigits,
-                                long leadingExponent) {
+                                std::int64_t leadingExponent) {
     constexpr std::string_view kLimit = "179769313486232";
-    constexpr long kLimitExponent = 308;
+    constexpr std::int64_t kLimitExponent = 308;
     if (leadingExponent != kLimitExponent) return leadingExponent < kLimitExponent;
     std::string digits(intDigits);
     digits += fracDigits;
