@@ -55,6 +55,10 @@ std::filesystem::path i3dSchema();
 // published schema lags behind it.
 std::string withoutEditorAttributes(std::string document);
 
+// SHA-256 of the bytes as 64 lower-case hex digits, the same as `sha256sum` prints, so a
+// checked-in fingerprint can be compared with a file the command line wrote.
+std::string sha256Hex(std::string_view bytes);
+
 // The shared data folder beside the project (i3d samples and schema); may be absent.
 std::filesystem::path sharedDir();
 std::filesystem::path examplesDir();
