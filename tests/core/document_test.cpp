@@ -1,11 +1,13 @@
 #include "output/document.h"
 #include "uGlobal/errors.h"
+#include "uGlobal/numbers.h"
 #include "uSplinePkts/spline_punkte.h"
 
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <limits>
@@ -225,6 +227,74 @@ TEST(MeshBlock, fiveSubsetsTileTheVertexAndIndexRangesInBuildOrder) {
           <Subset firstVertex="18" numVertices="7" firstIndex="30" numIndices="15"/>
         </Subsets>
 )")));
+}
+
+// A mesh long enough that its lines fill many output pieces and are formatted in batches:
+// vertex i lies at (i / 1000, -i / 7, 0.00005 i) with u = i and v = -i, triangle i is
+// (i, i + 1, i + 2); the curve has one control vertex per 0.1 m.
+struct LongMesh {
+    static constexpr int kVertices = 23'456;
+    MeshLines mesh;
+    CurveLines curve;
+    LongMesh() {
+        for (int i = 0; i < kVertices; ++i) {
+            TPunkt p = point(i / 1000.0, -i / 7.0, 0.00005 * i);
+            p.u = i, p.v = -i;
+            mesh.writeVertex(p);
+            mesh.writeTriangle(i, i + 1, i + 2);
+            curve.add(point(0.1 * i, 0, 0));
+        }
+        mesh.closeSubset();
+    }
+};
+
+TEST(DocumentTail, aLongMeshKeepsEveryLineInOrderAcrossPiecesAndBatches) {
+    const LongMesh m;
+    std::string vertices, triangles, curve;
+    for (int i = 0; i < LongMesh::kVertices; ++i) {
+        vertices += "          <v p=\"" + formatFixed(i / 1000.0) + " " + formatFixed(-i / 7.0) +
+                    " " + formatFixed(0.00005 * i) + "\" n=\"0.0000 1.0000 0.0000\" t0=\"" +
+                    formatFixed(i) + " " + formatFixed(-i) + "\" />\r\n";
+        triangles += "          <t vi=\"" + std::to_string(i) + " " + std::to_string(i + 1) + " " +
+                     std::to_string(i + 2) + "\" />\r\n";
+        curve += "<cv c=\"" + formatFixed(0.1 * i) + " 0.0000 0.0000\"/>\r\n";
+    }
+    EXPECT_EQ(m.mesh.vertexLines(), vertices);
+    EXPECT_EQ(m.mesh.triangleLines(), triangles);
+    EXPECT_EQ(m.curve.lines(), curve);
+
+    std::vector<std::size_t> pieces;
+    std::string joined;
+    writeDocumentTail(DocumentOptions{}, m.mesh, &m.curve, nullptr, nullptr, splinesOf({}),
+                      [&](std::string_view bytes) {
+                          pieces.push_back(bytes.size());
+                          joined.append(bytes);
+                      });
+    EXPECT_TRUE(contains(joined, crlf("\">\n") + vertices + crlf("        </Vertices>\n")));
+    EXPECT_TRUE(contains(joined, crlf("\">\n") + triangles + crlf("        </Triangles>\n")));
+    EXPECT_TRUE(contains(joined, crlf("open\">\n") + curve + crlf("    </NurbsCurve>\n")));
+    EXPECT_EQ(joined, documentTail(DocumentOptions{}, m.mesh, &m.curve, nullptr, nullptr,
+                                   splinesOf({})));
+    // Held in pieces, never whole.
+    EXPECT_GT(pieces.size(), 5u);
+    EXPECT_LE(*std::max_element(pieces.begin(), pieces.end()), joined.size() / 4);
+}
+
+TEST(DocumentTail, aSinkFailureStopsTheWritingAndReachesTheCaller) {
+    const LongMesh m;
+    for (int failAt : {1, 2, 3, 6}) {
+        int calls = 0;
+        try {
+            writeDocumentTail(DocumentOptions{}, m.mesh, nullptr, nullptr, nullptr, splinesOf({}),
+                              [&](std::string_view) {
+                                  if (++calls == failAt) throw IoError("E/A-Fehler 28");
+                              });
+            ADD_FAILURE() << failAt;
+        } catch (const IoError& e) {
+            EXPECT_STREQ(e.what(), "E/A-Fehler 28");
+        }
+        EXPECT_EQ(calls, failAt) << "pieces handed on after the failure";
+    }
 }
 
 struct MainNodeCase {
