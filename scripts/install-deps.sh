@@ -12,6 +12,7 @@ packages=(
     libgmock-dev
     libbenchmark-dev
     libxml2-utils
+    time
     qt6-base-dev
     qt6-translations-l10n
     fonts-dejavu-core
