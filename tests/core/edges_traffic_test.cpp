@@ -126,6 +126,73 @@ TEST(EdgeStrip, tooFewBorderPointsWarnsAndStopsTheRun) {
     }
 }
 
+// Both strips after a road of one vertex, built as a run builds them or one after the other
+// with buildEdgeStrip, with everything they left behind.
+struct BothStrips {
+    MeshLines mesh;
+    CollectingMessageSink messages;
+    CollectingStatusLog log;
+    std::string failure;
+
+    BothStrips(const TRandPunkte& right, std::initializer_list<double> rightZs,
+               const TRandPunkte& left, std::initializer_list<double> leftZs, bool oneByOne) {
+        const TPunkteSammlung rightBorder = borderAlongZ(rightZs), leftBorder = borderAlongZ(leftZs);
+        mesh.writeVertex(TPunkt{});
+        mesh.closeSubset();
+        try {
+            if (oneByOne) {
+                buildEdgeStrip(right, rightBorder, mesh, messages, log);
+                buildEdgeStrip(left, leftBorder, mesh, messages, log);
+            } else {
+                buildEdgeStrips(&right, rightBorder, &left, leftBorder, mesh, messages, log);
+            }
+        } catch (const RunStopped&) {
+            failure = "stopped";
+        } catch (const TrassolinError& e) {
+            failure = e.what();
+        }
+    }
+};
+
+TEST(EdgeStrips, giveTheMeshReportAndFailureOfTheRightThenTheLeftStrip) {
+    auto resetting = fallingProfile(false, 3, 1.5);
+    resetting.resetInsteadOfMirror = true;
+    const auto right = fallingProfile(true, 2, 2.0), left = fallingProfile(false, 2, 3.0);
+    // 0 m / 0 m at the first border point, and a quotient beyond any double at the second.
+    const auto invalid = fallingProfile(true, 1, 0.0), overflowing = fallingProfile(false, 1, 1e-320);
+    struct Case {
+        const char* name;
+        const TRandPunkte &right, &left;
+        std::initializer_list<double> rightZs, leftZs;
+        const char* failure;
+    };
+    const Case cases[] = {
+        {"both built", right, resetting, {0, 4, 9, 15}, {0, 10.5, 11.5, 20, 21}, ""},
+        {"left fails", right, overflowing, {0, 4, 9}, {0, 4, 9}, "Gleitkommaüberlauf"},
+        {"both fail, right first", invalid, overflowing, {0, 4}, {0, 4}, "Ungültige Gleitkommaoperation"},
+        {"left too short", right, left, {0, 4}, {0}, "stopped"},
+        {"right too short", right, left, {0}, {0, 4}, "stopped"},
+    };
+    for (const Case& c : cases) {
+        const BothStrips built(c.right, c.rightZs, c.left, c.leftZs, false);
+        const BothStrips reference(c.right, c.rightZs, c.left, c.leftZs, true);
+        EXPECT_EQ(built.failure, c.failure) << c.name;
+        EXPECT_EQ(built.failure, reference.failure) << c.name;
+        EXPECT_EQ(built.log.lines, reference.log.lines) << c.name;
+        EXPECT_EQ(built.messages.messages, reference.messages.messages) << c.name;
+        // A run that fails throws its mesh away; what a strip had written by then is no matter.
+        if (built.failure != "" && built.failure != "stopped") continue;
+        EXPECT_EQ(built.mesh.vertexLines(), reference.mesh.vertexLines()) << c.name;
+        EXPECT_EQ(built.mesh.triangleLines(), reference.mesh.triangleLines()) << c.name;
+        EXPECT_EQ(built.mesh.subsetLines(), reference.mesh.subsetLines()) << c.name;
+        EXPECT_EQ(built.mesh.boundingBox().min, reference.mesh.boundingBox().min) << c.name;
+        EXPECT_EQ(built.mesh.boundingBox().max, reference.mesh.boundingBox().max) << c.name;
+    }
+    EXPECT_EQ(BothStrips(right, {0, 4, 9, 15}, resetting, {0, 10.5, 11.5, 20, 21}, false).log.lines,
+              (std::vector<std::string>{"rechter Rand: 12 Vertices, 12 triangles",
+                                        "linker Rand: 24 Vertices, 24 triangles"}));
+}
+
 TEST(EdgeStrip, aTextureLengthOfZeroStopsWithAFloatingPointError) {
     try {
         Strip(fallingProfile(true, 1, 0.0), {0, 4});

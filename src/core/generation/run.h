@@ -20,6 +20,10 @@ namespace trassolin {
 // After a complete run with the road on, params.texL0 holds the next road's start coordinate
 // (general form with `decimalSeparator`) and params.previousTexL0 the one this run started from.
 //
+// A run is one synchronous call. Inside it a helper thread sweeps the left edge strip and
+// formats every other batch of the long line lists; it ends before the call returns, and the
+// document, status log and messages are byte for byte those of one thread.
+//
 // The window keeps an enabled edge's texture values in its fields until the run reads them:
 // `readEdgeFields` is called for each enabled profile just before its listing and may throw a
 // ConversionError like any other field. The command line has them in the profile already.

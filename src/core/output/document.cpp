@@ -8,7 +8,12 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <condition_variable>
+#include <exception>
 #include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <string_view>
 
 namespace trassolin {
@@ -91,11 +96,90 @@ char* writeCurvePointLine(char* out, const std::array<double, 3>& p) {
     return put(out, "\"/>\r\n");
 }
 
+// Hands the lines of a long list to the sink in batches formatted on two threads: this one
+// takes the even batches, a helper the odd ones, and each batch goes to the sink in its turn,
+// so the sink sees exactly the bytes and the order one thread would give it, one call at a
+// time. A failure (of the sink or of formatting) surfaces in batch order too: the thread
+// whose batch failed waits for its turn before it stops both, and the caller gets the first
+// failure in document order, as from a single thread. Returns false, having written nothing,
+// when no helper thread can be started.
+template <typename T, typename Write>
+bool linesOnTwoThreads(const BlockList<T>& list, std::size_t batchItems, std::size_t maxLine,
+                       Write write, const DocumentSink& sink) {
+    const std::size_t batches = (list.size() + batchItems - 1) / batchItems;
+    std::mutex mutex;
+    std::condition_variable turnChanged;
+    std::size_t turn = 0; // the batch whose text goes to the sink next
+    bool stopped = false;
+    std::exception_ptr failure;
+
+    const auto work = [&](std::size_t firstBatch, char* buffer) {
+        for (std::size_t b = firstBatch; b < batches; b += 2) {
+            char* end = buffer;
+            std::exception_ptr error;
+            try {
+                list.forEach(b * batchItems, std::min(list.size(), (b + 1) * batchItems),
+                             [&](const T& item) { end = write(end, item); });
+            } catch (...) {
+                error = std::current_exception();
+            }
+            {
+                std::unique_lock lock(mutex);
+                turnChanged.wait(lock, [&] { return turn == b || stopped; });
+                if (stopped) return;
+            }
+            if (!error) {
+                try {
+                    sink(std::string_view(buffer, static_cast<std::size_t>(end - buffer)));
+                } catch (...) {
+                    error = std::current_exception();
+                }
+            }
+            {
+                const std::lock_guard lock(mutex);
+                if (error) {
+                    failure = error;
+                    stopped = true;
+                } else {
+                    ++turn;
+                }
+            }
+            turnChanged.notify_all();
+            if (error) return;
+        }
+    };
+
+    const std::size_t bufferSize = batchItems * maxLine;
+    const auto buffers = std::make_unique_for_overwrite<char[]>(2 * bufferSize);
+    std::thread helper;
+    try {
+        helper = std::thread(work, 1, buffers.get() + bufferSize);
+    } catch (const std::system_error&) {
+        return false;
+    }
+    try {
+        work(0, buffers.get());
+    } catch (...) { // only waiting itself could fail here; the helper must not wait for ever
+        {
+            const std::lock_guard lock(mutex);
+            stopped = true;
+        }
+        turnChanged.notify_all();
+        helper.join();
+        throw;
+    }
+    helper.join();
+    if (failure) std::rethrow_exception(failure);
+    return true;
+}
+
 // Collects the document's text in chunks of fixed size and hands each full chunk to the
 // sink, so that neither the tail nor any of its line lists is ever held whole.
 class TailWriter {
 public:
     static constexpr std::size_t kChunk = 512 * 1024;
+    // Lists of more than one batch are formatted on two threads.
+    static constexpr std::size_t kBatchItems = 8192;
 
     explicit TailWriter(const DocumentSink& sink)
         : sink_(sink), chunk_(std::make_unique_for_overwrite<char[]>(kChunk)) {}
@@ -113,6 +197,10 @@ public:
     // One line per item, each written by `write(out, item)` into room for `maxLine` chars.
     template <typename T, typename Write>
     void lines(const BlockList<T>& list, std::size_t maxLine, Write write) {
+        if (list.size() > kBatchItems) {
+            flush();
+            if (linesOnTwoThreads(list, kBatchItems, maxLine, write, sink_)) return;
+        }
         list.forEach(0, list.size(), [&](const T& item) {
             if (kChunk - used_ < maxLine) flush();
             used_ = static_cast<std::size_t>(write(chunk_.get() + used_, item) - chunk_.get());
@@ -373,6 +461,22 @@ void MeshLines::writeVertex(const TPunkt& p) {
 void MeshLines::writeTriangle(int a, int b, int c) {
     triangles_.push_back({a, b, c});
     ++triangleCount_;
+}
+
+void MeshLines::append(const MeshLines& part) {
+    const int offset = vertexCount_;
+    part.vertices_.forEach(0, part.vertices_.size(), [&](const MeshVertex& v) {
+        vertices_.push_back(v);
+        ++vertexCount_;
+    });
+    part.triangles_.forEach(0, part.triangles_.size(), [&](const MeshTriangle& t) {
+        triangles_.push_back({t.a + offset, t.b + offset, t.c + offset});
+        ++triangleCount_;
+    });
+    for (int i = 0; i < 3; ++i) {
+        box_.min[i] = std::min(box_.min[i], part.box_.min[i]);
+        box_.max[i] = std::max(box_.max[i], part.box_.max[i]);
+    }
 }
 
 std::string MeshLines::vertexLines() const {
