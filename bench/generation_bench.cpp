@@ -5,8 +5,11 @@
 // the counters are medians over the iterations:
 //   run_ms, floor_ms          wall time of one run (to the renamed, fsync'd document) and of
 //                             the floor
-//   wall_ratio, cpu_ratio     run / floor; CPU time is the process's, all threads
-//   run_ms_per_km, run_cpu_ms_per_km
+//   wall_ratio, cpu_ratio     run / floor, per iteration; CPU time is the process's, all
+//                             threads, user and kernel
+//   run_cpu_ms, floor_cpu_ms  CPU time of each
+//   *_per_km                  per kilometre of road; run_user_ms_per_km is the run's CPU time
+//                             outside the kernel, the generator's own work
 // BM_CliPeakMemory runs `/usr/bin/time trassolin-cli generate` on the road's parameter file
 // and reports the command line's peak memory against the document's size.
 #include "generation/random_sequence.h"
@@ -18,6 +21,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -138,10 +142,8 @@ void writeFloor(const Road& r, const std::filesystem::path& file) {
     ::close(fd);
 }
 
-double processCpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+double seconds(const timeval& t) {
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6;
 }
 
 double wallSeconds() {
@@ -149,14 +151,28 @@ double wallSeconds() {
         .count();
 }
 
+double processCpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// Wall time and the process's CPU time (all threads), with the CPU time split into user
+// space and kernel (copying the text into the page cache, waiting on the disk). The split
+// comes from the scheduler's samples, so it is only good as a sum over many iterations.
 struct Times {
-    double wall = 0, cpu = 0;
+    double wall = 0, cpu = 0, user = 0, system = 0;
 };
 
 template <typename F> Times timed(F&& f) {
+    rusage before{}, after{};
+    getrusage(RUSAGE_SELF, &before);
     const double w = wallSeconds(), c = processCpuSeconds();
     f();
-    return {wallSeconds() - w, processCpuSeconds() - c};
+    const double wall = wallSeconds() - w, cpu = processCpuSeconds() - c;
+    getrusage(RUSAGE_SELF, &after);
+    return {wall, cpu, seconds(after.ru_utime) - seconds(before.ru_utime),
+            seconds(after.ru_stime) - seconds(before.ru_stime)};
 }
 
 double median(std::vector<double> v) {
@@ -172,6 +188,7 @@ void BM_AgainstFloor(benchmark::State& state) {
     NullSink messages;
     NullLog log;
     std::vector<double> runWall, runCpu, floorWall, floorCpu, wallRatio, cpuRatio;
+    double runUser = 0, runSystem = 0;
     bool floorFirst = true;
     for (auto _ : state) {
         ParameterSet params = r.params;
@@ -200,9 +217,13 @@ void BM_AgainstFloor(benchmark::State& state) {
         floorCpu.push_back(floor.cpu);
         wallRatio.push_back(run.wall / floor.wall);
         cpuRatio.push_back(run.cpu / floor.cpu);
+        runUser += run.user;
+        runSystem += run.system;
     }
     std::filesystem::remove(floorFile);
     std::filesystem::remove(runFile);
+    const double km = r.kilometres;
+    const double userShare = runUser + runSystem > 0 ? runUser / (runUser + runSystem) : 1.0;
     state.counters["doc_MB"] = r.documentBytes / 1e6;
     state.counters["run_ms"] = median(runWall) * 1e3;
     state.counters["floor_ms"] = median(floorWall) * 1e3;
@@ -210,8 +231,10 @@ void BM_AgainstFloor(benchmark::State& state) {
     state.counters["floor_cpu_ms"] = median(floorCpu) * 1e3;
     state.counters["wall_ratio"] = median(wallRatio);
     state.counters["cpu_ratio"] = median(cpuRatio);
-    state.counters["run_ms_per_km"] = median(runWall) * 1e3 / r.kilometres;
-    state.counters["run_cpu_ms_per_km"] = median(runCpu) * 1e3 / r.kilometres;
+    state.counters["run_ms_per_km"] = median(runWall) * 1e3 / km;
+    state.counters["floor_ms_per_km"] = median(floorWall) * 1e3 / km;
+    state.counters["run_cpu_ms_per_km"] = median(runCpu) * 1e3 / km;
+    state.counters["run_user_ms_per_km"] = median(runCpu) * userShare * 1e3 / km;
 }
 
 // 1 km to 1 000 km: the per-kilometre counters show whether cost grows with the length only.
