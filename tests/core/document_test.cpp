@@ -11,8 +11,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <limits>
+#include <numeric>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace trassolin {
@@ -298,6 +300,25 @@ TEST(DocumentTail, aSinkFailureStopsTheWritingAndReachesTheCaller) {
             EXPECT_STREQ(e.what(), "E/A-Fehler 28");
         }
         EXPECT_EQ(calls, failAt) << "pieces handed on after the failure";
+    }
+}
+
+TEST(BlockList, keepsTheOrderAcrossSplicedPartlyFilledBlocks) {
+    // 5 000 and 4 100 items fill neither list's last block; pushes after the splice go on
+    // behind the spliced items.
+    BlockList<int> list, part;
+    for (int i = 0; i < 5000; ++i) list.push_back(i);
+    for (int i = 5000; i < 9100; ++i) part.push_back(i);
+    list.splice(std::move(part));
+    for (int i = 9100; i < 9110; ++i) list.push_back(i);
+    EXPECT_EQ(list.size(), 9110u);
+    EXPECT_TRUE(part.empty());
+    for (const auto& [first, last] : {std::pair{0, 9110}, {4090, 9105}, {5000, 5001}, {9109, 9110}}) {
+        std::vector<int> seen;
+        list.forEach(first, last, [&](int v) { seen.push_back(v); });
+        std::vector<int> expected(last - first);
+        std::iota(expected.begin(), expected.end(), first);
+        EXPECT_EQ(seen, expected) << first << ".." << last;
     }
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 namespace trassolin {
 
@@ -126,8 +127,9 @@ void buildEdgeStrips(const TRandPunkte* right, const TPunkteSammlung& rightBorde
             }
             helper.join();
             if (leftFailure) std::rethrow_exception(leftFailure);
-            mesh.append(leftPart);
-            finishStrip(*left, leftPart.vertexCount(), leftTriangles, mesh, log);
+            const int leftVertices = leftPart.vertexCount();
+            mesh.append(std::move(leftPart));
+            finishStrip(*left, leftVertices, leftTriangles, mesh, log);
             return;
         }
     }

@@ -463,20 +463,20 @@ void MeshLines::writeTriangle(int a, int b, int c) {
     ++triangleCount_;
 }
 
-void MeshLines::append(const MeshLines& part) {
+void MeshLines::append(MeshLines&& part) {
     const int offset = vertexCount_;
-    part.vertices_.forEach(0, part.vertices_.size(), [&](const MeshVertex& v) {
-        vertices_.push_back(v);
-        ++vertexCount_;
+    part.triangles_.forEachMutable([offset](MeshTriangle& t) {
+        t.a += offset, t.b += offset, t.c += offset;
     });
-    part.triangles_.forEach(0, part.triangles_.size(), [&](const MeshTriangle& t) {
-        triangles_.push_back({t.a + offset, t.b + offset, t.c + offset});
-        ++triangleCount_;
-    });
+    vertices_.splice(std::move(part.vertices_));
+    triangles_.splice(std::move(part.triangles_));
+    vertexCount_ += part.vertexCount_;
+    triangleCount_ += part.triangleCount_;
     for (int i = 0; i < 3; ++i) {
         box_.min[i] = std::min(box_.min[i], part.box_.min[i]);
         box_.max[i] = std::max(box_.max[i], part.box_.max[i]);
     }
+    part = MeshLines{};
 }
 
 std::string MeshLines::vertexLines() const {

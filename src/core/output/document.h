@@ -46,9 +46,10 @@ public:
     void writeVertex(const TPunkt& p);
     // Takes the line "<t vi=\"a b c\" />" and counts it. Indices count all vertices.
     void writeTriangle(int a, int b, int c);
-    // Takes the vertices and triangles of `part`, built on its own, as if they had been written
-    // here: its triangle indices move by the vertices already here. `part` has no subset.
-    void append(const MeshLines& part);
+    // Takes over the vertices and triangles of `part`, built on its own, as if they had been
+    // written here: its triangle indices move by the vertices already here. `part` has no
+    // subset; it is left empty.
+    void append(MeshLines&& part);
     // Closes the current mesh part: appends its subset line (first vertex, vertex count, first
     // index, index count from the subset start) and moves the subset start to the counters.
     void closeSubset();
