@@ -126,6 +126,13 @@ TEST(EdgeStrip, tooFewBorderPointsWarnsAndStopsTheRun) {
     }
 }
 
+// `count` border points 1.3 m apart along Z.
+TPunkteSammlung borderOf(int count) {
+    TPunkteSammlung border;
+    for (int i = 0; i < count; ++i) border.get(border.add())->z = 1.3 * i;
+    return border;
+}
+
 // Both strips after a road of one vertex, built as a run builds them or one after the other
 // with buildEdgeStrip, with everything they left behind.
 struct BothStrips {
@@ -134,9 +141,9 @@ struct BothStrips {
     CollectingStatusLog log;
     std::string failure;
 
-    BothStrips(const TRandPunkte& right, std::initializer_list<double> rightZs,
-               const TRandPunkte& left, std::initializer_list<double> leftZs, bool oneByOne) {
-        const TPunkteSammlung rightBorder = borderAlongZ(rightZs), leftBorder = borderAlongZ(leftZs);
+    BothStrips(const TRandPunkte& right, int rightPoints, const TRandPunkte& left, int leftPoints,
+               bool oneByOne) {
+        const TPunkteSammlung rightBorder = borderOf(rightPoints), leftBorder = borderOf(leftPoints);
         mesh.writeVertex(TPunkt{});
         mesh.closeSubset();
         try {
@@ -154,6 +161,7 @@ struct BothStrips {
     }
 };
 
+// Long borders, so that the left strip is swept on the helper thread.
 TEST(EdgeStrips, giveTheMeshReportAndFailureOfTheRightThenTheLeftStrip) {
     auto resetting = fallingProfile(false, 3, 1.5);
     resetting.resetInsteadOfMirror = true;
@@ -163,19 +171,20 @@ TEST(EdgeStrips, giveTheMeshReportAndFailureOfTheRightThenTheLeftStrip) {
     struct Case {
         const char* name;
         const TRandPunkte &right, &left;
-        std::initializer_list<double> rightZs, leftZs;
+        int rightPoints, leftPoints;
         const char* failure;
     };
     const Case cases[] = {
-        {"both built", right, resetting, {0, 4, 9, 15}, {0, 10.5, 11.5, 20, 21}, ""},
-        {"left fails", right, overflowing, {0, 4, 9}, {0, 4, 9}, "Gleitkommaüberlauf"},
-        {"both fail, right first", invalid, overflowing, {0, 4}, {0, 4}, "Ungültige Gleitkommaoperation"},
-        {"left too short", right, left, {0, 4}, {0}, "stopped"},
-        {"right too short", right, left, {0}, {0, 4}, "stopped"},
+        {"both built", right, resetting, 1200, 1500, ""},
+        {"left fails", right, overflowing, 1200, 1200, "Gleitkommaüberlauf"},
+        {"both fail, right first", invalid, overflowing, 1200, 1200, "Ungültige Gleitkommaoperation"},
+        {"left too short", right, left, 1200, 1, "stopped"},
+        {"right too short", right, left, 1, 1200, "stopped"},
+        {"short borders, one thread", right, resetting, 20, 30, ""},
     };
     for (const Case& c : cases) {
-        const BothStrips built(c.right, c.rightZs, c.left, c.leftZs, false);
-        const BothStrips reference(c.right, c.rightZs, c.left, c.leftZs, true);
+        const BothStrips built(c.right, c.rightPoints, c.left, c.leftPoints, false);
+        const BothStrips reference(c.right, c.rightPoints, c.left, c.leftPoints, true);
         EXPECT_EQ(built.failure, c.failure) << c.name;
         EXPECT_EQ(built.failure, reference.failure) << c.name;
         EXPECT_EQ(built.log.lines, reference.log.lines) << c.name;
@@ -188,9 +197,11 @@ TEST(EdgeStrips, giveTheMeshReportAndFailureOfTheRightThenTheLeftStrip) {
         EXPECT_EQ(built.mesh.boundingBox().min, reference.mesh.boundingBox().min) << c.name;
         EXPECT_EQ(built.mesh.boundingBox().max, reference.mesh.boundingBox().max) << c.name;
     }
-    EXPECT_EQ(BothStrips(right, {0, 4, 9, 15}, resetting, {0, 10.5, 11.5, 20, 21}, false).log.lines,
-              (std::vector<std::string>{"rechter Rand: 12 Vertices, 12 triangles",
-                                        "linker Rand: 24 Vertices, 24 triangles"}));
+    const auto lines = BothStrips(right, 1200, resetting, 1500, false).log.lines;
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "rechter Rand: 3600 Vertices, 4796 triangles");
+    EXPECT_TRUE(lines[1].starts_with("linker Rand: ") && lines[1].ends_with(", 8994 triangles"))
+        << lines[1];
 }
 
 TEST(EdgeStrip, aTextureLengthOfZeroStopsWithAFloatingPointError) {

@@ -101,8 +101,10 @@ void buildEdgeStrips(const TRandPunkte* right, const TPunkteSammlung& rightBorde
                      MessageSink& messages, StatusLog& log) {
     // Both strips on a border of their own: the left one is swept on a helper thread into a
     // part of its own while this thread sweeps the right one, and joins the mesh after it.
-    // A too short border keeps the one-thread order of warnings.
-    if (right && left && rightBorder.count() >= 2 && leftBorder.count() >= 2) {
+    // Below about a thousand border points starting the thread costs more than it saves.
+    constexpr int kBorderWorthAThread = 1000;
+    if (right && left && rightBorder.count() >= kBorderWorthAThread &&
+        leftBorder.count() >= kBorderWorthAThread) {
         MeshLines leftPart;
         int leftTriangles = 0;
         std::exception_ptr leftFailure;
