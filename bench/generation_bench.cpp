@@ -1,19 +1,46 @@
-// Cost of a whole generation run, all parts on: time, vertices per second, document
-// megabytes per second and the process's peak memory against the document's size.
-// Cost must grow linearly with the road's length; compare the per-metre figures of the
-// short and the long road.
+// A whole generation run of the benchmark road (bench/winding_road.h) against the floor of
+// its output: the same vertex, curve and triangle numbers written with std::to_chars (fixed,
+// four decimals; indices as integers) into one buffer, written to a file and fsync'd. Both
+// alternate inside one benchmark, so that the load of a shared machine falls on both alike;
+// the counters are medians over the iterations:
+//   run_ms, floor_ms          wall time of one run (to the renamed, fsync'd document) and of
+//                             the floor
+//   wall_ratio, cpu_ratio     run / floor, per iteration; CPU time is the process's, all
+//                             threads, user and kernel
+//   run_cpu_ms, floor_cpu_ms  CPU time of each
+//   run_ms_per_km, run_cpu_ms_per_km
+//                             per kilometre of road
+//   extra_ms_per_km, extra_cpu_ms_per_km
+//                             per kilometre beyond the 50 m road's run (/0): what the length
+//                             costs, without what every document costs (creating, syncing and
+//                             renaming the file)
+// BM_CliPeakMemory runs `/usr/bin/time trassolin-cli generate` on the road's parameter file
+// and reports the command line's peak memory against the document's size.
 #include "generation/random_sequence.h"
 #include "generation/run.h"
 #include "settings/parameter_set.h"
+#include "winding_road.h"
 
 #include <benchmark/benchmark.h>
 
-#include <sys/resource.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
 
-#include <cmath>
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -30,100 +57,225 @@ public:
     void append(std::string_view) override {}
 };
 
-// A winding, climbing country road: control points 50 m apart whose heading swings and whose
-// height rolls, banked in the bends, with both edges, the fill and all traffic curves on.
-ParameterSet windingRoad(int points) {
-    ParameterSet p;
-    CollectingMessageSink messages;
-    p.splines.assignPoints({});
-    double x = 0, z = 0, heading = 0;
-    for (int k = 0; k < points; ++k) {
-        auto& s = p.splines.append();
-        const double turn = 0.12 * std::sin(k * 0.07);
-        heading += turn;
-        s.X = x;
-        s.Z = z;
-        s.Y = 20.0 * std::sin(k * 0.05);
-        s.Yrot = -heading * 180.0 / 3.141592653589793;
-        s.Zrot = turn * 20.0;
-        x += -50.0 * std::sin(heading);
-        z += 50.0 * std::cos(heading);
-    }
-    p.schleppkurveErzeugen = true;
-    p.sturzErzeugen = true;
-    p.trafficMitte = p.trafficRechts = p.trafficLinks = true;
-    for (TRandPunkte* edge : {&p.rechterRand, &p.linkerRand}) {
-        edge->enabled = true;
-        edge->textureLength = 5;
-        edge->textureWidth = 2;
-        edge->resize(4, messages);
-        const double widths[] = {0, 0.5, 1.0, 2.0};
-        const double angles[] = {0, -0.3, -0.6, -0.1};
-        for (int i = 1; i < 4; ++i) {
-            Randsegment seg = *edge->getSegment(i);
-            seg.length = widths[i];
-            seg.angle = angles[i];
-            edge->setSegment(i, seg);
-            edge->updateSegmentGeometry(i);
-        }
-        edge->computeUFromTextureWidth(messages);
-        edge->recompute(messages);
-    }
-    p.fuellFlaecheErzeugen = true;
-    return p;
+// Beside the system's temporary files, on the disk a user's documents would go to.
+std::filesystem::path benchFolder() {
+    const auto folder = std::filesystem::temp_directory_path() / "trassolin-bench";
+    std::filesystem::create_directories(folder);
+    return folder;
 }
 
-double vertexCount(const std::filesystem::path& file) {
+std::string readFile(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
-    std::string line;
-    const std::string key = "<Vertices count=\"";
-    while (std::getline(in, line)) {
-        const auto at = line.find(key);
-        if (at != std::string::npos) return std::stod(line.substr(at + key.size()));
-    }
-    return 0;
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-void runRoad(benchmark::State& state, int points) {
-    const auto output = std::filesystem::temp_directory_path() /
-                        ("trassolin-bench-" + std::to_string(points) + ".i3d");
+// The numbers inside every ` key="…"` of a document, in order.
+template <typename T> void collectNumbers(const std::string& doc, const std::string& key,
+                                          std::vector<T>& out) {
+    const std::string marker = " " + key + "=\"";
+    for (auto at = doc.find(marker); at != std::string::npos; at = doc.find(marker, at + 1)) {
+        const char* p = doc.data() + at + marker.size();
+        const char* end = doc.data() + doc.find('"', at + marker.size());
+        while (p < end) {
+            T value{};
+            p = std::from_chars(p, end, value).ptr;
+            out.push_back(value);
+            while (p < end && *p == ' ') ++p;
+        }
+    }
+}
+
+struct Road {
+    std::filesystem::path parameterFile;
+    ParameterSet params;
+    std::vector<double> reals; // vertex and control-vertex numbers of its document
+    std::vector<int> indices;  // triangle indices
+    double documentBytes = 0;
+    double kilometres = 0;
+};
+
+// Written, generated and parsed once per length. Length 0 stands for the shortest road, two
+// control points 50 m apart: what it costs, every document costs whatever its length.
+const Road& road(int kilometres) {
+    static std::map<int, Road> roads;
+    auto [it, fresh] = roads.try_emplace(kilometres);
+    Road& r = it->second;
+    if (!fresh) return r;
+    r.kilometres = kilometres == 0 ? 0.05 : kilometres;
+    r.parameterFile = benchFolder() / ("road-" + std::to_string(kilometres) + "km.ini");
+    bench::writeWindingRoad(r.parameterFile, r.kilometres);
+    r.params = bench::loadWindingRoad(r.parameterFile);
+    const auto document = benchFolder() / "reference.i3d";
+    ParameterSet params = r.params;
     NullSink messages;
     NullLog log;
     RandomSequence random;
-    std::uintmax_t bytes = 0;
-    double vertices = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        ParameterSet params = windingRoad(points);
-        state.ResumeTiming();
-        if (!runGeneration(params, output, messages, log, random, ',')) {
-            state.SkipWithError("run failed");
-            break;
-        }
-        state.PauseTiming();
-        bytes = std::filesystem::file_size(output);
-        vertices = vertexCount(output);
-        state.ResumeTiming();
+    if (!runGeneration(params, document, messages, log, random, '.')) {
+        throw std::runtime_error("the benchmark road does not generate");
     }
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const double roadMetres = (points - 1) * 50.0;
-    state.counters["road_km"] = roadMetres / 1000.0;
-    state.counters["doc_MB"] = static_cast<double>(bytes) / 1e6;
-    state.counters["doc_MB_per_s"] = benchmark::Counter(static_cast<double>(bytes) / 1e6,
-                                                        benchmark::Counter::kIsIterationInvariantRate);
-    state.counters["metres_per_s"] =
-        benchmark::Counter(roadMetres, benchmark::Counter::kIsIterationInvariantRate);
-    state.counters["vertices_per_s"] =
-        benchmark::Counter(vertices, benchmark::Counter::kIsIterationInvariantRate);
-    state.counters["peak_RSS_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
-    std::filesystem::remove(output);
+    const std::string doc = readFile(document);
+    r.documentBytes = static_cast<double>(doc.size());
+    for (const char* key : {"p", "n", "t0", "c"}) collectNumbers(doc, key, r.reals);
+    collectNumbers(doc, "vi", r.indices);
+    std::filesystem::remove(document);
+    return r;
 }
 
-void BM_ShortRoad(benchmark::State& state) { runRoad(state, 21); }
-void BM_LongRoad(benchmark::State& state) { runRoad(state, 2001); }
+// What a plain program that only writes these numbers would do.
+void writeFloor(const Road& r, const std::filesystem::path& file) {
+    const std::size_t bound = r.reals.size() * 32 + r.indices.size() * 12;
+    const auto buffer = std::make_unique_for_overwrite<char[]>(bound);
+    char* p = buffer.get();
+    char* const end = p + bound;
+    for (double v : r.reals) {
+        p = std::to_chars(p, end, v, std::chars_format::fixed, 4).ptr;
+        *p++ = ' ';
+    }
+    for (int i : r.indices) {
+        p = std::to_chars(p, end, i).ptr;
+        *p++ = ' ';
+    }
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) throw std::runtime_error("cannot open the floor's file");
+    for (const char* q = buffer.get(); q < p;) {
+        const ssize_t n = ::write(fd, q, static_cast<std::size_t>(p - q));
+        if (n <= 0) throw std::runtime_error("cannot write the floor's file");
+        q += n;
+    }
+    ::fsync(fd);
+    ::close(fd);
+}
 
-BENCHMARK(BM_ShortRoad)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LongRoad)->Unit(benchmark::kMillisecond)->Iterations(3);
+double wallSeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+double processCpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// Wall time and the process's CPU time: all threads, in user space and in the kernel.
+struct Times {
+    double wall = 0, cpu = 0;
+};
+
+template <typename F> Times timed(F&& f) {
+    const double w = wallSeconds(), c = processCpuSeconds();
+    f();
+    return {wallSeconds() - w, processCpuSeconds() - c};
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const std::size_t n = v.size();
+    return n == 0 ? 0.0 : (n % 2 == 1 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2.0);
+}
+
+void BM_AgainstFloor(benchmark::State& state) {
+    const Road& r = road(static_cast<int>(state.range(0)));
+    const auto floorFile = benchFolder() / "floor.out";
+    const auto runFile = benchFolder() / "run.i3d";
+    NullSink messages;
+    NullLog log;
+    std::vector<double> runWall, runCpu, floorWall, floorCpu, wallRatio, cpuRatio;
+    bool floorFirst = true;
+    for (auto _ : state) {
+        ParameterSet params = r.params;
+        RandomSequence random;
+        Times run, floor;
+        const auto doRun = [&] {
+            run = timed([&] {
+                if (!runGeneration(params, runFile, messages, log, random, '.')) {
+                    throw std::runtime_error("run failed");
+                }
+            });
+        };
+        const auto doFloor = [&] { floor = timed([&] { writeFloor(r, floorFile); }); };
+        if (floorFirst) {
+            doFloor();
+            doRun();
+        } else {
+            doRun();
+            doFloor();
+        }
+        floorFirst = !floorFirst;
+        state.SetIterationTime(run.wall);
+        runWall.push_back(run.wall);
+        runCpu.push_back(run.cpu);
+        floorWall.push_back(floor.wall);
+        floorCpu.push_back(floor.cpu);
+        wallRatio.push_back(run.wall / floor.wall);
+        cpuRatio.push_back(run.cpu / floor.cpu);
+    }
+    std::filesystem::remove(floorFile);
+    std::filesystem::remove(runFile);
+    const double km = r.kilometres;
+    state.counters["doc_MB"] = r.documentBytes / 1e6;
+    state.counters["run_ms"] = median(runWall) * 1e3;
+    state.counters["floor_ms"] = median(floorWall) * 1e3;
+    state.counters["run_cpu_ms"] = median(runCpu) * 1e3;
+    state.counters["floor_cpu_ms"] = median(floorCpu) * 1e3;
+    state.counters["wall_ratio"] = median(wallRatio);
+    state.counters["cpu_ratio"] = median(cpuRatio);
+    state.counters["run_ms_per_km"] = median(runWall) * 1e3 / km;
+    state.counters["run_cpu_ms_per_km"] = median(runCpu) * 1e3 / km;
+    // What a document costs whatever its length, from the shortest road when it ran first.
+    static Times perDocument;
+    if (state.range(0) == 0) {
+        perDocument = {median(runWall), median(runCpu)};
+    } else if (perDocument.wall > 0) {
+        state.counters["extra_ms_per_km"] = (median(runWall) - perDocument.wall) * 1e3 / (km - 0.05);
+        state.counters["extra_cpu_ms_per_km"] =
+            (median(runCpu) - perDocument.cpu) * 1e3 / (km - 0.05);
+    }
+}
+
+// 1 km to 1 000 km: the per-kilometre counters show whether cost grows with the length only;
+// 0 (50 m) shows the cost of a document as such.
+BENCHMARK(BM_AgainstFloor)->Arg(0)->Iterations(41)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AgainstFloor)->Arg(1)->Iterations(41)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AgainstFloor)->Arg(10)->Iterations(21)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AgainstFloor)->Arg(100)->Iterations(11)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AgainstFloor)->Arg(1000)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// GNU time reports the peak of the command line's own process. A process spawned straight
+// from this one would be charged this process's memory as well: the kernel keeps the peak of
+// the memory a process had before it started the new program.
+void BM_CliPeakMemory(benchmark::State& state) {
+    const Road& r = road(static_cast<int>(state.range(0)));
+    const std::string output = (benchFolder() / "cli.i3d").string();
+    const std::string report = (benchFolder() / "cli-peak.txt").string();
+    const std::string parameters = r.parameterFile.string();
+    std::vector<double> peaks;
+    for (auto _ : state) {
+        const char* argv[] = {"/usr/bin/time", "-f", "%M", "-o", report.c_str(),
+                              TRASSOLIN_CLI_PATH, "--decimal-separator", ".", "generate",
+                              parameters.c_str(), output.c_str(), nullptr};
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        pid_t pid = 0;
+        const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr,
+                                        const_cast<char* const*>(argv), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        int status = 0;
+        if (spawned != 0 || waitpid(pid, &status, 0) != pid || status != 0) {
+            state.SkipWithError("/usr/bin/time trassolin-cli generate failed");
+            break;
+        }
+        peaks.push_back(std::stod(readFile(report)) * 1024.0); // kilobytes
+    }
+    std::filesystem::remove(output);
+    std::filesystem::remove(report);
+    state.counters["doc_MB"] = r.documentBytes / 1e6;
+    state.counters["peak_RSS_MB"] = median(peaks) / 1e6;
+    state.counters["peak_to_doc"] = median(peaks) / r.documentBytes;
+}
+
+BENCHMARK(BM_CliPeakMemory)->Arg(1)->Arg(100)->Arg(1000)->Iterations(3)->Unit(
+    benchmark::kMillisecond);
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <charconv>
 #include <string>
 
 namespace {
@@ -19,6 +20,30 @@ void BM_AppendFixed(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_AppendFixed);
+
+// The rule without the shortcut, and the library's own fixed form for comparison.
+void BM_FormatFixedExact(benchmark::State& state) {
+    double v = -1234.56789;
+    for (auto _ : state) {
+        auto s = trassolin::formatFixedExact(v);
+        benchmark::DoNotOptimize(s.data());
+        v += 0.001;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_FormatFixedExact);
+
+void BM_ToCharsFixed4(benchmark::State& state) {
+    char buf[64];
+    double v = -1234.56789;
+    for (auto _ : state) {
+        auto end = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 4).ptr;
+        benchmark::DoNotOptimize(end);
+        v += 0.001;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ToCharsFixed4);
 
 void BM_FormatGeneral(benchmark::State& state) {
     double v = 0.1;

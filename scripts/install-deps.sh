@@ -13,6 +13,7 @@ packages=(
     libgmock-dev
     libbenchmark-dev
     libxml2-utils
+    time
     libcli11-dev
     qt6-base-dev
     qt6-translations-l10n

@@ -1,16 +1,20 @@
 #include "output/document.h"
 #include "uGlobal/errors.h"
+#include "uGlobal/numbers.h"
 #include "uSplinePkts/spline_punkte.h"
 
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <limits>
+#include <numeric>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace trassolin {
@@ -225,6 +229,97 @@ TEST(MeshBlock, fiveSubsetsTileTheVertexAndIndexRangesInBuildOrder) {
           <Subset firstVertex="18" numVertices="7" firstIndex="30" numIndices="15"/>
         </Subsets>
 )")));
+}
+
+// A mesh long enough that its lines fill many output pieces and are formatted in batches:
+// vertex i lies at (i / 1000, -i / 7, 0.00005 i) with u = i and v = -i, triangle i is
+// (i, i + 1, i + 2); the curve has one control vertex per 0.1 m.
+struct LongMesh {
+    static constexpr int kVertices = 23'456;
+    MeshLines mesh;
+    CurveLines curve;
+    LongMesh() {
+        for (int i = 0; i < kVertices; ++i) {
+            TPunkt p = point(i / 1000.0, -i / 7.0, 0.00005 * i);
+            p.u = i, p.v = -i;
+            mesh.writeVertex(p);
+            mesh.writeTriangle(i, i + 1, i + 2);
+            curve.add(point(0.1 * i, 0, 0));
+        }
+        mesh.closeSubset();
+    }
+};
+
+TEST(DocumentTail, aLongMeshKeepsEveryLineInOrderAcrossPiecesAndBatches) {
+    const LongMesh m;
+    std::string vertices, triangles, curve;
+    for (int i = 0; i < LongMesh::kVertices; ++i) {
+        vertices += "          <v p=\"" + formatFixed(i / 1000.0) + " " + formatFixed(-i / 7.0) +
+                    " " + formatFixed(0.00005 * i) + "\" n=\"0.0000 1.0000 0.0000\" t0=\"" +
+                    formatFixed(i) + " " + formatFixed(-i) + "\" />\r\n";
+        triangles += "          <t vi=\"" + std::to_string(i) + " " + std::to_string(i + 1) + " " +
+                     std::to_string(i + 2) + "\" />\r\n";
+        curve += "<cv c=\"" + formatFixed(0.1 * i) + " 0.0000 0.0000\"/>\r\n";
+    }
+    EXPECT_EQ(m.mesh.vertexLines(), vertices);
+    EXPECT_EQ(m.mesh.triangleLines(), triangles);
+    EXPECT_EQ(m.curve.lines(), curve);
+
+    std::vector<std::size_t> pieces;
+    std::string joined;
+    writeDocumentTail(DocumentOptions{}, m.mesh, &m.curve, nullptr, nullptr, splinesOf({}),
+                      [&](std::string_view bytes) {
+                          pieces.push_back(bytes.size());
+                          joined.append(bytes);
+                      });
+    const auto between = [&](const std::string& open, const std::string& close) {
+        const auto start = joined.find(open) + open.size();
+        return joined.substr(start, joined.find(close, start) - start);
+    };
+    EXPECT_EQ(between("tangent=\"true\">\r\n", "        </Vertices>"), vertices);
+    EXPECT_EQ(between("<Triangles count=\"23456\">\r\n", "        </Triangles>"), triangles);
+    EXPECT_EQ(between("form=\"open\">\r\n", "    </NurbsCurve>"), curve);
+    EXPECT_EQ(joined, documentTail(DocumentOptions{}, m.mesh, &m.curve, nullptr, nullptr,
+                                   splinesOf({})));
+    // Held in pieces, never whole.
+    EXPECT_GT(pieces.size(), 5u);
+    EXPECT_LE(*std::max_element(pieces.begin(), pieces.end()), joined.size() / 4);
+}
+
+TEST(DocumentTail, aSinkFailureStopsTheWritingAndReachesTheCaller) {
+    const LongMesh m;
+    for (int failAt : {1, 2, 3, 6}) {
+        int calls = 0;
+        try {
+            writeDocumentTail(DocumentOptions{}, m.mesh, nullptr, nullptr, nullptr, splinesOf({}),
+                              [&](std::string_view) {
+                                  if (++calls == failAt) throw IoError("E/A-Fehler 28");
+                              });
+            ADD_FAILURE() << failAt;
+        } catch (const IoError& e) {
+            EXPECT_STREQ(e.what(), "E/A-Fehler 28");
+        }
+        EXPECT_EQ(calls, failAt) << "pieces handed on after the failure";
+    }
+}
+
+TEST(BlockList, keepsTheOrderAcrossSplicedPartlyFilledBlocks) {
+    // 5 000 and 4 100 items fill neither list's last block; pushes after the splice go on
+    // behind the spliced items.
+    BlockList<int> list, part;
+    for (int i = 0; i < 5000; ++i) list.push_back(i);
+    for (int i = 5000; i < 9100; ++i) part.push_back(i);
+    list.splice(std::move(part));
+    for (int i = 9100; i < 9110; ++i) list.push_back(i);
+    EXPECT_EQ(list.size(), 9110u);
+    EXPECT_TRUE(part.empty());
+    for (const auto& [first, last] : {std::pair{0, 9110}, {4090, 9105}, {5000, 5001}, {9109, 9110}}) {
+        std::vector<int> seen;
+        list.forEach(first, last, [&](int v) { seen.push_back(v); });
+        std::vector<int> expected(last - first);
+        std::iota(expected.begin(), expected.end(), first);
+        EXPECT_EQ(seen, expected) << first << ".." << last;
+    }
 }
 
 struct MainNodeCase {

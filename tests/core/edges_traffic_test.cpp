@@ -126,6 +126,84 @@ TEST(EdgeStrip, tooFewBorderPointsWarnsAndStopsTheRun) {
     }
 }
 
+// `count` border points 1.3 m apart along Z.
+TPunkteSammlung borderOf(int count) {
+    TPunkteSammlung border;
+    for (int i = 0; i < count; ++i) border.get(border.add())->z = 1.3 * i;
+    return border;
+}
+
+// Both strips after a road of one vertex, built as a run builds them or one after the other
+// with buildEdgeStrip, with everything they left behind.
+struct BothStrips {
+    MeshLines mesh;
+    CollectingMessageSink messages;
+    CollectingStatusLog log;
+    std::string failure;
+
+    BothStrips(const TRandPunkte& right, int rightPoints, const TRandPunkte& left, int leftPoints,
+               bool oneByOne) {
+        const TPunkteSammlung rightBorder = borderOf(rightPoints), leftBorder = borderOf(leftPoints);
+        mesh.writeVertex(TPunkt{});
+        mesh.closeSubset();
+        try {
+            if (oneByOne) {
+                buildEdgeStrip(right, rightBorder, mesh, messages, log);
+                buildEdgeStrip(left, leftBorder, mesh, messages, log);
+            } else {
+                buildEdgeStrips(&right, rightBorder, &left, leftBorder, mesh, messages, log);
+            }
+        } catch (const RunStopped&) {
+            failure = "stopped";
+        } catch (const TrassolinError& e) {
+            failure = e.what();
+        }
+    }
+};
+
+// Long borders, so that the left strip is swept on the helper thread.
+TEST(EdgeStrips, giveTheMeshReportAndFailureOfTheRightThenTheLeftStrip) {
+    auto resetting = fallingProfile(false, 3, 1.5);
+    resetting.resetInsteadOfMirror = true;
+    const auto right = fallingProfile(true, 2, 2.0), left = fallingProfile(false, 2, 3.0);
+    // 0 m / 0 m at the first border point, and a quotient beyond any double at the second.
+    const auto invalid = fallingProfile(true, 1, 0.0), overflowing = fallingProfile(false, 1, 1e-320);
+    struct Case {
+        const char* name;
+        const TRandPunkte &right, &left;
+        int rightPoints, leftPoints;
+        const char* failure;
+    };
+    const Case cases[] = {
+        {"both built", right, resetting, 1200, 1500, ""},
+        {"left fails", right, overflowing, 1200, 1200, "Gleitkommaüberlauf"},
+        {"both fail, right first", invalid, overflowing, 1200, 1200, "Ungültige Gleitkommaoperation"},
+        {"left too short", right, left, 1200, 1, "stopped"},
+        {"right too short", right, left, 1, 1200, "stopped"},
+        {"short borders, one thread", right, resetting, 20, 30, ""},
+    };
+    for (const Case& c : cases) {
+        const BothStrips built(c.right, c.rightPoints, c.left, c.leftPoints, false);
+        const BothStrips reference(c.right, c.rightPoints, c.left, c.leftPoints, true);
+        EXPECT_EQ(built.failure, c.failure) << c.name;
+        EXPECT_EQ(built.failure, reference.failure) << c.name;
+        EXPECT_EQ(built.log.lines, reference.log.lines) << c.name;
+        EXPECT_EQ(built.messages.messages, reference.messages.messages) << c.name;
+        // A run that fails throws its mesh away; what a strip had written by then is no matter.
+        if (built.failure != "" && built.failure != "stopped") continue;
+        EXPECT_EQ(built.mesh.vertexLines(), reference.mesh.vertexLines()) << c.name;
+        EXPECT_EQ(built.mesh.triangleLines(), reference.mesh.triangleLines()) << c.name;
+        EXPECT_EQ(built.mesh.subsetLines(), reference.mesh.subsetLines()) << c.name;
+        EXPECT_EQ(built.mesh.boundingBox().min, reference.mesh.boundingBox().min) << c.name;
+        EXPECT_EQ(built.mesh.boundingBox().max, reference.mesh.boundingBox().max) << c.name;
+    }
+    const auto lines = BothStrips(right, 1200, resetting, 1500, false).log.lines;
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "rechter Rand: 3600 Vertices, 4796 triangles");
+    EXPECT_TRUE(lines[1].starts_with("linker Rand: ") && lines[1].ends_with(", 8994 triangles"))
+        << lines[1];
+}
+
 TEST(EdgeStrip, aTextureLengthOfZeroStopsWithAFloatingPointError) {
     try {
         Strip(fallingProfile(true, 1, 0.0), {0, 4});

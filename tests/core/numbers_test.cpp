@@ -19,6 +19,7 @@
 #include <random>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace trassolin {
 namespace {
@@ -416,9 +417,89 @@ INSTANTIATE_TEST_SUITE_P(
                       FixedCase{2.00005, "2.0000"}, FixedCase{9999.99996, "10000.0000"},
                       FixedCase{0.12345, "0.1235"}, FixedCase{1e10, "10000000000.0000"},
                       FixedCase{-1e10, "-10000000000.0000"},
-                      FixedCase{123456789.123456789, "123456789.1235"}, FixedCase{1e-300, "0.0000"},
-                      FixedCase{1e18, "1E18"}),
+                      FixedCase{123456789.123456789, "123456789.1235"},
+                      FixedCase{1e-300, "0.0000"}, FixedCase{1e18, "1E18"},
+                      // below the tie as doubles, on it in 18 digits: the expansion decides
+                      FixedCase{0.01405, "0.0141"}, FixedCase{0.02495, "0.0250"},
+                      FixedCase{-0.02495, "-0.0250"}, FixedCase{0.00015, "0.0001"},
+                      // exact binary ties
+                      FixedCase{0.03125, "0.0313"}, FixedCase{-0.03125, "-0.0313"}),
     [](const auto& p) { return test::nameOf(p.param.value); });
+
+// Families of values where a shortcut through the scaled double could go wrong: decimal ties
+// at the fourth decimal and their neighbours a few ulps away, binary fractions that are exact
+// ties, coordinates up to 10^7, the magnitudes where the shortcut hands over to the expansion,
+// and arbitrary bit patterns. `perFamily` values of each, both signs.
+std::vector<double> fixedFormProbes(int perFamily, std::uint64_t seed) {
+    std::mt19937_64 rng(seed);
+    std::vector<double> out;
+    const auto add = [&](double v) {
+        if (!std::isfinite(v)) return;
+        out.push_back(v);
+        out.push_back(-v);
+    };
+    const auto withNeighbours = [&](double v, int ulps) {
+        add(v);
+        double up = v, down = v;
+        for (int i = 0; i < ulps; ++i) {
+            up = std::nextafter(up, HUGE_VAL);
+            down = std::nextafter(down, -HUGE_VAL);
+            add(up);
+            add(down);
+        }
+    };
+    const auto below = [&](std::uint64_t limit) {
+        return std::uniform_int_distribution<std::uint64_t>(0, limit - 1)(rng);
+    };
+    for (int i = 0; i < perFamily / 7; ++i) {
+        // (10k + 5) / 10^5: the decimal tie k.5 at the fourth decimal, like 0.01405 and 0.02495,
+        // at every magnitude from 10^-4 to 10^7, with the doubles around it.
+        const std::uint64_t digits = std::uint64_t{1} << below(40);
+        withNeighbours(static_cast<double>(10 * below(digits) + 5) / 1e5, 3);
+    }
+    for (int i = 0; i < perFamily / 3; ++i) {
+        // odd multiples of 2^-n: exact ties where n allows, long binary fractions elsewhere
+        const int n = static_cast<int>(below(64));
+        add(std::ldexp(static_cast<double>(2 * below(std::uint64_t{1} << 30) + 1), -n));
+    }
+    std::uniform_real_distribution<double> coordinate(-1e7, 1e7), unit(-1.0, 1.0);
+    for (int i = 0; i < perFamily / 2; ++i) {
+        add(coordinate(rng));
+        add(unit(rng));
+    }
+    for (int i = 0; i < perFamily / 2; ++i) {
+        // arbitrary bit patterns, and magnitudes around 2^48 / 10^4 where the shortcut ends
+        add(std::bit_cast<double>(rng()));
+        add(std::ldexp(1.0 + unit(rng) / 2, 34 + static_cast<int>(below(4))));
+    }
+    return out;
+}
+
+void expectShortcutMatchesExpansion(int perFamily, std::uint64_t seed) {
+    int mismatches = 0;
+    for (double v : fixedFormProbes(perFamily, seed)) {
+        const std::string fast = formatFixed(v), exact = formatFixedExact(v);
+        if (fast != exact && ++mismatches <= 10) {
+            ADD_FAILURE() << std::hexfloat << v << ": " << fast << " instead of " << exact;
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
+TEST(FixedForm, shortcutWritesWhatTheEighteenDigitExpansionGives) {
+    expectShortcutMatchesExpansion(20'000, 1);
+    for (double v : {0.0, -0.0, 5e-324, 0x1p48 / 1e4, std::nextafter(0x1p48 / 1e4, 0.0), 1e7,
+                     999999999999999999.0, std::numeric_limits<double>::max()}) {
+        EXPECT_EQ(formatFixed(v), formatFixedExact(v)) << v;
+        EXPECT_EQ(formatFixed(-v), formatFixedExact(-v)) << v;
+    }
+}
+
+// Millions of values: too slow for every build under the sanitizers, run it by hand with
+// --gtest_also_run_disabled_tests --gtest_filter='*millions*'.
+TEST(FixedForm, DISABLED_shortcutWritesWhatTheExpansionGivesForMillionsOfValues) {
+    expectShortcutMatchesExpansion(1'000'000, 2);
+}
 
 TEST(FixedForm, appendsToAnExistingBuffer) {
     std::string line = "p=\"";

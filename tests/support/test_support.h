@@ -55,6 +55,10 @@ std::filesystem::path i3dSchema();
 // published schema lags behind it.
 std::string withoutEditorAttributes(std::string document);
 
+// SHA-256 of the bytes as 64 lower-case hex digits, the same as `sha256sum` prints, so a
+// checked-in fingerprint can be compared with a file the command line wrote.
+std::string sha256Hex(std::string_view bytes);
+
 // A test name made of a text: letters and digits as they stand, every other character as a
 // word ("2,5" -> "2_comma_5", "-1e-6" -> "minus_1e_minus_6"), so that parameterised tests read
 // well in ctest -R and keep their names from build to build.

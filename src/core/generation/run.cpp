@@ -203,12 +203,9 @@ bool runGeneration(ParameterSet& params, const std::filesystem::path& output, Me
             log.append("Fahrbahn: nicht erzeugt");
         }
 
-        if (in.rightEdge) {
-            buildEdgeStrip(params.rechterRand, state.rightEdge, state.mesh, messages, log);
-        }
-        if (in.leftEdge) {
-            buildEdgeStrip(params.linkerRand, state.leftEdge, state.mesh, messages, log);
-        }
+        buildEdgeStrips(in.rightEdge ? &params.rechterRand : nullptr, state.rightEdge,
+                        in.leftEdge ? &params.linkerRand : nullptr, state.leftEdge, state.mesh,
+                        messages, log);
         if (in.fill) {
             buildFillFaces(params.fill, params.rechterRand, params.linkerRand, in.breite,
                            state.centre, state.mesh, messages, log);

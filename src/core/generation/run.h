@@ -23,6 +23,10 @@ namespace trassolin {
 // After a complete run with the road on, params.texL0 holds the next road's start coordinate
 // (general form with `decimalSeparator`) and params.previousTexL0 the one this run started from.
 //
+// A run is one synchronous call. Inside it a helper thread sweeps the left edge strip and
+// formats every other batch of the long line lists; it ends before the call returns, and the
+// document, status log and messages are byte for byte those of one thread.
+//
 // A run whose mesh could exceed this many vertices is refused before it starts: it would take
 // minutes and gigabytes and give a document no editor loads.
 inline constexpr double kMaxMeshVertices = 50'000'000.0;

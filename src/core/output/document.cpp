@@ -1,10 +1,19 @@
 #include "output/document.h"
 
+#include "uGlobal/checked_math.h"
 #include "uGlobal/numbers.h"
 #include "uSplinePkts/spline_punkte.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
+#include <condition_variable>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <string_view>
 
 namespace trassolin {
@@ -33,16 +42,190 @@ void appendTriple(std::string& out, double a, double b, double c) {
     appendFixed(out, c);
 }
 
-// Runs `format` on `out`; if it throws (a non-finite number), the buffer is cut back so that
-// no half line stays behind.
-template <typename Format> void appendAtomically(std::string& out, Format&& format) {
-    const std::size_t before = out.size();
+template <std::size_t N> char* put(char* out, const char (&text)[N]) {
+    std::memcpy(out, text, N - 1);
+    return out + (N - 1);
+}
+
+char* putInt(char* out, int value) {
+    return std::to_chars(out, out + 12, value).ptr; // 12 chars hold every int
+}
+
+// Upper bounds of one line, numbers at their longest, CR LF included.
+constexpr std::size_t kMaxVertexLine = 48 + 8 * kFixedMaxChars;
+constexpr std::size_t kMaxTriangleLine = 32 + 3 * 12;
+constexpr std::size_t kMaxCurvePointLine = 16 + 3 * kFixedMaxChars;
+
+char* writeVertexLine(char* out, const MeshVertex& p) {
+    out = put(out, "          <v p=\"");
+    out = writeFixed(out, p.x);
+    *out++ = ' ';
+    out = writeFixed(out, p.y);
+    *out++ = ' ';
+    out = writeFixed(out, p.z);
+    out = put(out, "\" n=\"");
+    out = writeFixed(out, p.nx);
+    *out++ = ' ';
+    out = writeFixed(out, p.ny);
+    *out++ = ' ';
+    out = writeFixed(out, p.nz);
+    out = put(out, "\" t0=\"");
+    out = writeFixed(out, p.u);
+    *out++ = ' ';
+    out = writeFixed(out, p.v);
+    return put(out, "\" />\r\n");
+}
+
+char* writeTriangleLine(char* out, const MeshTriangle& t) {
+    out = put(out, "          <t vi=\"");
+    out = putInt(out, t.a);
+    *out++ = ' ';
+    out = putInt(out, t.b);
+    *out++ = ' ';
+    out = putInt(out, t.c);
+    return put(out, "\" />\r\n");
+}
+
+char* writeCurvePointLine(char* out, const std::array<double, 3>& p) {
+    out = put(out, "<cv c=\"");
+    out = writeFixed(out, p[0]);
+    *out++ = ' ';
+    out = writeFixed(out, p[1]);
+    *out++ = ' ';
+    out = writeFixed(out, p[2]);
+    return put(out, "\"/>\r\n");
+}
+
+// Hands the lines of a long list to the sink in batches formatted on two threads: this one
+// takes the even batches, a helper the odd ones, and each batch goes to the sink in its turn,
+// so the sink sees exactly the bytes and the order one thread would give it, one call at a
+// time. A failure (of the sink or of formatting) surfaces in batch order too: the thread
+// whose batch failed waits for its turn before it stops both, and the caller gets the first
+// failure in document order, as from a single thread. Returns false, having written nothing,
+// when no helper thread can be started.
+template <typename T, typename Write>
+bool linesOnTwoThreads(const BlockList<T>& list, std::size_t batchItems, std::size_t maxLine,
+                       Write write, const DocumentSink& sink) {
+    const std::size_t batches = (list.size() + batchItems - 1) / batchItems;
+    std::mutex mutex;
+    std::condition_variable turnChanged;
+    std::size_t turn = 0; // the batch whose text goes to the sink next
+    bool stopped = false;
+    std::exception_ptr failure;
+
+    const auto work = [&](std::size_t firstBatch, char* buffer) {
+        for (std::size_t b = firstBatch; b < batches; b += 2) {
+            char* end = buffer;
+            std::exception_ptr error;
+            try {
+                list.forEach(b * batchItems, std::min(list.size(), (b + 1) * batchItems),
+                             [&](const T& item) { end = write(end, item); });
+            } catch (...) {
+                error = std::current_exception();
+            }
+            {
+                std::unique_lock lock(mutex);
+                turnChanged.wait(lock, [&] { return turn == b || stopped; });
+                if (stopped) return;
+            }
+            if (!error) {
+                try {
+                    sink(std::string_view(buffer, static_cast<std::size_t>(end - buffer)));
+                } catch (...) {
+                    error = std::current_exception();
+                }
+            }
+            {
+                const std::lock_guard lock(mutex);
+                if (error) {
+                    failure = error;
+                    stopped = true;
+                } else {
+                    ++turn;
+                }
+            }
+            turnChanged.notify_all();
+            if (error) return;
+        }
+    };
+
+    const std::size_t bufferSize = batchItems * maxLine;
+    const auto buffers = std::make_unique_for_overwrite<char[]>(2 * bufferSize);
+    std::thread helper;
     try {
-        format();
-    } catch (...) {
-        out.resize(before);
+        helper = std::thread(work, 1, buffers.get() + bufferSize);
+    } catch (const std::system_error&) {
+        return false;
+    }
+    try {
+        work(0, buffers.get());
+    } catch (...) { // only waiting itself could fail here; the helper must not wait for ever
+        {
+            const std::lock_guard lock(mutex);
+            stopped = true;
+        }
+        turnChanged.notify_all();
+        helper.join();
         throw;
     }
+    helper.join();
+    if (failure) std::rethrow_exception(failure);
+    return true;
+}
+
+// Collects the document's text in chunks of fixed size and hands each full chunk to the
+// sink, so that neither the tail nor any of its line lists is ever held whole.
+class TailWriter {
+public:
+    static constexpr std::size_t kChunk = 512 * 1024;
+    // Lists of more than one batch are formatted on two threads.
+    static constexpr std::size_t kBatchItems = 8192;
+
+    explicit TailWriter(const DocumentSink& sink)
+        : sink_(sink), chunk_(std::make_unique_for_overwrite<char[]>(kChunk)) {}
+
+    void text(std::string_view t) {
+        while (!t.empty()) {
+            if (used_ == kChunk) flush();
+            const std::size_t n = std::min(t.size(), kChunk - used_);
+            std::memcpy(chunk_.get() + used_, t.data(), n);
+            used_ += n;
+            t.remove_prefix(n);
+        }
+    }
+
+    // One line per item, each written by `write(out, item)` into room for `maxLine` chars.
+    template <typename T, typename Write>
+    void lines(const BlockList<T>& list, std::size_t maxLine, Write write) {
+        if (list.size() > kBatchItems) {
+            flush();
+            if (linesOnTwoThreads(list, kBatchItems, maxLine, write, sink_)) return;
+        }
+        list.forEach(0, list.size(), [&](const T& item) {
+            if (kChunk - used_ < maxLine) flush();
+            used_ = static_cast<std::size_t>(write(chunk_.get() + used_, item) - chunk_.get());
+        });
+    }
+
+    void flush() {
+        if (used_ > 0) sink_(std::string_view(chunk_.get(), used_));
+        used_ = 0;
+    }
+
+private:
+    const DocumentSink& sink_;
+    std::unique_ptr<char[]> chunk_;
+    std::size_t used_ = 0;
+};
+
+template <typename T, typename Write>
+std::string linesText(const BlockList<T>& list, std::size_t maxLine, Write write) {
+    std::string out;
+    const DocumentSink sink = [&out](std::string_view bytes) { out.append(bytes); };
+    TailWriter w(sink);
+    w.lines(list, maxLine, write);
+    w.flush();
+    return out;
 }
 
 // A code point XML 1.0 allows in a document (its Char production).
@@ -135,36 +318,16 @@ void appendMaterial(std::string& out, std::string_view name, int materialId, int
     appendLine(out, "    </Material>");
 }
 
-// Gathers the short lines of the tail and hands the long line lists on as they are, so a
-// written document never exists a second time in memory.
-class TailWriter {
-public:
-    explicit TailWriter(const DocumentSink& sink) : sink_(sink) {}
-    std::string& text() { return pending_; }
-    void lines(const std::string& list) {
-        flush();
-        if (!list.empty()) sink_(list);
-    }
-    void flush() {
-        if (!pending_.empty()) sink_(pending_);
-        pending_.clear();
-    }
-
-private:
-    const DocumentSink& sink_;
-    std::string pending_;
-};
-
 void appendCurve(TailWriter& w, std::string_view name, int shapeId, const CurveLines& curve) {
-    std::string& out = w.text();
-    out.append("    <NurbsCurve name=\"");
+    std::string out = "    <NurbsCurve name=\"";
     out.append(name);
     out.append("\" shapeId=\"");
     appendInt(out, shapeId);
     out.append("\" degree=\"3\" form=\"open\">");
     out.append(kEol);
-    w.lines(curve.lines());
-    appendLine(w.text(), "    </NurbsCurve>");
+    w.text(out);
+    w.lines(curve.points(), kMaxCurvePointLine, writeCurvePointLine);
+    w.text("    </NurbsCurve>\r\n");
 }
 
 void appendCurveShape(std::string& out, std::string_view name, int id) {
@@ -178,25 +341,26 @@ void appendCurveShape(std::string& out, std::string_view name, int id) {
     out.append(kEol);
 }
 
-// "<Name count=\"n\"" + rest of the opening tag, the list's lines, the closing tag; 8 blanks.
+// "<Name count=\"n\"" + rest of the opening tag, the lines, the closing tag; 8 blanks.
+template <typename WriteLines>
 void appendCountedList(TailWriter& w, std::string_view name, int count,
-                       std::string_view openingRest, const std::string& lines) {
-    std::string& out = w.text();
-    out.append("        <");
+                       std::string_view openingRest, WriteLines writeLines) {
+    std::string out = "        <";
     out.append(name);
     out.append(" count=\"");
     appendInt(out, count);
     out.append(openingRest);
     out.append(kEol);
-    w.lines(lines);
-    out.append("        </");
+    w.text(out);
+    writeLines();
+    out = "        </";
     out.append(name);
     out.append(">");
     out.append(kEol);
+    w.text(out);
 }
 
 void appendMeshBlock(TailWriter& w, const MeshLines& mesh) {
-    std::string& out = w.text();
     // Centre of the box and half its diagonal. Without a vertex the box still holds its start
     // values (a sphere of 1.7e10 m); an empty mesh gets an empty sphere instead.
     double c[3] = {0.0, 0.0, 0.0};
@@ -211,18 +375,22 @@ void appendMeshBlock(TailWriter& w, const MeshLines& mesh) {
         }
         r = std::sqrt(sum);
     }
-    out.append("     <IndexedTriangleSet name=\"Road\" shapeId=\"1\" bvCenter=\"");
+    std::string out = "     <IndexedTriangleSet name=\"Road\" shapeId=\"1\" bvCenter=\"";
     appendTriple(out, c[0], c[1], c[2]);
     out.append("\" bvRadius=\"");
     appendFixed(out, r);
     out.append("\" isOptimized=\"true\">");
     out.append(kEol);
+    w.text(out);
 
     appendCountedList(w, "Vertices", mesh.vertexCount(),
-                      "\" normal=\"true\" uv0=\"true\" tangent=\"true\">", mesh.vertexLines());
-    appendCountedList(w, "Triangles", mesh.triangleCount(), "\">", mesh.triangleLines());
-    appendCountedList(w, "Subsets", mesh.subsetCount(), "\">", mesh.subsetLines());
-    appendLine(out, "      </IndexedTriangleSet>");
+                      "\" normal=\"true\" uv0=\"true\" tangent=\"true\">",
+                      [&] { w.lines(mesh.vertices(), kMaxVertexLine, writeVertexLine); });
+    appendCountedList(w, "Triangles", mesh.triangleCount(), "\">",
+                      [&] { w.lines(mesh.triangles(), kMaxTriangleLine, writeTriangleLine); });
+    appendCountedList(w, "Subsets", mesh.subsetCount(), "\">",
+                      [&] { w.text(mesh.subsetLines()); });
+    w.text("      </IndexedTriangleSet>\r\n");
 }
 
 // One entry per subset, in subset order; the fill has two faces and so two entries.
@@ -278,19 +446,10 @@ void appendMainNode(std::string& out, const DocumentOptions& o, const TSplinePun
 } // namespace
 
 void MeshLines::writeVertex(const TPunkt& p) {
-    appendAtomically(vertices_, [&] {
-        vertices_.append("          <v p=\"");
-        appendTriple(vertices_, p.x, p.y, p.z);
-        vertices_.append("\" n=\"");
-        appendTriple(vertices_, p.nx, p.ny, p.nz);
-        vertices_.append("\" t0=\"");
-        appendFixed(vertices_, p.u);
-        vertices_.push_back(' ');
-        appendFixed(vertices_, p.v);
-        vertices_.append("\" />");
-        vertices_.append(kEol);
-    });
-    // Widened only once the line stands, so a vertex that could not be written leaves no trace.
+    const MeshVertex vertex{p.x, p.y, p.z, p.nx, p.ny, p.nz, p.u, p.v};
+    // In line order, so the first number that could not be written names the failure.
+    for (double value : {p.x, p.y, p.z, p.nx, p.ny, p.nz, p.u, p.v}) requireFinite(value);
+    vertices_.push_back(vertex);
     const double pos[3] = {p.x, p.y, p.z};
     for (int i = 0; i < 3; ++i) {
         if (box_.min[i] > pos[i]) box_.min[i] = pos[i];
@@ -300,15 +459,32 @@ void MeshLines::writeVertex(const TPunkt& p) {
 }
 
 void MeshLines::writeTriangle(int a, int b, int c) {
-    triangles_.append("          <t vi=\"");
-    appendInt(triangles_, a);
-    triangles_.push_back(' ');
-    appendInt(triangles_, b);
-    triangles_.push_back(' ');
-    appendInt(triangles_, c);
-    triangles_.append("\" />");
-    triangles_.append(kEol);
+    triangles_.push_back({a, b, c});
     ++triangleCount_;
+}
+
+void MeshLines::append(MeshLines&& part) {
+    const int offset = vertexCount_;
+    part.triangles_.forEachMutable([offset](MeshTriangle& t) {
+        t.a += offset, t.b += offset, t.c += offset;
+    });
+    vertices_.splice(std::move(part.vertices_));
+    triangles_.splice(std::move(part.triangles_));
+    vertexCount_ += part.vertexCount_;
+    triangleCount_ += part.triangleCount_;
+    for (int i = 0; i < 3; ++i) {
+        box_.min[i] = std::min(box_.min[i], part.box_.min[i]);
+        box_.max[i] = std::max(box_.max[i], part.box_.max[i]);
+    }
+    part = MeshLines{};
+}
+
+std::string MeshLines::vertexLines() const {
+    return linesText(vertices_, kMaxVertexLine, writeVertexLine);
+}
+
+std::string MeshLines::triangleLines() const {
+    return linesText(triangles_, kMaxTriangleLine, writeTriangleLine);
 }
 
 void MeshLines::closeSubset() {
@@ -328,13 +504,12 @@ void MeshLines::closeSubset() {
 }
 
 void CurveLines::add(const TPunkt& p) {
-    appendAtomically(lines_, [&] {
-        lines_.append("<cv c=\"");
-        appendTriple(lines_, p.x, p.y, p.z);
-        lines_.append("\"/>");
-        lines_.append(kEol);
-    });
-    ++count_;
+    for (double value : {p.x, p.y, p.z}) requireFinite(value);
+    points_.push_back({p.x, p.y, p.z});
+}
+
+std::string CurveLines::lines() const {
+    return linesText(points_, kMaxCurvePointLine, writeCurvePointLine);
 }
 
 std::vector<DocumentOptions::TextureFile> DocumentOptions::textureFiles() const {
@@ -380,7 +555,7 @@ void writeDocumentTail(const DocumentOptions& o, const MeshLines& mesh, const Cu
     if (right) appendCurve(w, "splineRechts", 12, *right);
     if (left) appendCurve(w, "splineLinks", 13, *left);
     if (o.anyMeshPart()) appendMeshBlock(w, mesh);
-    std::string& out = w.text();
+    std::string out;
     appendLine(out, "  </Shapes>");
     appendLine(out, "");
     appendLine(out, "  <Dynamics>");
@@ -393,6 +568,7 @@ void writeDocumentTail(const DocumentOptions& o, const MeshLines& mesh, const Cu
     appendMainNode(out, o, splines);
     appendLine(out, "    </Scene>");
     appendLine(out, "</i3D>");
+    w.text(out);
     w.flush();
 }
 

@@ -4,6 +4,7 @@
 // head and tail around them. Lines end in CR LF; texts are Latin-1 bytes; numbers are in
 // the fixed form "0.0000".
 
+#include "output/block_list.h"
 #include "uGlobal/punkt.h"
 
 #include <array>
@@ -22,15 +23,33 @@ struct BoundingBox {
     std::array<double, 3> max{-1e10, -1e10, -1e10};
 };
 
-// The run's vertex, triangle and subset line lists with their counters. Each list is one
-// growing text buffer: a line is formatted once, when it is emitted.
+// One vertex as the document writes it.
+struct MeshVertex {
+    double x, y, z;    // position, m
+    double nx, ny, nz; // normal
+    double u, v;       // texture coordinates
+};
+
+// Vertex indices of one triangle, counted over all vertices of the document.
+struct MeshTriangle {
+    int a, b, c;
+};
+
+// The run's vertex, triangle and subset line lists with their counters. Vertices and
+// triangles are kept as numbers and become text only when the document is written, straight
+// into the output: each line is still formatted exactly once.
 class MeshLines {
 public:
-    // Appends "<v p=… n=… t0=… />" for the point, widens the bounding box by its position and
-    // counts it. A non-finite number throws FloatingPointError and leaves everything as it was.
+    // Takes the vertex line of the point (position, normal, texture coordinates), widens the
+    // bounding box by its position and counts it. A non-finite number throws
+    // FloatingPointError, as formatting it would, and leaves everything as it was.
     void writeVertex(const TPunkt& p);
-    // Appends "<t vi=\"a b c\" />" and counts it. Indices count all vertices of the document.
+    // Takes the line "<t vi=\"a b c\" />" and counts it. Indices count all vertices.
     void writeTriangle(int a, int b, int c);
+    // Takes over the vertices and triangles of `part`, built on its own, as if they had been
+    // written here: its triangle indices move by the vertices already here. `part` has no
+    // subset; it is left empty.
+    void append(MeshLines&& part);
     // Closes the current mesh part: appends its subset line (first vertex, vertex count, first
     // index, index count from the subset start) and moves the subset start to the counters.
     void closeSubset();
@@ -42,27 +61,33 @@ public:
     int subsetStartTriangle() const { return subsetStartTriangle_; }
     const BoundingBox& boundingBox() const { return box_; }
 
-    const std::string& vertexLines() const { return vertices_; }
-    const std::string& triangleLines() const { return triangles_; }
+    const BlockList<MeshVertex>& vertices() const { return vertices_; }
+    const BlockList<MeshTriangle>& triangles() const { return triangles_; }
+    // The lines as the document carries them, each ended by CR LF.
+    std::string vertexLines() const;
+    std::string triangleLines() const;
     const std::string& subsetLines() const { return subsets_; }
 
 private:
-    std::string vertices_, triangles_, subsets_;
+    BlockList<MeshVertex> vertices_;
+    BlockList<MeshTriangle> triangles_;
+    std::string subsets_;
     int vertexCount_ = 0, triangleCount_ = 0, subsetCount_ = 0;
     int subsetStartVertex_ = 0, subsetStartTriangle_ = 0;
     BoundingBox box_;
 };
 
-// Control-vertex lines "<cv c=\"x y z\"/>" of one traffic curve.
+// Control-vertex lines "<cv c=\"x y z\"/>" of one traffic curve, kept as positions until written.
 class CurveLines {
 public:
+    // A non-finite coordinate throws FloatingPointError and adds nothing.
     void add(const TPunkt& p);
-    int count() const { return count_; }
-    const std::string& lines() const { return lines_; }
+    int count() const { return static_cast<int>(points_.size()); }
+    const BlockList<std::array<double, 3>>& points() const { return points_; }
+    std::string lines() const;
 
 private:
-    std::string lines_;
-    int count_ = 0;
+    BlockList<std::array<double, 3>> points_;
 };
 
 // What shapes the document besides the lines: switches and texts as the run took them.
@@ -100,8 +125,9 @@ std::string documentTail(const DocumentOptions& options, const MeshLines& mesh,
                          const CurveLines* middle, const CurveLines* right, const CurveLines* left,
                          const TSplinePunkte& splines);
 
-// The same tail handed to `sink` piece by piece: the vertex, triangle and curve line lists go
-// out as they are, without a copy of the whole tail in memory.
+// The same tail handed to `sink` in pieces of a few hundred kilobytes: the vertex, triangle
+// and curve lines are formatted straight into them, so the document's text never exists as
+// a whole in memory.
 void writeDocumentTail(const DocumentOptions& options, const MeshLines& mesh,
                        const CurveLines* middle, const CurveLines* right, const CurveLines* left,
                        const TSplinePunkte& splines, const DocumentSink& sink);

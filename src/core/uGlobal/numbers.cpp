@@ -259,16 +259,18 @@ std::string formatGeneral(double value, char decimalSeparator) {
     return out;
 }
 
-void appendFixed(std::string& out, double value) {
-    requireFinite(value);
-    if (std::fabs(value) >= 1e18) {
-        out.append(formatGeneral(value, '.'));
-        return;
-    }
-    if (value == 0.0) {
-        out.append("0.0000");
-        return;
-    }
+namespace {
+
+char* writeText(char* out, std::string_view text) {
+    for (char c : text) *out++ = c;
+    return out;
+}
+
+// The rule itself: the decimal expansion to 18 significant digits, then half away from zero
+// at the fourth decimal, digit by digit.
+char* writeFixedExact(char* out, double value) {
+    if (std::fabs(value) >= 1e18) return writeText(out, formatGeneral(value, '.'));
+    if (value == 0.0) return writeText(out, "0.0000");
     const DecimalDigits d = decimalDigits(value, 18);
     // Digits of |value| * 10^4 as a whole number, then rounded half away from zero by the
     // first digit dropped. Digit i of the expansion carries weight 10^(exponent - i).
@@ -292,23 +294,94 @@ void appendFixed(std::string& out, double value) {
     int first = 0;
     while (first < n - 1 && scaled[first] == '0') ++first;
     const bool isZero = first == n - 1 && scaled[first] == '0';
-    if (d.negative && !isZero) out.push_back('-');
+    if (d.negative && !isZero) *out++ = '-';
     const int len = n - first;
     if (len <= 4) {
-        out.append("0.");
-        out.append(static_cast<std::size_t>(4 - len), '0');
-        out.append(scaled.data() + first, len);
-    } else {
-        out.append(scaled.data() + first, len - 4);
-        out.push_back('.');
-        out.append(scaled.data() + n - 4, 4);
+        out = writeText(out, "0.");
+        for (int i = len; i < 4; ++i) *out++ = '0';
+        return writeText(out, std::string_view(scaled.data() + first, len));
     }
+    out = writeText(out, std::string_view(scaled.data() + first, len - 4));
+    *out++ = '.';
+    return writeText(out, std::string_view(scaled.data() + n - 4, 4));
+}
+
+// |value| * 10^4 rounded half away from zero, decided from the double product s alone where
+// that is certain. s is within half an ulp of the exact product S. If s is not itself a tie
+// N + 1/2, it is at least one ulp from it, so S lies on the same side at least half an ulp
+// (2^-54 S or more) away; the 18-digit expansion times 10^4 is within half a unit of its last
+// digit (5e-18 S) of S, and so on that side too. Only fractions at or next to one half need
+// the expansion: the margin of 2^-49 s (8 to 16 ulps) sends them, and every magnitude from
+// s = 2^48 on, to the exact path.
+bool roundedScaledFast(double magnitude, std::uint64_t& scaled) {
+    const double s = magnitude * 1e4;
+    if (!(s < 0x1p48)) return false;
+    const double whole = std::trunc(s);
+    const double fraction = s - whole; // exact: the low bits of s
+    if (std::fabs(fraction - 0.5) <= s * 0x1p-49) return false;
+    scaled = static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
+    return true;
+}
+
+constexpr char kDigitPairs[] = "00010203040506070809101112131415161718192021222324252627282930313233"
+                               "34353637383940414243444546474849505152535455565758596061626364656667"
+                               "6869707172737475767778798081828384858687888990919293949596979899";
+
+// "whole.ffff" of scaled / 10^4.
+char* writeScaled(char* out, std::uint64_t scaled) {
+    std::uint64_t whole = scaled / 10000;
+    const auto fraction = static_cast<unsigned>(scaled % 10000);
+    char digits[20];
+    char* p = digits + sizeof digits;
+    while (whole >= 100) {
+        const auto pair = static_cast<unsigned>(whole % 100);
+        whole /= 100;
+        p -= 2;
+        p[0] = kDigitPairs[2 * pair];
+        p[1] = kDigitPairs[2 * pair + 1];
+    }
+    if (whole >= 10) {
+        p -= 2;
+        p[0] = kDigitPairs[2 * whole];
+        p[1] = kDigitPairs[2 * whole + 1];
+    } else {
+        *--p = static_cast<char>('0' + whole);
+    }
+    while (p != digits + sizeof digits) *out++ = *p++;
+    *out++ = '.';
+    const unsigned high = fraction / 100, low = fraction % 100;
+    out[0] = kDigitPairs[2 * high];
+    out[1] = kDigitPairs[2 * high + 1];
+    out[2] = kDigitPairs[2 * low];
+    out[3] = kDigitPairs[2 * low + 1];
+    return out + 4;
+}
+
+} // namespace
+
+char* writeFixed(char* out, double value) {
+    requireFinite(value);
+    std::uint64_t scaled = 0;
+    if (!roundedScaledFast(std::fabs(value), scaled)) return writeFixedExact(out, value);
+    if (value < 0.0 && scaled != 0) *out++ = '-';
+    return writeScaled(out, scaled);
+}
+
+void appendFixed(std::string& out, double value) {
+    char buf[kFixedMaxChars];
+    out.append(buf, writeFixed(buf, value));
 }
 
 std::string formatFixed(double value) {
     std::string out;
     appendFixed(out, value);
     return out;
+}
+
+std::string formatFixedExact(double value) {
+    requireFinite(value);
+    char buf[kFixedMaxChars];
+    return std::string(buf, writeFixedExact(buf, value));
 }
 
 char decimalSeparatorForLocale(std::string_view localeName) {

@@ -5,6 +5,7 @@
 // depends on the C locale: Qt sets it from the user's environment, and files written
 // with a decimal comma must load on a machine with a decimal point and the reverse.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -44,8 +45,16 @@ std::string formatGeneral(double value, char decimalSeparator);
 // the 18-significant-digit decimal expansion; a value that rounds to zero has no sign.
 // Throws FloatingPointError for NaN or infinity.
 std::string formatFixed(double value);
-// Appends the fixed form to `out` without a temporary string (the mesh writers' hot path).
+// Appends the fixed form to `out` without a temporary string.
 void appendFixed(std::string& out, double value);
+// Writes the fixed form at `out`, which must have room for kFixedMaxChars characters, and
+// returns the end (the document writer's hot path). Throws FloatingPointError as formatFixed.
+inline constexpr std::size_t kFixedMaxChars = 32;
+char* writeFixed(char* out, double value);
+// The fixed form by the 18-digit expansion alone, without the shortcut that formatFixed takes
+// where the rounding is certain from the scaled double; the reference that shortcut is checked
+// against.
+std::string formatFixedExact(double value);
 
 // The decimal separator of the user's environment locale (LC_ALL, then LC_NUMERIC, then
 // LANG). Only the front ends use it as their default; the core always takes a parameter.
