@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QGridLayout>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QWheelEvent>
 
@@ -77,6 +78,18 @@ QSpinBox* makeSpinEdit(const QString& name, int minimum, const QString& hint) {
     spin->setRange(minimum, minimum);
     if (!hint.isEmpty()) spin->setToolTip(hint);
     return spin;
+}
+
+bool setQuietly(QSpinBox* spin, int value) {
+    const QSignalBlocker block(spin);
+    const int before = spin->value();
+    spin->setValue(value);
+    return spin->value() != before;
+}
+
+void setRangeQuietly(QSpinBox* spin, int minimum, int maximum) {
+    const QSignalBlocker block(spin);
+    spin->setRange(minimum, maximum);
 }
 
 QGroupBox* makeGroup(const QString& name, const QString& caption) {

@@ -37,6 +37,11 @@ QPushButton* makeFileButton(const QString& name, const QString& hint = QString()
 QToolButton* makeIconButton(const QString& name, const QString& text, const QString& hint);
 QSpinBox* makeSpinEdit(const QString& name, int minimum, const QString& hint = QString());
 // Group boxes are read by their caption: an object name, but no accessible name.
+// Sets the spin edit without running its change reaction; true when the shown number changed
+// (the caller then runs the reaction itself, so that its errors reach the caller).
+bool setQuietly(QSpinBox* spin, int value);
+// The same for the range; the value is clamped into it without a reaction.
+void setRangeQuietly(QSpinBox* spin, int minimum, int maximum);
 QGroupBox* makeGroup(const QString& name, const QString& caption);
 // A label read by its text, bound to the field it describes.
 QLabel* makeLabel(const QString& text, QWidget* buddy);

@@ -9,7 +9,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QScopedValueRollback>
-#include <QSignalBlocker>
 
 #include <algorithm>
 #include <numbers>
@@ -99,8 +98,7 @@ void SegmentEditor::commitThenSelect() {
         if (profile_.enabled) commit();
     } catch (...) {
         // Nothing was selected: the spin edit goes back to the segment the fields belong to.
-        const QSignalBlocker block(spin_);
-        spin_->setValue(clampedCurrent());
+        setQuietly(spin_, clampedCurrent());
         throw;
     }
     profile_.current = spin_->value();
@@ -140,12 +138,9 @@ void SegmentEditor::showSegment() {
     normale_->setText(formatDegrees(s.normalAngle, separator_));
     normMan_->setChecked(s.manualNormal);
     normale_->setEnabled(s.manualNormal);
-    {
-        // The spin edit follows the profile; adjusting it here is no selection by the user.
-        const QSignalBlocker block(spin_);
-        spin_->setRange(0, std::max(0, profile_.count() - 1));
-        spin_->setValue(c);
-    }
+    // The spin edit follows the profile; adjusting it here is no selection by the user.
+    setRangeQuietly(spin_, 0, std::max(0, profile_.count() - 1));
+    setQuietly(spin_, c);
     spin_->setVisible(profile_.count() > 1);
     setTitle(captionStem_ + QString::number(profile_.count() - 1));
 }
@@ -153,12 +148,7 @@ void SegmentEditor::showSegment() {
 void SegmentEditor::selectSegment(int number) {
     // The change reaction runs here, not in the spin edit's slot, so that a field it cannot
     // read stops the reaction that selected, too.
-    const int before = spin_->value();
-    {
-        const QSignalBlocker block(spin_);
-        spin_->setValue(number);
-    }
-    if (spin_->value() != before) commitThenSelect();
+    if (setQuietly(spin_, number)) commitThenSelect();
 }
 
 void SegmentEditor::insertSegment() {
@@ -171,10 +161,7 @@ void SegmentEditor::insertSegment() {
 void SegmentEditor::appendSegment() {
     commitThenSelect();
     profile_.appendSegment();
-    {
-        const QSignalBlocker block(spin_);
-        spin_->setMaximum(profile_.count() - 1);
-    }
+    setRangeQuietly(spin_, 0, profile_.count() - 1);
     selectSegment(profile_.count() - 1);
 }
 

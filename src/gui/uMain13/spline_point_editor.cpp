@@ -8,7 +8,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QScopedValueRollback>
-#include <QSignalBlocker>
 
 #include <algorithm>
 
@@ -89,8 +88,7 @@ int SplinePointEditor::clampedCurrent() {
 }
 
 void SplinePointEditor::setSpinRange() {
-    const QSignalBlocker block(spin_);
-    spin_->setRange(1, std::max(1, points_.count()));
+    setRangeQuietly(spin_, 1, std::max(1, points_.count()));
 }
 
 void SplinePointEditor::commitThenSelect() {
@@ -100,8 +98,7 @@ void SplinePointEditor::commitThenSelect() {
         for (std::size_t i = 0; i < fields_.size(); ++i) value(p, i) = parseField(fields_[i]);
     } catch (...) {
         // Nothing was selected: the spin edit goes back to the point the fields belong to.
-        const QSignalBlocker block(spin_);
-        spin_->setValue(points_.current() + 1);
+        setQuietly(spin_, points_.current() + 1);
         throw;
     }
     points_.setCurrent(spin_->value() - 1);
@@ -113,10 +110,7 @@ void SplinePointEditor::showPoint() {
     setSpinRange();
     if (points_.count() == 0) return;
     const int c = clampedCurrent();
-    {
-        const QSignalBlocker block(spin_);
-        spin_->setValue(c + 1);
-    }
+    setQuietly(spin_, c + 1);
     spin_->setVisible(points_.count() != 1);
     setTitle(QStringLiteral("Spline-Punkte: ") + QString::number(points_.count()));
     TSplinePkt& p = *points_.get(c);
@@ -128,12 +122,7 @@ void SplinePointEditor::showPoint() {
 void SplinePointEditor::selectPoint(int number) {
     // The change reaction runs here, not in the spin edit's slot, so that a field it cannot
     // read stops the reaction that selected, too.
-    const int before = spin_->value();
-    {
-        const QSignalBlocker block(spin_);
-        spin_->setValue(number);
-    }
-    if (spin_->value() != before) commitThenSelect();
+    if (setQuietly(spin_, number)) commitThenSelect();
 }
 
 void SplinePointEditor::insertPoint() {
