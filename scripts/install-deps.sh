@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian package Trassolin needs to build, test and benchmark.
+# Installs every Debian package Trassolin needs to build, test and benchmark, and to build the
+# Windows program with MinGW-w64 and test it under Wine (scripts/windows.sh).
 # Idempotent: packages already present are skipped, and the package lists are
 # refreshed only when something has to be installed.
 set -euo pipefail
@@ -13,9 +14,13 @@ packages=(
     libbenchmark-dev
     libxml2-utils
     time
+    libcli11-dev
     qt6-base-dev
     qt6-translations-l10n
     fonts-dejavu-core
+    g++-mingw-w64-x86-64-posix
+    googletest
+    wine64
 )
 
 missing=()

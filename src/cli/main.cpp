@@ -1,222 +1,258 @@
 // trassolin-cli: the headless front end for batch work.
 
-#include "generation/random_sequence.h"
-#include "generation/run.h"
-#include "settings/ini_file.h"
-#include "settings/parameter_file.h"
-#include "settings/parameter_set.h"
-#include "uGlobal/errors.h"
-#include "uGlobal/messages.h"
-#include "uGlobal/numbers.h"
+#include "commands.h"
+#include "console.h"
 
-#include <filesystem>
+#include "uGlobal/errors.h"
+#include "uGlobal/numbers.h"
+#include "settings/ini_file.h"
+#include "utf8_command_line.h"
+
+#include <CLI/CLI.hpp>
+
 #include <iostream>
-#include <span>
-#include <stdexcept>
+#include <memory>
+#include <new>
 #include <string>
-#include <string_view>
-#include <system_error>
 #include <vector>
 
 namespace {
 
 using namespace trassolin;
+using namespace trassolin::cli;
 
-// A command line that does not fit any command: exit status 2 with the usage text.
-class UsageError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
+constexpr const char* kExitCodes =
+    "Rückgabewert: 0 vollständig geschrieben, 1 abgebrochen (die Zieldatei bleibt, wie sie war),\n"
+    "              2 Aufruffehler, 3 Dokument geschrieben, TexL0 aber nicht gespeichert\n"
+    "              (nur generate, beim Zurückschreiben von TexL0).";
 
-class ConsoleMessages final : public MessageSink {
-public:
-    void show(MessageKind kind, std::string_view text) override {
-        switch (kind) {
-        case MessageKind::Information:
-            std::cerr << "Information: ";
-            break;
-        case MessageKind::Warning:
-            std::cerr << "Warnung: ";
-            break;
-        case MessageKind::Error:
-            std::cerr << "Fehler: ";
-            break;
-        }
-        std::cerr << text << '\n';
-    }
-};
-
-// The run's status log goes to stdout, one line per entry.
-class ConsoleStatusLog final : public StatusLog {
-public:
-    void clear() override {}
-    void append(std::string_view line) override { std::cout << line << '\n'; }
-};
-
-struct Invocation {
-    std::vector<std::string> arguments; // after the command name
-    char decimalSeparator = '.';
+// What the command line asked for.
+struct Request {
+    std::string parameterFile, exportFile, output;
+    std::string separator; // empty: the one of the environment
     bool writeTexL0 = false;
-    ConsoleMessages messages;
+    bool writeTexL0BeforeCommand = false;
+    bool directions = false;
 };
 
-bool fileExists(const std::filesystem::path& file) {
-    std::error_code ec;
-    return std::filesystem::exists(file, ec);
-}
-
-int initCommand(Invocation& call) {
-    const std::filesystem::path file = call.arguments[0];
-    // A typing slip must not wipe out a tuned parameter file.
-    if (fileExists(file)) throw IoError("Die Datei " + displayPath(file) + " existiert bereits");
-    saveParameterFile(file, ParameterSet{}, call.decimalSeparator);
-    std::cout << "Parameterdatei " << call.arguments[0] << " angelegt\n";
-    return 0;
-}
-
-int importSplinesCommand(Invocation& call) {
-    const std::filesystem::path exportFile = call.arguments[0];
-    const std::filesystem::path parameterFile = call.arguments[1];
-    ParameterSet set;
-    if (fileExists(parameterFile)) loadParameterFile(parameterFile, set, call.messages);
-    set.splines.importFromI3d(exportFile);
-    // The parameter file records where the points came from, wherever it is opened later.
-    set.splines.setFileName(displayPath(std::filesystem::absolute(exportFile)));
-    saveParameterFile(parameterFile, set, call.decimalSeparator);
-    std::cout << formatInteger(set.splines.count()) << " Spline-Punkte importiert aus "
-              << call.arguments[0] << '\n';
-    return 0;
-}
-
-int generateCommand(Invocation& call) {
-    const std::filesystem::path parameterFile = call.arguments[0];
-    const std::filesystem::path output = call.arguments[1];
-    ParameterSet set; // as a freshly started window holds it
-    loadParameterFile(parameterFile, set, call.messages);
-    ConsoleStatusLog log;
-    RandomSequence random;
-    if (!runGeneration(set, output, call.messages, log, random, call.decimalSeparator)) return 1;
-    if (call.writeTexL0 && set.fahrbahnErzeugen) {
-        // Only this key changes, so consecutive roads continue their texture seamlessly.
-        IniFile ini = IniFile::readForUpdate(parameterFile);
-        ini.writeString("Fahrbahn_Textur", "TexL0", set.texL0);
-        ini.save(parameterFile);
-    }
-    return 0;
-}
-
-struct Command {
-    std::string_view name;
-    std::string_view arguments; // as shown in the usage text; one word per argument
-    std::string_view description;
-    int (*run)(Invocation&);
+// A command line that does not fit: exit status 2, one line and where to find help.
+struct UsageError {
+    std::string text;
+    std::string helpFor; // the command whose help fits, empty for the general one
 };
 
-constexpr Command kCommands[] = {
-    {"init", "PARAMETER.ini", "eine Parameterdatei mit den Startwerten anlegen", initCommand},
-    {"import-splines", "EXPORT.i3d PARAMETER.ini",
-     "Spline-Punkte aus einer exportierten i3d-Datei in die Parameterdatei übernehmen\n"
-     "      (fehlt die Parameterdatei, wird sie mit den Startwerten angelegt)",
-     importSplinesCommand},
-    {"generate", "PARAMETER.ini AUSGABE.i3d",
-     "die Straße aus der Parameterdatei erzeugen und als i3d-Datei schreiben;\n"
-     "      das Statusprotokoll geht nach stdout, Meldungen nach stderr\n"
-     "      (Rückgabewert 0: Datei vollständig geschrieben, 1: Lauf abgebrochen)",
-     generateCommand},
-};
-
-std::size_t argumentCount(const Command& command) {
-    std::size_t count = 0;
-    bool inWord = false;
-    for (char c : command.arguments) {
-        if (c != ' ' && !inWord) ++count;
-        inWord = c != ' ';
-    }
-    return count;
+std::shared_ptr<CLI::Formatter> germanFormatter() {
+    auto formatter = std::make_shared<CLI::Formatter>();
+    formatter->label("Usage", "Aufruf");
+    formatter->label("OPTIONS", "OPTIONEN");
+    formatter->label("SUBCOMMAND", "BEFEHL");
+    formatter->label("Positionals", "Argumente");
+    formatter->label("REQUIRED", "");
+    formatter->column_width(28);
+    return formatter;
 }
 
-std::string usage() {
-    std::string text = "Aufruf: trassolin-cli [OPTIONEN] BEFEHL [ARGUMENTE]\n\nBefehle:\n";
-    for (const Command& command : kCommands) {
-        text += "  ";
-        text += command.name;
-        text += ' ';
-        text += command.arguments;
-        text += "\n      ";
-        text += command.description;
-        text += '\n';
-    }
-    text += "\nOptionen:\n"
-            "  --decimal-separator ,|.  Dezimaltrennzeichen für Parameterdateien, Meldungen und\n"
-            "                           Randpunkt-Listen (Vorgabe: das der Umgebung, aus LC_ALL,\n"
-            "                           LC_NUMERIC oder LANG); i3d-Dateien immer mit Punkt\n"
-            "  --write-texl0            nach generate den TexL0-Wert für die nächste Straße\n"
-            "                           in die Parameterdatei schreiben\n"
-            "  --help                   diese Hilfe anzeigen\n"
-            "  --version                Versionsnummer anzeigen\n";
-    return text;
+CLI::Validator separatorValidator() {
+    return CLI::Validator(
+        [](std::string& value) -> std::string {
+            if (value == "," || value == ".") return {};
+            return "erwartet ',' oder '.', nicht '" + value + "'";
+        },
+        "", "");
 }
 
-char parseSeparator(std::string_view value) {
-    if (value == "," || value == ".") return value.front();
-    throw UsageError("--decimal-separator erwartet ',' oder '.', nicht '" + std::string(value) +
-                     "'");
+void addSeparatorOption(CLI::App& app, Request& request) {
+    app.add_option("--decimal-separator", request.separator,
+                   "Dezimaltrennzeichen für Parameterdateien, Meldungen und Randpunkt-Listen\n"
+                   "(Vorgabe: das der Umgebung, aus LC_ALL, LC_NUMERIC oder LANG);\n"
+                   "i3d-Dateien immer mit Punkt")
+        ->type_name(",|.")
+        ->check(separatorValidator());
 }
 
-int run(std::span<char*> args) {
-    std::vector<std::string> positional;
-    char separator = 0;
-    bool writeTexL0 = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string_view arg = args[i];
-        if (arg == "--help" || arg == "-h") {
-            std::cout << usage();
-            return 0;
-        }
-        if (arg == "--version") {
-            std::cout << "trassolin-cli " << TRASSOLIN_VERSION << '\n';
-            return 0;
-        }
-        if (arg == "--decimal-separator") {
-            if (i + 1 == args.size()) throw UsageError("--decimal-separator ohne Wert");
-            separator = parseSeparator(args[++i]);
-        } else if (arg.starts_with("--decimal-separator=")) {
-            separator = parseSeparator(arg.substr(arg.find('=') + 1));
-        } else if (arg == "--write-texl0") {
-            writeTexL0 = true;
-        } else if (arg.starts_with("--")) {
-            throw UsageError("unbekannte Option '" + std::string(arg) + "'");
-        } else {
-            positional.emplace_back(arg);
-        }
-    }
-    if (positional.empty()) throw UsageError("kein Befehl angegeben");
+// Every command writes numbers as text, so every command takes the separator.
+CLI::App* addCommand(CLI::App& app, Request& request, const char* name, const char* description,
+                     const std::string& example) {
+    CLI::App* command = app.add_subcommand(name, description);
+    command->group("Befehle");
+    command->get_help_ptr()->group("Optionen");
+    command->footer("Beispiel:\n  " + example + "\n\n" + kExitCodes);
+    addSeparatorOption(*command, request);
+    return command;
+}
 
-    for (const Command& command : kCommands) {
-        if (positional.front() != command.name) continue;
-        Invocation call;
-        call.arguments.assign(positional.begin() + 1, positional.end());
-        if (call.arguments.size() != argumentCount(command)) {
-            throw UsageError(std::string(command.name) + " erwartet " +
-                             std::string(command.arguments));
-        }
-        call.decimalSeparator = separator != 0 ? separator : environmentDecimalSeparator();
-        call.writeTexL0 = writeTexL0;
-        return command.run(call);
+void addFileArgument(CLI::App& command, const char* name, std::string& target,
+                     const char* description) {
+    command.add_option(name, target, description)->required()->type_name("");
+}
+
+// The words a command expects, as the usage line of its help shows them.
+std::string expectedArguments(const CLI::App& command) {
+    std::string words;
+    for (const CLI::Option* option : command.get_options()) {
+        if (!option->get_positional()) continue;
+        words += ' ' + option->get_name();
     }
-    throw UsageError("unbekannter Befehl '" + positional.front() + "'");
+    return command.get_name() + " erwartet" + words;
+}
+
+// Arguments nobody took: unknown options, surplus files, unknown commands. The "--" that
+// ends the options is no argument.
+std::vector<std::string> leftOver(const CLI::App& app) {
+    std::vector<std::string> words = app.remaining();
+    std::erase(words, "--");
+    return words;
+}
+
+void checkLeftOver(const CLI::App& app, const CLI::App* command) {
+    for (const std::string& word : leftOver(app)) {
+        if (word.starts_with("-")) throw UsageError{"unbekannte Option '" + word + "'", ""};
+        throw UsageError{"unbekannter Befehl '" + word + "'", ""};
+    }
+    if (!command) return;
+    for (const std::string& word : leftOver(*command)) {
+        const std::string name = command->get_name();
+        if (word.starts_with("-")) {
+            throw UsageError{name + " kennt die Option '" + word + "' nicht", name};
+        }
+        throw UsageError{expectedArguments(*command) + ", nicht mehr ('" + word + "')", name};
+    }
+}
+
+const CLI::App* chosenCommand(const CLI::App& app) {
+    const auto chosen = app.get_subcommands();
+    return chosen.empty() ? nullptr : chosen.front();
+}
+
+// CLI11's own texts are English; the tool speaks German.
+UsageError translated(const CLI::ParseError& error, const CLI::App& app) {
+    const CLI::App* command = chosenCommand(app);
+    const std::string helpFor = command ? command->get_name() : "";
+    const std::string what = error.what();
+    if (dynamic_cast<const CLI::RequiredError*>(&error) && command) {
+        return {expectedArguments(*command), helpFor};
+    }
+    if (dynamic_cast<const CLI::ArgumentMismatch*>(&error)) {
+        return {what.substr(0, what.find(':')) + " ohne Wert", helpFor};
+    }
+    if (dynamic_cast<const CLI::ValidationError*>(&error)) return {what, helpFor};
+    return {"ungültiger Aufruf (" + what + ")", helpFor};
+}
+
+int run(int argc, char** argv) {
+    Request request;
+    CLI::App app{"trassolin-cli – Straßen für GIANTS-Szenen aus einer Parameterdatei erzeugen",
+                 "trassolin-cli"};
+    app.formatter(germanFormatter());
+    app.option_defaults()->group("Optionen");
+    app.set_help_flag("-h,--help", "diese Hilfe anzeigen");
+    app.set_version_flag("--version", std::string("trassolin-cli ") + TRASSOLIN_VERSION,
+                         "Versionsnummer anzeigen");
+    app.allow_extras();
+    app.require_subcommand(0, 1);
+    app.footer("Beispiele:\n"
+               "  trassolin-cli init meine-strasse.ini\n"
+               "  trassolin-cli import-splines --richtungen export.i3d meine-strasse.ini\n"
+               "  trassolin-cli generate meine-strasse.ini meine-strasse.i3d\n\n"
+               "Die Optionen eines Befehls zeigt: trassolin-cli BEFEHL --help\n\n" +
+               std::string(kExitCodes));
+    // Earlier versions took the options before the command; scripts written for them still work.
+    app.add_option("--decimal-separator", request.separator)
+        ->check(separatorValidator())
+        ->group("");
+    app.add_flag("--write-texl0", request.writeTexL0BeforeCommand)->group("");
+
+    CLI::App* init =
+        addCommand(app, request, "init", "eine Parameterdatei mit den Startwerten anlegen",
+                   "trassolin-cli init meine-strasse.ini");
+    addFileArgument(*init, "PARAMETER.ini", request.parameterFile,
+                    "die neue Parameterdatei; eine vorhandene Datei wird nie überschrieben");
+
+    CLI::App* import =
+        addCommand(app, request, "import-splines",
+                   "Spline-Punkte aus einer i3d-Exportdatei in die Parameterdatei übernehmen",
+                   "trassolin-cli import-splines export.i3d meine-strasse.ini");
+    addFileArgument(*import, "EXPORT.i3d", request.exportFile,
+                    "die i3d-Datei, in die der GIANTS-Editor die Spline-Punkte exportiert hat");
+    addFileArgument(*import, "PARAMETER.ini", request.parameterFile,
+                    "die Parameterdatei; fehlt sie, wird sie mit den Startwerten angelegt");
+    import->add_flag("--richtungen", request.directions,
+                     "danach Yrot und Xrot jedes Punktes aus seinen Nachbarn berechnen\n"
+                     "(für Punkte, die im Editor nicht ausgerichtet wurden)");
+
+    CLI::App* directions = addCommand(
+        app, request, "richtungen",
+        "Yrot und Xrot aller Spline-Punkte der Parameterdatei aus ihren Nachbarn\n"
+        "berechnen: die Straße läuft dann an jedem Punkt entlang der Verbindung\n"
+        "von Vorgänger zu Nachfolger; Zrot bleibt",
+        "trassolin-cli richtungen meine-strasse.ini");
+    addFileArgument(*directions, "PARAMETER.ini", request.parameterFile, "die Parameterdatei");
+
+    CLI::App* generate =
+        addCommand(app, request, "generate",
+                   "die Straße aus der Parameterdatei erzeugen und als i3d-Datei schreiben;\n"
+                   "das Statusprotokoll geht nach stdout, Meldungen nach stderr",
+                   "trassolin-cli generate meine-strasse.ini meine-strasse.i3d");
+    addFileArgument(*generate, "PARAMETER.ini", request.parameterFile, "die Parameterdatei");
+    addFileArgument(*generate, "AUSGABE.i3d", request.output,
+                    "die i3d-Datei; eine vorhandene wird erst ersetzt, wenn die neue\n"
+                    "vollständig ist");
+    generate->add_flag("--write-texl0", request.writeTexL0,
+                       "danach den TexL0-Wert für die nächste Straße in die Parameterdatei\n"
+                       "schreiben, damit sie die Textur nahtlos fortsetzt");
+
+    try {
+        try {
+            app.parse(argc, argv);
+        } catch (const CLI::CallForHelp& e) {
+            return app.exit(e);
+        } catch (const CLI::CallForVersion& e) {
+            return app.exit(e);
+        } catch (const CLI::ParseError& e) {
+            throw translated(e, app);
+        }
+        const CLI::App* command = chosenCommand(app);
+        checkLeftOver(app, command);
+        if (!command) throw UsageError{"kein Befehl angegeben", ""};
+        if (request.writeTexL0BeforeCommand) {
+            if (command != generate) {
+                throw UsageError{"--write-texl0 gilt nur für generate", command->get_name()};
+            }
+            request.writeTexL0 = true;
+        }
+        const char separator =
+            request.separator.empty() ? environmentDecimalSeparator() : request.separator.front();
+        // Arguments are UTF-8 on every system; a path made from a plain string would take
+        // them in the ANSI code page on Windows.
+        const auto parameterFile = pathFromUtf8(request.parameterFile);
+        if (command == init) return initCommand(parameterFile, separator);
+        if (command == import) {
+            return importSplinesCommand(pathFromUtf8(request.exportFile), parameterFile, separator,
+                                        request.directions);
+        }
+        if (command == directions) return directionsCommand(parameterFile, separator);
+        return generateCommand(parameterFile, pathFromUtf8(request.output), separator,
+                               request.writeTexL0);
+    } catch (const UsageError& e) {
+        printError(e.text);
+        std::cerr << "Hilfe: trassolin-cli " << (e.helpFor.empty() ? "" : e.helpFor + " ")
+                  << "--help\n";
+        return kUsage;
+    }
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    trassolin::Utf8CommandLine utf8(argc, argv); // Windows: the UTF-16 command line
     try {
-        return run(std::span<char*>(argv + 1, static_cast<std::size_t>(argc > 0 ? argc - 1 : 0)));
-    } catch (const UsageError& e) {
-        std::cerr << "Fehler: " << e.what() << "\n\n" << usage();
-        return 2;
+        return run(utf8.argc(), utf8.argv());
+    } catch (const std::bad_alloc&) {
+        printError(kOutOfMemory);
+        return kStopped;
     } catch (const std::exception& e) {
-        std::cerr << "Fehler: " << e.what() << '\n';
-        return 1;
+        // Whatever escaped the commands' own reporting: still a stop, never a crash.
+        printError(e.what());
+        return kStopped;
     }
 }

@@ -347,7 +347,19 @@ INSTANTIATE_TEST_SUITE_P(
                                    "       <TransformGroup name=\"N\" nodeId=\"1\" />\n"},
                       MainNodeCase{false, false, false, false, true,
                                    "       <TransformGroup name=\"N\" nodeId=\"1\" >\n" + kGroups +
-                                       "      </TransformGroup>\n"}));
+                                       "      </TransformGroup>\n"}),
+    [](const auto& p) {
+        const MainNodeCase& c = p.param;
+        std::string name;
+        for (const auto& [on, part] : {std::pair{c.road, "road"},
+                                       {c.right, "right"},
+                                       {c.left, "left"},
+                                       {c.fill, "fill"},
+                                       {c.groups, "groups"}}) {
+            if (on) name += name.empty() ? part : std::string("_") + part;
+        }
+        return name.empty() ? std::string("nothing") : name;
+    });
 
 TEST(Curves, comeInTheOrderMiddleRightLeftWithTheirSceneShapes) {
     DocumentOptions o;
@@ -381,6 +393,7 @@ TEST(Curves, comeInTheOrderMiddleRightLeftWithTheirSceneShapes) {
 
 struct EscapeCase {
     std::string utf8, latin1;
+    const char* name;
     friend void PrintTo(const EscapeCase& c, std::ostream* os) { *os << '"' << c.utf8 << '"'; }
 };
 
@@ -393,20 +406,22 @@ TEST_P(AttributeEscape, givesWellFormedLatin1) {
 INSTANTIATE_TEST_SUITE_P(
     Texts, AttributeEscape,
     ::testing::Values(
-        EscapeCase{"Strasse_01 (neu)", "Strasse_01 (neu)"},
-        EscapeCase{"A&B <x> \"q\" 'a'", "A&amp;B &lt;x&gt; &quot;q&quot; 'a'"},
+        EscapeCase{"Strasse_01 (neu)", "Strasse_01 (neu)", "plain"},
+        EscapeCase{"A&B <x> \"q\" 'a'", "A&amp;B &lt;x&gt; &quot;q&quot; 'a'", "markup"},
         EscapeCase{"Stra\xC3\x9F"
                    "e \xC3\xBC\xC2\xA0",
                    "Stra\xDF"
-                   "e \xFC\xA0"},
-        EscapeCase{"5\xE2\x82\xAC \xF0\x9F\x9A\x97", "5&#8364; &#128663;"},
+                   "e \xFC\xA0",
+                   "latin1"},
+        EscapeCase{"5\xE2\x82\xAC \xF0\x9F\x9A\x97", "5&#8364; &#128663;", "beyondLatin1"},
         // Not UTF-8 (Latin-1 input, a cut sequence, overlong, a surrogate):
         // each byte is the Latin-1 character it would be on its own.
-        EscapeCase{"\xDF|\xC3|\xC0\xAF|\xED\xA0\x80", "\xDF|\xC3|\xC0\xAF|\xED\xA0\x80"},
+        EscapeCase{"\xDF|\xC3|\xC0\xAF|\xED\xA0\x80", "\xDF|\xC3|\xC0\xAF|\xED\xA0\x80", "notUtf8"},
         // A parser would turn a literal tab or line end into a blank.
-        EscapeCase{"a\tb\nc\rd", "a&#9;b&#10;c&#13;d"},
+        EscapeCase{"a\tb\nc\rd", "a&#9;b&#10;c&#13;d", "tabAndLineEnds"},
         // Characters XML cannot carry at all.
-        EscapeCase{std::string("\0\x01\xEF\xBF\xBF", 5), "&#65533;&#65533;&#65533;"}));
+        EscapeCase{std::string("\0\x01\xEF\xBF\xBF", 5), "&#65533;&#65533;&#65533;", "notForXml"}),
+    [](const auto& p) { return std::string(p.param.name); });
 
 TEST(AttributeEscape, appliesToTheShapeNameAndEveryTextureName) {
     DocumentOptions o;

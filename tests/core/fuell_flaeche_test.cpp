@@ -227,7 +227,8 @@ INSTANTIATE_TEST_SUITE_P(
     TFuellFlaeche, FillTexture,
     testing::Values(
         TextureCase{false, {{0.7, -0.0707}, {0.8414, 0.0707}, {-0.8414, 0.0707}, {-0.7, -0.0707}}},
-        TextureCase{true, {{-0.0707, 0.7}, {0.0707, 0.8414}, {0.0707, -0.8414}, {-0.0707, -0.7}}}));
+        TextureCase{true, {{-0.0707, 0.7}, {0.0707, 0.8414}, {0.0707, -0.8414}, {-0.0707, -0.7}}}),
+    [](const auto& p) { return std::string(p.param.swap ? "swapped" : "unswapped"); });
 
 TEST(TFuellFlaeche, fivePointSectionGivesThreeTrianglesCoveringItOnce) {
     TFuellFlaeche fill = fillOf({{1.0, -45.0}}, {{1.0, -30.0}, {2.0, -80.0}});
@@ -351,7 +352,13 @@ INSTANTIATE_TEST_SUITE_P(
                     SortCase{{1.0, 1.0099}, {1, 0}}, SortCase{{1.0099, 1.0}, {1, 0}},
                     SortCase{{1.0, 1.011}, {0, 1}},
                     // Distinct keys sort plainly ascending, signs included.
-                    SortCase{{1.5, -3.0, 0.0, 7.25, -1.1, 2.0}, {1, 4, 2, 0, 5, 3}}));
+                    SortCase{{1.5, -3.0, 0.0, 7.25, -1.1, 2.0}, {1, 4, 2, 0, 5, 3}}),
+    [](const auto& p) {
+        std::string name = "keys";
+        for (double key : p.param.keys)
+            name += "_" + test::nameOf(key);
+        return name;
+    });
 
 } // namespace
 } // namespace trassolin

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <numbers>
 #include <filesystem>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -384,6 +385,53 @@ TEST(GenerationRun, aStoppedRunLeavesTheOldOutputUntouched) {
     }
 }
 
+// Keeps what a stopping error carries besides the text the window shows.
+class LocatingMessageSink final : public MessageSink {
+public:
+    void show(MessageKind kind, std::string_view text) override { texts.show(kind, text); }
+    void showError(const TrassolinError& error) override {
+        MessageSink::showError(error);
+        if (const auto* c = dynamic_cast<const ConversionError*>(&error)) where = c->where;
+    }
+    // The window's view: the base class hands the bare text to show().
+    CollectingMessageSink texts;
+    ValueLocation where;
+};
+
+TEST(GenerationRun, aFieldThatIsNoNumberNamesItsSectionAndKey) {
+    const struct {
+        void (*change)(ParameterSet&);
+        const char* message;
+        const char* section;
+        const char* key;
+    } cases[] = {
+        {[](ParameterSet& p) { p.breite = "breit"; }, "'breit' ist kein gültiger Gleitkommawert",
+         "Fahrbahn_Geo", "Breite"},
+        {[](ParameterSet& p) { p.texPixel = "1,5"; }, "'1,5' ist kein gültiger Integerwert",
+         "Fahrbahn_Textur", "TexPixel"},
+        {[](ParameterSet& p) {
+             p.trafficLinks = true;
+             p.trafficLinksProzent = "";
+         },
+         "'' ist kein gültiger Gleitkommawert", "TrafficSplines", "LinksProzent"},
+        {[](ParameterSet& p) { p.texL0 = "null"; }, "'null' ist kein gültiger Gleitkommawert",
+         "Fahrbahn_Textur", "TexL0"},
+    };
+    for (const auto& c : cases) {
+        auto params = straightRoad(10);
+        c.change(params);
+        TempDir dir;
+        LocatingMessageSink messages;
+        CollectingStatusLog log;
+        RandomSequence random;
+        EXPECT_FALSE(runGeneration(params, dir / "road.i3d", messages, log, random, ','));
+        EXPECT_EQ(messages.texts.messages, (std::vector<Message>{{MessageKind::Error, c.message}}));
+        EXPECT_EQ(messages.where.section, c.section) << c.message;
+        EXPECT_EQ(messages.where.key, c.key) << c.message;
+        EXPECT_TRUE(messages.where.file.empty()) << "the run knows no file";
+    }
+}
+
 TEST(GenerationRun, aTextureLengthOfAPartThatIsOffNeverStopsTheRun) {
     auto params = straightRoad(10);
     params.fahrbahnErzeugen = false;
@@ -485,6 +533,28 @@ TEST(GenerationRun, allPartsGoIntoTheMeshAndTheLog) {
               o.log.end());
 }
 
+// The figures the command line prints after a run are the ones of the log and the document.
+TEST(GenerationRun, theSummaryAddsUpTheMeshPartsAndListsTheDocumentsFiles) {
+    auto params = fullRoad();
+    TempDir dir;
+    CollectingMessageSink messages;
+    CollectingStatusLog log;
+    RandomSequence random;
+    RunSummary summary;
+    ASSERT_TRUE(runGeneration(params, dir / "road.i3d", messages, log, random, ',', {}, &summary));
+    const std::string doc = readFile(dir / "road.i3d");
+    EXPECT_EQ(summary.vertices, static_cast<int>(vertices(doc).size()));
+    EXPECT_EQ(summary.triangles, static_cast<int>(triangles(doc).size()));
+    const std::string total = "Gesamt-Fahrbahnlänge = " + formatFixed(summary.roadLength) + " m";
+    EXPECT_NE(std::find(log.lines.begin(), log.lines.end(), total), log.lines.end()) << total;
+    const std::vector<std::string> files{params.texturFileName, params.rechterRand.textureFileName,
+                                         params.linkerRand.textureFileName,
+                                         params.fill.textureFile};
+    EXPECT_EQ(summary.textureFiles, files);
+    for (const std::string& file : files)
+        EXPECT_NE(doc.find("filename=\"" + file + "\""), std::string::npos) << file;
+}
+
 TEST(GenerationRun, fillFacesMeetTheEdgeStripsAndTheRoadBorders) {
     auto params = fullRoad();
     const auto o = run(params);
@@ -571,6 +641,47 @@ TEST(GenerationRun, theExamplesEndFacesAreWoundOutwardAndTileTheirOutline) {
             EXPECT_GT(covered, 0.1) << example;
         }
     }
+}
+
+// Sizes within every single limit can still make a mesh no machine builds: such a run is
+// refused before it starts, with the size it would have, and the old document stays.
+TEST(GenerationRun, aRoadBeyondTheVertexBudgetIsRefusedBeforeItStarts) {
+    ParameterSet params = straightRoad(900'000); // 900 km, within the longest chord
+    CollectingMessageSink silent;
+    for (TRandPunkte* edge : {&params.rechterRand, &params.linkerRand}) {
+        edge->enabled = true;
+        edge->resize(1001, silent);
+        edge->textureLength = 5;
+    }
+    RandomSequence random;
+    const auto o = run(params, random, ',', "old");
+    EXPECT_FALSE(o.written);
+    ASSERT_EQ(o.messages.size(), 1u);
+    EXPECT_EQ(o.messages[0].kind, MessageKind::Error);
+    EXPECT_TRUE(o.messages[0].text.starts_with("Die Straße würde bis zu 3.607."))
+        << o.messages[0].text;
+    EXPECT_NE(o.messages[0].text.find("mehr als 50.000.000 erzeugt Trassolin nicht"),
+              std::string::npos);
+    EXPECT_EQ(o.document, "old");
+    EXPECT_EQ(o.files, std::vector<std::string>{"road.i3d"});
+}
+
+TEST(GenerationRun, runningOutOfMemoryIsSaidInGermanAndKeepsTheOldDocument) {
+    ParameterSet params = straightRoad(10);
+    params.rechterRand.enabled = true;
+    params.rechterRand.textureLength = 5;
+    TempDir dir;
+    writeFile(dir / "road.i3d", "old");
+    CollectingMessageSink messages;
+    CollectingStatusLog log;
+    RandomSequence random;
+    const bool written = runGeneration(params, dir / "road.i3d", messages, log, random, ',',
+                                       [](TRandPunkte&) { throw std::bad_alloc(); });
+    EXPECT_FALSE(written);
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].text, "Nicht genügend Arbeitsspeicher");
+    EXPECT_EQ(readFile(dir / "road.i3d"), "old");
+    EXPECT_EQ(test::entryNames(dir.path()), std::vector<std::string>{"road.i3d"});
 }
 
 // Synthetic documents of every shape are checked in the document tests; this is a real one.

@@ -97,6 +97,22 @@ TEST(SplineImport, aShapeLineThatClosesTheSceneIsTheLastPoint) {
     EXPECT_EQ(set.get(0)->Z, 3.0);
 }
 
+TEST(SplineImport, readsExportsWithAnyLineEnd) {
+    for (const std::string end : {"\n", "\r\n", "\r"}) {
+        test::TempDir dir;
+        const auto file = dir / "export.i3d";
+        test::writeFile(file, "<i3D>" + end + "<Scene>" + end +
+                                  "<Shape name=\"a\" translation=\"1 2 3\" rotation=\"0 90 0\"/>" +
+                                  end + "<Shape name=\"b\" translation=\"4 5 6\"/>" + end +
+                                  "</Scene>" + end + "</i3D>" + end);
+        TSplinePunkte points;
+        ASSERT_NO_THROW(points.importFromI3d(file)) << end.size();
+        ASSERT_EQ(points.count(), 2);
+        EXPECT_EQ(points.get(0)->Yrot, 90.0);
+        EXPECT_EQ(points.get(1)->Z, 6.0);
+    }
+}
+
 TEST(SplineImport, aFailedImportLeavesThePointsAndTheirFileAsTheyWere) {
     test::TempDir dir;
     std::string tooMany = "<Scene>\n";
@@ -140,6 +156,69 @@ TEST(SplineImport, aFailedImportLeavesThePointsAndTheirFileAsTheyWere) {
         EXPECT_EQ(set.get(3)->X, 103.0);
         EXPECT_EQ(set.current(), 3);
         EXPECT_EQ(set.fileName(), "vorher.i3d");
+    }
+}
+
+TEST(SplineImport, aValueThatIsNoNumberNamesTheFileAndTheLine) {
+    test::TempDir dir;
+    const auto file = sceneFile(dir, "    <Shape translation=\"1 2 3\"/>\r\n"
+                                     "    <Shape translation=\"1 2 3\" rotation=\"0 x 0\"/>\r\n");
+    TSplinePunkte set = setOf(2);
+    try {
+        set.importFromI3d(file);
+        ADD_FAILURE() << "no error";
+    } catch (const ConversionError& e) {
+        EXPECT_STREQ(e.what(), "'x' ist kein gültiger Gleitkommawert");
+        EXPECT_EQ(e.where.file, file);
+        EXPECT_EQ(e.where.line, 7);
+        EXPECT_TRUE(e.where.key.empty());
+    }
+}
+
+// The scanner follows the nesting of the scene's lines; the points it takes are the same.
+TEST(SplineImport, reportsShapesItSkipsAndThoseInsideTransformedNodes) {
+    const struct {
+        const char* name;
+        std::string body;
+        int points, skipped, transformed;
+    } cases[] = {
+        {"flat", "<Shape/>\n<Shape/>\n", 2, 0, 0},
+        {"secondOnALine", "<Shape/><Shape/>\n<Shape/> <Shape/> <Shape/>\n", 2, 3, 0},
+        {"sceneLine", "", 0, 0, 0},
+        {"movedGroup",
+         "<TransformGroup translation=\"0 1 0\">\n<Shape/>\n</TransformGroup>\n<Shape/>\n", 2, 0,
+         1},
+        {"turnedGroup",
+         "<TransformGroup rotation=\"0 0 0,5\">\n<Shape/>\n<Shape/>\n</TransformGroup>\n", 2, 0, 2},
+        {"scaledGroup", "<TransformGroup scale=\"2 2 2\">\n<Shape/>\n</TransformGroup>\n", 1, 0, 1},
+        {"identityGroups",
+         "<TransformGroup translation=\"0 0 0\" rotation=\"0,0 0 -0\" scale=\"1 1 1\">\n"
+         "<TransformGroup>\n<Shape/>\n</TransformGroup>\n</TransformGroup>\n",
+         1, 0, 0},
+        {"selfClosingGroup", "<TransformGroup translation=\"5 0 0\"/>\n<Shape/>\n", 1, 0, 0},
+        {"nestedThenLeft",
+         "<TransformGroup>\n<TransformGroup translation=\"1 0 0\">\n<Shape/>\n"
+         "</TransformGroup>\n<Shape/>\n</TransformGroup>\n",
+         2, 0, 1},
+        {"parentShape", "<Shape translation=\"1 0 0\">\n<Shape/>\n</Shape>\n<Shape/>\n", 3, 0, 1},
+        {"unreadableTransform",
+         "<TransformGroup translation=\"a b c\">\n<Shape/>\n</TransformGroup>\n", 1, 0, 1},
+        // The import takes any line with "<Shape" (a comment too); the nesting looks at tags.
+        {"commentAndStrayClose", "<!-- <Shape/> -->\n</TransformGroup>\n<Shape/>\n", 2, 0, 0},
+    };
+    for (const auto& c : cases) {
+        test::TempDir dir;
+        const auto file = dir / "export.i3d";
+        const std::string sceneLine =
+            std::string(c.name) == "sceneLine"
+                ? "<Scene><Shape/><TransformGroup translation=\"1 1 1\">\n"
+                : "<Scene>\n";
+        test::writeFile(file, "<i3D>\n" + sceneLine + c.body + "</Scene>\n</i3D>\n");
+        TSplinePunkte set = setOf(1);
+        const ImportReport report = set.importFromI3d(file);
+        EXPECT_EQ(set.count(), c.points) << c.name;
+        EXPECT_EQ(report.skippedShapes, c.skipped + (std::string(c.name) == "sceneLine")) << c.name;
+        EXPECT_EQ(report.shapesInTransformedGroups, c.transformed) << c.name;
     }
 }
 

@@ -1,11 +1,19 @@
 #include "uGlobal/errors.h"
 #include "uGlobal/numbers.h"
 
+#include "support/test_support.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <bit>
+#include <cfloat>
+#include <charconv>
+#include <clocale>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <ostream>
 #include <random>
@@ -36,7 +44,14 @@ INSTANTIATE_TEST_SUITE_P(
                       ParseCase{"1,5e3", 1500.0}, ParseCase{"-2.5E+2", -250.0},
                       ParseCase{"  7 ", 7.0}, ParseCase{"\t3,25\r\n", 3.25},
                       ParseCase{"1e-400", 0.0},
-                      ParseCase{"1,7976931348623157e308", std::numeric_limits<double>::max()}));
+                      ParseCase{"1,7976931348623157e308", std::numeric_limits<double>::max()},
+                      // The largest double as the general form writes it loads again.
+                      ParseCase{"1,79769313486232E308", std::numeric_limits<double>::max()},
+                      ParseCase{"-179769313486232e294", -std::numeric_limits<double>::max()},
+                      ParseCase{"1797693134862319999E290", std::numeric_limits<double>::max()},
+                      // Through the extended format this lies on the midpoint above it.
+                      ParseCase{"1.7976931348623158079e308", std::numeric_limits<double>::max()}),
+    [](const auto& p) { return test::nameOf(p.param.text); });
 
 class TolerantRealRejects : public ::testing::TestWithParam<const char*> {};
 
@@ -54,7 +69,178 @@ INSTANTIATE_TEST_SUITE_P(Texts, TolerantRealRejects,
                          ::testing::Values("", " ", "1.000,5", "1,234.5", "1..5", "abc", "1e",
                                            "1e+", "--1", "+-1", "inf", "-inf", "nan", "NaN",
                                            "infinity", "0x1p3", "0x10", "1 000", "1\t5", "1e400",
-                                           "-1e309", ".", "-", "1,5,", "e5", "1f", "1_0"));
+                                           "-1e309", ".", "-", "1,5,", "e5", "1f", "1_0",
+                                           "1,797693134862320001E308", "1.8e308"),
+                         [](const auto& p) { return test::nameOf(p.param); });
+
+// Texts whose double through a 64-bit significand is not the double nearest them.
+TEST(TolerantReal, roundsToTheExtendedFormatFirstThenToADouble) {
+    const struct {
+        const char* text;
+        std::uint64_t bits;
+    } cases[] = {
+        {"3537177.685930148", 0x414AFC8CD7CC8F20}, // nearest ...8F21
+        {"-3537177,685930148", 0xC14AFC8CD7CC8F20},
+        {"7410.3058403", 0x40BCF24E4B8CC64C},  // nearest ...C64D
+        {"178,9709778", 0x40665F124009048C},   // nearest ...048B, below
+        {"6610.64373243", 0x40B9D2A4CBA6063A}, // nearest ...0639, below
+        {"2.4703282292062327209e-324", 0},     // nearest the smallest subnormal
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(parseTolerantReal(c.text)), c.bits) << c.text;
+}
+
+// The reference below needs a library that converts text to the x87 extended format exactly;
+// MinGW's from_chars for long double goes through double, so there the parse is checked by
+// the fixed cases above and by the byte comparison of whole documents with the Linux build.
+#if LDBL_MANT_DIG == 64 && !defined(_WIN32)
+// Here long double is the x87 extended format: the library's conversion to it followed by a
+// narrowing cast is the reference. A text that passes the largest double is refused, unless it
+// lies within the general form of the largest double (1.79769313486232E308), which is read as
+// the largest double.
+bool parsesAsExtendedThenDouble(const std::string& text) {
+    long double extended = 0;
+    std::from_chars(text.data(), text.data() + text.size(), extended);
+    auto reference = static_cast<double>(extended);
+    if (std::isinf(reference) && std::fabs(extended) <= 1.79769313486232e308L) {
+        reference = std::copysign(std::numeric_limits<double>::max(), reference);
+    }
+    try {
+        return std::bit_cast<std::uint64_t>(parseTolerantReal(text)) ==
+               std::bit_cast<std::uint64_t>(reference);
+    } catch (const ConversionError&) {
+        return std::isinf(reference);
+    }
+}
+
+// Most texts are printed near the midpoint between two doubles, where the two roundings part.
+TEST(TolerantReal, agreesWithTheExtendedFormatOnRandomTexts) {
+    std::mt19937_64 random(14);
+    const auto uniform = [&](int n) {
+        return static_cast<int>(random() % static_cast<unsigned>(n));
+    };
+    const auto midpointText = [&](double d, int digits) {
+        const long double mid = (static_cast<long double>(d) + std::nextafter(d, HUGE_VAL)) / 2;
+        std::array<char, 64> buf{};
+        const auto end = std::to_chars(buf.data(), buf.data() + buf.size(), mid,
+                                       std::chars_format::scientific, digits)
+                             .ptr;
+        return std::string(buf.data(), end);
+    };
+    int mismatches = 0;
+    int parted = 0; // texts where the reference is not the double nearest the text
+    const auto check = [&](const std::string& text) {
+        long double extended = 0;
+        double nearest = 0;
+        const char* end = text.data() + text.size();
+        std::from_chars(text.data(), end, extended);
+        if (std::from_chars(text.data(), end, nearest).ec == std::errc() &&
+            nearest != static_cast<double>(extended))
+            ++parted;
+        if (!parsesAsExtendedThenDouble(text) && ++mismatches <= 5) ADD_FAILURE() << text;
+    };
+    for (int i = 0; i < 20000; ++i) {
+        std::string digits;
+        for (int n = 1 + uniform(20); n > 0; --n)
+            digits += static_cast<char>('0' + uniform(10));
+        digits.insert(static_cast<std::size_t>(uniform(static_cast<int>(digits.size()) + 1)), ".");
+        check(digits + "e" + std::to_string(uniform(61) - 30));
+
+        const double any = std::bit_cast<double>(random() & 0x7FEFFFFFFFFFFFFF);
+        check(midpointText(any, 17 + uniform(9)));
+        const double subnormal = std::bit_cast<double>(random() % (std::uint64_t{1} << 53));
+        check(midpointText(subnormal, 17 + uniform(9)));
+    }
+    EXPECT_EQ(mismatches, 0);
+    EXPECT_GT(parted, 10000) << "the sample should exercise the double rounding";
+}
+
+// The exact decimal of a long double in fixed notation with `places` decimals.
+std::string exactDecimal(long double v, int places) {
+    std::string text(2048, '\0');
+    const auto end =
+        std::to_chars(text.data(), text.data() + text.size(), v, std::chars_format::fixed, places)
+            .ptr;
+    text.resize(static_cast<std::size_t>(end - text.data()));
+    return text;
+}
+
+// a + b or a - b (a >= b) for texts from exactDecimal with the same number of decimals.
+std::string addDecimals(std::string a, std::string b, int sign) {
+    const std::size_t width = std::max(a.size(), b.size());
+    a.insert(0, width - a.size(), '0');
+    b.insert(0, width - b.size(), '0');
+    int carry = 0;
+    for (std::size_t i = width; i-- > 0;) {
+        if (a[i] == '.') continue;
+        int digit = a[i] - '0' + sign * (b[i] - '0') + carry;
+        carry = digit < 0 ? -1 : digit / 10;
+        a[i] = static_cast<char>('0' + (digit + 10) % 10);
+    }
+    return carry > 0 ? "1" + a : a;
+}
+
+// The 64-bit rounding lands on the midpoint between two doubles from half an extended step
+// below it to half a step above it, both ends included (the tie goes to the midpoint, whose
+// significand is even). Texts at those ends, and a digit beyond the exactly kept ones away from
+// them, decide which neighbour a text gets.
+TEST(TolerantReal, agreesWithTheExtendedFormatAtTheEndsOfATie) {
+    std::mt19937_64 random(1406);
+    int mismatches = 0;
+    const auto check = [&](const std::string& text) {
+        if (!parsesAsExtendedThenDouble(text) && ++mismatches <= 5) ADD_FAILURE() << text;
+    };
+    for (int i = 0; i < 1500; ++i) {
+        // Any double, one next to the largest, a subnormal one or one of the smallest, whose
+        // ends have the most significant digits.
+        const std::uint64_t bits = i % 4 == 0   ? random() & 0x7FEFFFFFFFFFFFFF
+                                   : i % 4 == 1 ? 0x7FEFFFFFFFFFFFFF - random() % 3
+                                   : i % 4 == 2 ? random() % (std::uint64_t{1} << 52)
+                                                : random() % 8;
+        const double d = std::bit_cast<double>(bits);
+        const long double up = d == std::numeric_limits<double>::max()
+                                   ? std::ldexp(1.0L, 1024)
+                                   : std::nextafter(d, HUGE_VAL);
+        const long double mid = (d + up) / 2;
+        const long double halfStep = std::ldexp(1.0L, std::ilogb(mid) - 64);
+        // Enough decimals for both to be exact.
+        const int places = std::max(1, 64 - std::ilogb(mid));
+        for (const int sign : {-1, +1}) {
+            const std::string end =
+                addDecimals(exactDecimal(mid, places), exactDecimal(halfStep, places), sign);
+            std::string lastPlace = end;
+            for (char& c : lastPlace) {
+                if (c != '.') c = '0';
+            }
+            lastPlace.back() = '1';
+            check(end);
+            check(end + std::string(900, '0') + "1");
+            check(addDecimals(end, lastPlace, -1) + std::string(900, '9'));
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+#endif
+
+// Qt sets the C locale from the user's environment; a German one must not change a text's value.
+TEST(TolerantReal, doesNotDependOnTheCLocale) {
+    const std::string before = std::setlocale(LC_ALL, nullptr);
+    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr &&
+        std::setlocale(LC_ALL, "de_DE.utf8") == nullptr)
+        GTEST_SKIP() << "no German locale installed";
+    const std::string point = std::localeconv()->decimal_point;
+    const double values[] = {parseTolerantReal("2.5"), parseTolerantReal("2,5"),
+                             parseTolerantReal("3537177.685930148"),
+                             parseTolerantReal("1,7976931348623157e308")};
+    const std::string general = formatGeneral(2.5, '.');
+    std::setlocale(LC_ALL, before.c_str());
+    EXPECT_EQ(point, ",");
+    EXPECT_EQ(values[0], 2.5);
+    EXPECT_EQ(values[1], 2.5);
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(values[2]), 0x414AFC8CD7CC8F20u);
+    EXPECT_EQ(values[3], std::numeric_limits<double>::max());
+    EXPECT_EQ(general, "2.5");
+}
 
 TEST(StrictInteger, acceptsPlainDecimalWithinThirtyTwoBits) {
     EXPECT_EQ(parseStrictInteger("0"), 0);
@@ -88,13 +274,32 @@ TEST(TextBetweenMarkers, takesTheTextUpToTheFirstClosingMarkerOrLeavesTheOutputA
 }
 
 TEST(DecimalRound, roundsTheFloatingQuotientWithTiesToEven) {
-    EXPECT_EQ(decimalRound(1.005, -2), 1.0); // 1.005 is stored just below the tie
-    EXPECT_EQ(decimalRound(0.125, -2), 0.12); // exact tie goes to the even neighbour
-    EXPECT_EQ(decimalRound(0.375, -2), 0.38);
-    EXPECT_EQ(decimalRound(-0.125, -2), -0.12);
-    EXPECT_EQ(decimalRound(1.2995, -3), 1.3);
-    EXPECT_EQ(decimalRound(-30.004, -2), -30.0);
-    EXPECT_EQ(decimalRound(57.29577951308232, -2), 57.3);
+    // The quotient is value / 0.01 or value / 0.001 as doubles; scaling by 100 or 1000
+    // instead would list 1.0635 as "1,064", -0.235 as "-0,24" and -1.225 as "-1,23".
+    const struct {
+        double value;
+        std::int8_t k;
+        double rounded;
+        const char* listed;
+    } cases[] = {
+        {1.0635, -3, 1.063, "1,063"},              // quotient 1063.4999999999998
+        {0.469, -3, 0.46900000000000003, "0,469"}, // 469 * 0.001, one step above 0.469
+        {2.675, -2, 2.68, "2,68"},                 // stored below the tie, quotient exactly 267.5
+        {1.005, -2, 1.0, "1"},                     // quotient 100.49999999999999
+        {-0.235, -2, -0.23, "-0,23"},              // quotient -23.499999999999996
+        {-1.225, -2, -1.22, "-1,22"},              // quotient exactly -122.5: to the even -122
+        {0.125, -2, 0.12, "0,12"},                 // exact tie goes to the even neighbour
+        {0.375, -2, 0.38, "0,38"},
+        {-0.125, -2, -0.12, "-0,12"},
+        {1.2995, -3, 1.3, "1,3"},
+        {-30.004, -2, -30.0, "-30"},
+        {57.29577951308232, -2, 57.300000000000004, "57,3"}, // 5730 * 0.01
+    };
+    for (const auto& c : cases) {
+        const double rounded = decimalRound(c.value, c.k);
+        EXPECT_EQ(rounded, c.rounded) << c.value;
+        EXPECT_EQ(formatGeneral(rounded, ','), c.listed) << c.value;
+    }
 }
 
 TEST(DecimalRound, leavesValuesTooLargeToRoundUnchanged) {
@@ -125,17 +330,18 @@ TEST_P(GeneralForm, writesAtMostFifteenDigitsWithTheChosenSeparator) {
 
 INSTANTIATE_TEST_SUITE_P(
     Values, GeneralForm,
-    ::testing::Values(
-        FormatCase{0.0, "0"}, FormatCase{-0.0, "0"},
-        FormatCase{-30.0, "-30"}, FormatCase{2.5, "2,5"}, FormatCase{0.1 + 0.2, "0,3"},
-        FormatCase{1.0 / 3.0, "0,333333333333333"}, FormatCase{2.0 / 3.0, "0,666666666666667"},
-        FormatCase{0.00001, "0,00001"}, FormatCase{0.0000099999, "9,9999E-6"},
-        FormatCase{1e-6, "1E-6"}, FormatCase{-1.5e-7, "-1,5E-7"},
-        FormatCase{123456789012345.0, "123456789012345"},
-        FormatCase{999999999999999.0, "999999999999999"}, FormatCase{1e15, "1E15"},
-        FormatCase{1234567890123456.0, "1,23456789012346E15"},
-        FormatCase{12345.678901234567, "12345,6789012346"}, FormatCase{1e100, "1E100"},
-        FormatCase{5e-324, "4,94065645841247E-324"}));
+    ::testing::Values(FormatCase{0.0, "0"}, FormatCase{-0.0, "0"}, FormatCase{-30.0, "-30"},
+                      FormatCase{2.5, "2,5"}, FormatCase{0.1 + 0.2, "0,3"},
+                      FormatCase{1.0 / 3.0, "0,333333333333333"},
+                      FormatCase{2.0 / 3.0, "0,666666666666667"}, FormatCase{0.00001, "0,00001"},
+                      FormatCase{0.0000099999, "9,9999E-6"}, FormatCase{1e-6, "1E-6"},
+                      FormatCase{-1.5e-7, "-1,5E-7"},
+                      FormatCase{123456789012345.0, "123456789012345"},
+                      FormatCase{999999999999999.0, "999999999999999"}, FormatCase{1e15, "1E15"},
+                      FormatCase{1234567890123456.0, "1,23456789012346E15"},
+                      FormatCase{12345.678901234567, "12345,6789012346"},
+                      FormatCase{1e100, "1E100"}, FormatCase{5e-324, "4,94065645841247E-324"}),
+    [](const auto& p) { return test::nameOf(p.param.value); });
 
 TEST(GeneralForm, refusesValuesThatAreNotFiniteNamingWhatHappened) {
     const double inf = std::numeric_limits<double>::infinity();
@@ -167,6 +373,26 @@ TEST(GeneralForm, readsBackToTheSameFifteenDigitValue) {
     }
 }
 
+// Whatever a parameter file holds was written in the general form and must load again, for
+// doubles of every magnitude up to the largest.
+TEST(GeneralForm, everyFiniteDoubleReadsBackFromItsFifteenDigits) {
+    std::mt19937_64 random(88);
+    for (int k = 0; k < 200000; ++k) {
+        double v = 0.0;
+        do {
+            const std::uint64_t bits = random();
+            std::memcpy(&v, &bits, sizeof v);
+        } while (!std::isfinite(v));
+        const std::string text = formatGeneral(v, k % 2 == 0 ? ',' : '.');
+        double back = 0.0;
+        ASSERT_NO_THROW(back = parseTolerantReal(text)) << text;
+        ASSERT_EQ(formatGeneral(back, k % 2 == 0 ? ',' : '.'), text);
+    }
+    const double largest = std::numeric_limits<double>::max();
+    EXPECT_EQ(parseTolerantReal(formatGeneral(largest, '.')), largest);
+    EXPECT_EQ(parseTolerantReal(formatGeneral(-largest, ',')), -largest);
+}
+
 struct FixedCase {
     double value;
     const char* text;
@@ -188,8 +414,8 @@ INSTANTIATE_TEST_SUITE_P(
                       FixedCase{-0.00004999, "0.0000"}, FixedCase{0.99995, "1.0000"},
                       // the doubles nearest these decimals lie below, above and below the tie:
                       FixedCase{9999.99995, "9999.9999"}, FixedCase{1.00005, "1.0001"},
-                      FixedCase{2.00005, "2.0000"}, FixedCase{9999.99996, "10000.0000"}, FixedCase{0.12345, "0.1235"},
-                      FixedCase{1e10, "10000000000.0000"},
+                      FixedCase{2.00005, "2.0000"}, FixedCase{9999.99996, "10000.0000"},
+                      FixedCase{0.12345, "0.1235"}, FixedCase{1e10, "10000000000.0000"},
                       FixedCase{-1e10, "-10000000000.0000"},
                       FixedCase{123456789.123456789, "123456789.1235"},
                       FixedCase{1e-300, "0.0000"}, FixedCase{1e18, "1E18"},
@@ -197,7 +423,8 @@ INSTANTIATE_TEST_SUITE_P(
                       FixedCase{0.01405, "0.0141"}, FixedCase{0.02495, "0.0250"},
                       FixedCase{-0.02495, "-0.0250"}, FixedCase{0.00015, "0.0001"},
                       // exact binary ties
-                      FixedCase{0.03125, "0.0313"}, FixedCase{-0.03125, "-0.0313"}));
+                      FixedCase{0.03125, "0.0313"}, FixedCase{-0.03125, "-0.0313"}),
+    [](const auto& p) { return test::nameOf(p.param.value); });
 
 // Families of values where a shortcut through the scaled double could go wrong: decimal ties
 // at the fourth decimal and their neighbours a few ulps away, binary fractions that are exact

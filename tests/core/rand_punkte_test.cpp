@@ -69,11 +69,13 @@ TEST_P(AutomaticNormals, bisectTheShortTurnBetweenSegments) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Bends, AutomaticNormals,
-                         testing::Values(BendCase{0, 90, 90, 135, 180},
-                                         BendCase{170, -150, 260, -80, -60},
-                                         BendCase{-170, 160, -80, 265, 250},
-                                         BendCase{-90, -90, 0, 0, 0}));
+INSTANTIATE_TEST_SUITE_P(
+    Bends, AutomaticNormals,
+    testing::Values(BendCase{0, 90, 90, 135, 180}, BendCase{170, -150, 260, -80, -60},
+                    BendCase{-170, 160, -80, 265, 250}, BendCase{-90, -90, 0, 0, 0}),
+    [](const auto& p) {
+        return test::nameOf(p.param.first) + "_then_" + test::nameOf(p.param.second);
+    });
 
 TEST(TRandPunkte, manualNormalsAreKeptButBroughtIntoRange) {
     TRandPunkte p("linker Rand", false);
@@ -126,6 +128,7 @@ TEST(TRandPunkte, computesUFromAPositiveTextureWidthOnly) {
 }
 
 struct PlaceCase {
+    const char* name;
     bool right;
     double bx, by, bz, bxrot, byrot, bzrot;
     double x, y, z, nx, ny, nz;
@@ -158,17 +161,19 @@ const double c1 = std::cos(0.1), s1 = std::sin(0.1), c3 = std::cos(0.3), s3 = st
 INSTANTIATE_TEST_SUITE_P(
     Poses, PlaceProfilePoint,
     testing::Values(
-        PlaceCase{true, 0, 0, 0, 0, 0, 0, -2, -0.5, 0, -0.6, 0.8, 0},
-        PlaceCase{false, 0, 0, 0, 0, 0, 0, 2, -0.5, 0, 0.6, 0.8, 0},
+        PlaceCase{"rightLevel", true, 0, 0, 0, 0, 0, 0, -2, -0.5, 0, -0.6, 0.8, 0},
+        PlaceCase{"leftLevel", false, 0, 0, 0, 0, 0, 0, 2, -0.5, 0, 0.6, 0.8, 0},
         // Heading -X: the left side is +Z.
-        PlaceCase{false, 10, 1, 5, 0, kPi / 2, 0, 10, 0.5, 7, 0, 0.8, 0.6},
+        PlaceCase{"leftHeadingMinusX", false, 10, 1, 5, 0, kPi / 2, 0, 10, 0.5, 7, 0, 0.8, 0.6},
         // Climbing: the point stays plumb, only the normal leans back.
-        PlaceCase{true, 0, 0, 0, 0.1, 0, 0, -2, -0.5, 0, -0.6, 0.8 * c1, -0.8 * s1},
+        PlaceCase{"rightClimbing", true, 0, 0, 0, 0.1, 0, 0, -2, -0.5, 0, -0.6, 0.8 * c1,
+                  -0.8 * s1},
         // Banked by 0.3 rad: the left edge rises, the right one falls.
-        PlaceCase{false, 0, 0, 0, 0, 0, 0.3, 2 * c3 + 0.5 * s3, 2 * s3 - 0.5 * c3, 0,
+        PlaceCase{"leftBanked", false, 0, 0, 0, 0, 0, 0.3, 2 * c3 + 0.5 * s3, 2 * s3 - 0.5 * c3, 0,
                   0.6 * c3 - 0.8 * s3, 0.6 * s3 + 0.8 * c3, 0},
-        PlaceCase{true, 0, 0, 0, 0, 0, 0.3, -2 * c3 + 0.5 * s3, -2 * s3 - 0.5 * c3, 0,
-                  -0.6 * c3 - 0.8 * s3, -0.6 * s3 + 0.8 * c3, 0}));
+        PlaceCase{"rightBanked", true, 0, 0, 0, 0, 0, 0.3, -2 * c3 + 0.5 * s3, -2 * s3 - 0.5 * c3,
+                  0, -0.6 * c3 - 0.8 * s3, -0.6 * s3 + 0.8 * c3, 0}),
+    [](const auto& p) { return std::string(p.param.name); });
 
 TEST(TRandPunkte, listingRoundsInTheGeneralFormWithTheCallersSeparator) {
     const auto p = profile({{1.5, -30, 0.3}});
@@ -185,6 +190,16 @@ TEST(TRandPunkte, listingRoundsInTheGeneralFormWithTheCallersSeparator) {
                              "Winkel=60; U=0",
                              last}));
     }
+}
+
+// The listing rounds by dividing by 0.01 or 0.001: listings taken on other installations
+// show these values so, where scaling by 100 or 1000 would give "-0,24" and "1,064".
+TEST(TRandPunkte, listingRoundsTheQuotientByTheDecimalStep) {
+    const auto p = profile({{1, -0.235, 1.0635}});
+    std::vector<std::string> lines;
+    p.listing(lines, ',');
+    EXPECT_NE(lines.at(2).find("; Winkel=-0,23; "), std::string::npos) << lines.at(2);
+    EXPECT_TRUE(lines.at(2).ends_with("; U=1,063")) << lines.at(2);
 }
 
 TEST(TRandPunkte, listingShowsNoNegativeZeroAndNothingForTheOriginAlone) {

@@ -3,6 +3,8 @@
 #include "uGlobal/angle_range.h"
 #include "uGlobal/errors.h"
 
+#include "support/test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -85,7 +87,10 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(ChordCase{0, 10, 0}, ChordCase{10, 0, -kPi / 2}, ChordCase{-10, 0, kPi / 2},
                     ChordCase{0, -10, kPi}, ChordCase{10, 10, -kPi / 4},
                     ChordCase{-10, 10, kPi / 4}, ChordCase{10, -10, 5 * kPi / 4},
-                    ChordCase{-10, -10, 3 * kPi / 4}, ChordCase{3, -40, kPi + std::atan(0.075)}));
+                    ChordCase{-10, -10, 3 * kPi / 4}, ChordCase{3, -40, kPi + std::atan(0.075)}),
+    [](const auto& p) {
+        return "dx_" + test::nameOf(p.param.dx) + "_dz_" + test::nameOf(p.param.dz);
+    });
 
 // A bend that climbs and banks and leaves and enters off the chord: the cubics must meet both
 // control points with their headings, slopes and banks.
@@ -130,13 +135,13 @@ TEST_P(AngleNormalisation, storesTheNormalisedAnglesBack) {
 }
 
 // 1E20 is 280 (mod 360); a loop that steps by 360 would never get there.
-INSTANTIATE_TEST_SUITE_P(
-    ByTurns, AngleNormalisation,
-    testing::Values(Normalised{300, -100, 170, -170, -60, 260, 20},
-                    Normalised{-420, 630, -170, 170, -60, 270, -20},
-                    Normalised{720, -90, 0, 540, 0, -90, 180},
-                    Normalised{-720, 10, 0, -540, 0, 10, -180},
-                    Normalised{360, 1E20, 1E20, -1E20, 0, -80, 160}));
+INSTANTIATE_TEST_SUITE_P(ByTurns, AngleNormalisation,
+                         testing::Values(Normalised{300, -100, 170, -170, -60, 260, 20},
+                                         Normalised{-420, 630, -170, 170, -60, 270, -20},
+                                         Normalised{720, -90, 0, 540, 0, -90, 180},
+                                         Normalised{-720, 10, 0, -540, 0, 10, -180},
+                                         Normalised{360, 1E20, 1E20, -1E20, 0, -80, 160}),
+                         [](const auto& p) { return "yrot_" + test::nameOf(p.param.yrot); });
 
 TEST(AngleRange, reducesHugeValuesWithoutChangingOrdinaryOnes) {
     for (double v : {-1000.3, -90.0000001, 270.0, 1234.567, 1474559.9}) {
@@ -172,7 +177,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(DistanceCase{0.5, ',', "SplinePunkte 2 und 3 nur 0,5 auseinander!", true},
                     DistanceCase{0.1, '.', "SplinePunkte 2 und 3 nur 0.1 auseinander!", true},
                     DistanceCase{0.05, ',', "SplinePunkte 2 und 3 nur 0,05 auseinander!", false},
-                    DistanceCase{0, ',', "SplinePunkte 2 und 3 nur 0 auseinander!", false}));
+                    DistanceCase{0, ',', "SplinePunkte 2 und 3 nur 0 auseinander!", false}),
+    [](const auto& p) { return "dz_" + test::nameOf(p.param.dz); });
 
 struct AngleLimitCase {
     double startYrot, endYrot;
@@ -198,7 +204,10 @@ INSTANTIATE_TEST_SUITE_P(
         AngleLimitCase{-89.01, 0,
                        "SplinePunkte 1 - 2: Winkel am Anfang der Verbindungslinie zu gross -89,01"},
         AngleLimitCase{0, 90,
-                       "SplinePunkte 1 - 2: Winkel am Ende der Verbindungslinie zu gross 90"}));
+                       "SplinePunkte 1 - 2: Winkel am Ende der Verbindungslinie zu gross 90"}),
+    [](const auto& p) {
+        return "start_" + test::nameOf(p.param.startYrot) + "_end_" + test::nameOf(p.param.endYrot);
+    });
 
 TEST(Refine, angleLimitHoldsOffTheAxesAndAgainstTheChord) {
     const double along = std::atan(0.75) * 180 / kPi; // chord (3, 4)

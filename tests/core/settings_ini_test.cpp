@@ -1,4 +1,5 @@
 #include "settings/ini_file.h"
+#include "settings/parameter_file.h"
 #include "settings/text_encoding.h"
 #include "uGlobal/errors.h"
 
@@ -6,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
+#include <vector>
 
 namespace trassolin {
 namespace {
@@ -80,11 +83,78 @@ TEST(IniFile, writingUpdatesInPlaceAndKeepsEverythingElse) {
                              "\r\n"
                              "[Alt]\r\n"
                              "Breite7=3\r\n"
-                             "\r\n"
                              "[Neu]\r\n"
                              "Wert=\xE4\r\n"
                              "Zahl=-12\r\n"
                              "An=1\r\n");
+}
+
+TEST(IniFile, aNewSectionFollowsTheLastLineWithoutABlankLine) {
+    IniFile fresh;
+    fresh.writeString("App1", "key1", "a");
+    fresh.writeString("App2", "key4", "b");
+    fresh.writeString("App3", "key5", "c");
+    EXPECT_EQ(fresh.encoded(), "[App1]\r\nkey1=a\r\n[App2]\r\nkey4=b\r\n[App3]\r\nkey5=c\r\n");
+
+    // Hand-made files: what they hold stays as it is, blank lines included.
+    const struct {
+        const char* file;
+        const char* written;
+    } cases[] = {
+        {"[A]\r\nk=v\r\n", "[A]\r\nk=v\r\nn=2\r\n[B]\r\nx=1\r\n"},
+        {"[A]\r\nk=v", "[A]\r\nk=v\r\nn=2\r\n[B]\r\nx=1\r\n"}, // no final line end
+        {"[A]\nk=v\n", "[A]\r\nk=v\r\nn=2\r\n[B]\r\nx=1\r\n"},
+        {"[A]\r\nk=v\r\n\r\n", "[A]\r\nk=v\r\nn=2\r\n\r\n[B]\r\nx=1\r\n"},
+        {"[A]\r\n", "[A]\r\nn=2\r\n[B]\r\nx=1\r\n"},
+        {"; nur ein Kommentar", "; nur ein Kommentar\r\n[A]\r\nn=2\r\n[B]\r\nx=1\r\n"},
+        {"", "[A]\r\nn=2\r\n[B]\r\nx=1\r\n"},
+    };
+    for (const auto& c : cases) {
+        IniFile ini(c.file);
+        ini.writeInteger("A", "n", 2);
+        ini.writeString("B", "x", "1");
+        EXPECT_EQ(ini.encoded(), c.written) << c.file;
+    }
+}
+
+TEST(IniFile, aByteOrderMarkIsKeptWithUtf8AndNeverAdded) {
+    const std::string bom = "\xEF\xBB\xBF";
+    const std::string utf8 = "[S]\r\nName=Straße\r\n";
+    const std::string cp1252 = "[S]\r\nName=Stra\xDF"
+                               "e\r\n";
+    const std::string addedUtf8 = "K=ä\r\n[T]\r\nX=1\r\n";
+    const std::string addedCp1252 = "K=\xE4\r\n[T]\r\nX=1\r\n";
+    const struct {
+        std::string file;
+        std::string written;
+    } cases[] = {
+        {bom + utf8, bom + utf8 + addedUtf8},
+        {bom + "[S]\r\n", bom + "[S]\r\n" + addedUtf8},
+        {bom, bom + "[S]\r\n" + addedUtf8},
+        // A mark in front of cp1252 bytes: read as cp1252, written as the mark says.
+        {bom + cp1252, bom + utf8 + addedUtf8},
+        // Without a mark: cp1252 whenever it holds the text, as before.
+        {cp1252, cp1252 + addedCp1252},
+        {utf8, cp1252 + addedCp1252},
+    };
+    for (const auto& c : cases) {
+        IniFile ini(c.file);
+        ini.writeString("S", "K", "ä");
+        ini.writeString("T", "X", "1");
+        EXPECT_EQ(ini.encoded(), c.written) << c.file;
+    }
+
+    test::TempDir dir;
+    const auto file = dir / "Parameter.ini";
+    test::writeFile(file, "\xEF\xBB\xBF[Preferences]\r\nStrassenName=Łódź\r\n");
+    IniFile ini = IniFile::readForUpdate(file);
+    ini.writeString("Preferences", "minLaenge", "2,5");
+    ini.save(file);
+    EXPECT_EQ(test::readFile(file),
+              "\xEF\xBB\xBF[Preferences]\r\nStrassenName=Łódź\r\nminLaenge=2,5\r\n");
+    const IniFile back = IniFile::read(file);
+    EXPECT_EQ(back.readString("Preferences", "StrassenName", ""), "Łódź");
+    EXPECT_EQ(back.readString("Preferences", "minLaenge", ""), "2,5");
 }
 
 TEST(IniFile, aLineBreakInAValueIsRefusedBeforeItCanPlantAnotherKey) {
@@ -115,6 +185,100 @@ TEST(SettingsText, utf8IsRecognisedAndWrittenOnlyWhenCp1252CannotHoldTheText) {
     EXPECT_EQ(encodeSettingsText("Straße"), "Stra\xDF"
                                             "e");
     EXPECT_EQ(encodeSettingsText("Straße Łódź"), "Straße Łódź");
+}
+
+// What Windows editors save as "Unicode" (UTF-16 with its mark), and every line end.
+TEST(IniFile, readsUtf16AndEveryLineEndWithoutKeepingACarriageReturn) {
+    const auto utf16 = [](std::u16string_view text, bool bigEndian) {
+        std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        for (const char16_t unit : text) {
+            const char hi = static_cast<char>(unit >> 8), lo = static_cast<char>(unit & 0xFF);
+            bytes += bigEndian ? hi : lo;
+            bytes += bigEndian ? lo : hi;
+        }
+        return bytes;
+    };
+    const std::u16string text = u"[Fahrbahn_Textur]\r\nFileName=Straße_\U0001F6A7.dds\r\nLaenge=20\r\n";
+    for (const bool bigEndian : {false, true}) {
+        const IniFile ini(utf16(text, bigEndian));
+        EXPECT_EQ(ini.readString("Fahrbahn_Textur", "FileName", "?"), "Straße_\U0001F6A7.dds");
+        EXPECT_EQ(ini.readString("Fahrbahn_Textur", "Laenge", "?"), "20");
+    }
+    for (const std::string_view end : {"\n", "\r\n", "\r", "\r\r\n"}) {
+        const std::string bytes = "[S]" + std::string(end) + "Textur=road.dds" + std::string(end) +
+                                  "Laenge=20" + std::string(end);
+        const IniFile ini(bytes);
+        EXPECT_EQ(ini.readString("S", "Textur", "?"), "road.dds") << bytes.size();
+        EXPECT_EQ(ini.readString("S", "Laenge", "?"), "20") << bytes.size();
+        EXPECT_EQ(ini.encoded(), "[S]\r\nTextur=road.dds\r\nLaenge=20\r\n") << bytes.size();
+    }
+}
+
+// cp1252 bytes that happen to be valid UTF-8 would come back as other text.
+TEST(SettingsText, textWhoseCp1252BytesReadAsUtf8IsWrittenAsMarkedUtf8) {
+    const std::string tricky = "KreuzungÃ¤"; // its cp1252 bytes C3 A4 spell "ä" in UTF-8
+    const std::string bytes = encodeSettingsText(tricky);
+    EXPECT_EQ(bytes, "\xEF\xBB\xBF" + tricky);
+    EXPECT_EQ(decodeSettingsText(bytes), tricky);
+    EXPECT_EQ(encodeSettingsText("Straße"), "Stra\xDF" "e"); // unambiguous: cp1252 as before
+}
+
+// Whatever text a field holds comes back from a saved file unchanged.
+TEST(IniFile, everyTextOfLatin1AndTheBasicPlaneSurvivesSaveAndLoad) {
+    std::mt19937 random(1252);
+    const auto character = [&](bool latin1) -> char32_t {
+        for (;;) {
+            const char32_t cp = latin1 ? random() % 0x100 : random() % 0x10000;
+            if (cp < 0x20 || cp == 0x7F || (cp >= 0xD800 && cp <= 0xDFFF)) continue;
+            return cp;
+        }
+    };
+    const auto utf8 = [](char32_t cp) {
+        std::string out;
+        if (cp < 0x80) {
+            out += static_cast<char>(cp);
+        } else if (cp < 0x800) {
+            out += static_cast<char>(0xC0 | (cp >> 6));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else {
+            out += static_cast<char>(0xE0 | (cp >> 12));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        }
+        return out;
+    };
+    for (int k = 0; k < 20000; ++k) {
+        const bool latin1 = k % 2 == 0;
+        std::string value = "<";
+        const int length = 1 + static_cast<int>(random() % 12);
+        for (int i = 0; i < length; ++i) value += utf8(character(latin1 || i % 3 != 0));
+        value += ">"; // no blank or quote at the ends, which the reader trims
+        IniFile ini;
+        ini.writeString("Preferences", "StrassenName", value);
+        const IniFile back(ini.encoded());
+        ASSERT_EQ(back.readString("Preferences", "StrassenName", "?"), value) << k;
+    }
+}
+
+TEST(ParameterFile, aFileWithoutAnySectionOfAParameterFileIsRefused) {
+    test::TempDir dir;
+    const std::string foreign = "[Irgendwas]\r\nBreite=3\r\n";
+    for (const auto& [name, bytes] : std::vector<std::pair<std::string, std::string>>{
+             {"leer.ini", ""}, {"fremd.ini", foreign}, {"binaer.ini", std::string("\0\x01\x02", 3)}}) {
+        test::writeFile(dir / name, bytes);
+        ParameterSet set;
+        set.breite = "9";
+        CollectingMessageSink messages;
+        try {
+            loadParameterFile(dir / name, set, messages);
+            ADD_FAILURE() << name << " was loaded";
+        } catch (const TrassolinError& e) {
+            EXPECT_EQ(e.what(), (dir / name).string() + " ist keine Parameterdatei");
+        }
+        EXPECT_EQ(set.breite, "9") << name;
+        EXPECT_THROW(loadEdgeFromParameterFile(dir / name, set, EdgeSide::Left, messages),
+                     TrassolinError);
+    }
 }
 
 TEST(IniFile, aFailedSaveReportsTheFileAndLeavesNoFile) {

@@ -102,10 +102,10 @@ TEST(ParameterFile, writesTheKeysInTheOrderOfANewFileWithTheCallersSeparator) {
     const std::string text = saved(set).encoded();
     EXPECT_EQ(text.substr(0, text.find("[Fahrbahn_Textur]")),
               "[Preferences]\r\nStrassenName=Strasse\r\nminLaenge=2\r\nminWinkel=3\r\n"
-              "minSteigung=1\r\nminZRot=1\r\nmaxSturz=30\r\nDreieckeSym=0\r\n\r\n"
+              "minSteigung=1\r\nminZRot=1\r\nmaxSturz=30\r\nDreieckeSym=0\r\n"
               "[Fahrbahn_Geo]\r\nBreite=7\r\nSchleppkurve=10\r\nSturz=1\r\n"
               "SchleppkurveErzeugen=0\r\nSturzErzeugen=0\r\nFahrbahnErzeugen=1\r\n"
-              "TransformGroup=1\r\n\r\n");
+              "TransformGroup=1\r\n");
     EXPECT_NE(
         text.find("[Rand_rechts_Geo]\r\nenable1=0\r\nnSegments=1\r\nBreite0=0\r\nWinkel0=0\r\n"
                   "Normale0=90\r\nNormaleMan0=0\r\nBreite1=0\r\nWinkel1=-30\r\n"),
@@ -113,14 +113,41 @@ TEST(ParameterFile, writesTheKeysInTheOrderOfANewFileWithTheCallersSeparator) {
     EXPECT_NE(text.find("[Rand_rechts_Textur]\r\nFileName=\r\nLaenge=0\r\nBreite=0\r\nPixel=0\r\n"
                         "Ruecksetzen=0\r\nStart=0\r\nEnde0=0\r\nEnde1=0\r\n"),
               std::string::npos);
-    EXPECT_NE(
-        text.find("[Splines]\r\nAnzahl=2\r\naktuell=0\r\nFileName=\r\n\r\n[SplinePts1]\r\nX=0"),
-        std::string::npos);
+    EXPECT_NE(text.find("[Splines]\r\nAnzahl=2\r\naktuell=0\r\nFileName=\r\n[SplinePts1]\r\nX=0"),
+              std::string::npos);
     EXPECT_TRUE(text.ends_with("[FuellFlaeche]\r\nerzeugen=0\r\nTextur=\r\nTexturHoehe=5\r\n"
                                "TexturBreite=5\r\nTauschHB=0\r\n"));
     set.fill.textureHeight = 2.5;
     EXPECT_NE(saved(set, ',').encoded().find("TexturHoehe=2,5"), std::string::npos);
     EXPECT_NE(saved(set, '.').encoded().find("TexturHoehe=2.5"), std::string::npos);
+}
+
+TEST(ParameterFile, aNewFileHasTheLayoutOfTheGoldenFile) {
+    test::TempDir dir;
+    saveParameterFile(dir / "Parameter.ini", ParameterSet{}, ',');
+    EXPECT_EQ(test::readFile(dir / "Parameter.ini"),
+              test::readFile(test::testDataDir() / "parameter_start_values.ini"));
+}
+
+// Angles are written in degrees rounded by dividing by 0.01: 1.225 is stored just above the
+// tie, yet its quotient is exactly 122.5, which goes to the even 122; the quotient of -0.235
+// is -23.499999999999996.
+TEST(ParameterFile, anglesAreWrittenRoundedToHundredthsOfADegree) {
+    const struct {
+        double degrees;
+        const char* written;
+    } cases[] = {
+        {-0.235, "-0,23"}, {1.225, "1,22"}, {2.675, "2,68"}, {12.254, "12,25"}, {-30.004, "-30"}};
+    for (const auto& c : cases) {
+        ParameterSet set;
+        set.rechterRand.getSegment(1)->angle = c.degrees * kDeg;
+        set.rechterRand.getSegment(1)->normalAngle = c.degrees * kDeg;
+        const std::string text = saved(set).encoded();
+        EXPECT_NE(text.find(std::string("Winkel1=") + c.written + "\r\n"), std::string::npos)
+            << c.degrees;
+        EXPECT_NE(text.find(std::string("Normale1=") + c.written + "\r\n"), std::string::npos)
+            << c.degrees;
+    }
 }
 
 TEST(ParameterFile, missingKeysLoadTheirDefaultsWhereTheyDifferFromTheStartValues) {
@@ -181,6 +208,36 @@ TEST(ParameterFile, aHandMadeGermanWindowsFileLoadsAndKeepsItsEncoding) {
     EXPECT_TRUE(rewritten.starts_with("[preferences]\r\nSTRASSENNAME=Stra\xDF"
                                       "e\r\nminWinkel=2,75"));
     EXPECT_NE(rewritten.find("FileName=gr\xFCn.dds\r\n"), std::string::npos);
+    // The sections the file lacked follow its last line directly, in the order of a new file.
+    EXPECT_NE(rewritten.find("[SplinePts1]\r\nX=12,75\r\nY=0\r\nZ=0\r\nXrot=0\r\nYrot=0\r\n"
+                             "Zrot=0\r\n[Fahrbahn_Textur]\r\nFileName=road_diffuse.dds\r\n"),
+              std::string::npos);
+    EXPECT_EQ(rewritten.find("\r\n\r\n"), std::string::npos);
+    EXPECT_TRUE(rewritten.ends_with("[FuellFlaeche]\r\nerzeugen=0\r\nTextur=\r\nTexturHoehe=2\r\n"
+                                    "TexturBreite=2\r\nTauschHB=0\r\n"));
+}
+
+TEST(ParameterFile, aFileWithAByteOrderMarkKeepsItAndItsBlankLines) {
+    test::TempDir dir;
+    const auto file = dir / "Parameter.ini";
+    const std::string handMade = "\xEF\xBB\xBF[Preferences]\r\nStrassenName=Łódź\r\n\r\n"
+                                 "[Splines]\r\nAnzahl=1\r\n\r\n";
+    test::writeFile(file, handMade);
+    LoadedFile f;
+    loadParameterFile(file, f.set, f.messages);
+    saveParameterFile(file, f.set, ',');
+    const std::string rewritten = test::readFile(file);
+    EXPECT_TRUE(rewritten.starts_with("\xEF\xBB\xBF[Preferences]\r\nStrassenName=Łódź\r\n"
+                                      "minLaenge=2\r\n"))
+        << rewritten;
+    EXPECT_NE(rewritten.find("DreieckeSym=0\r\n\r\n[Splines]\r\nAnzahl=1\r\naktuell=0\r\n"
+                             "FileName=\r\n\r\n[Fahrbahn_Geo]\r\n"),
+              std::string::npos)
+        << rewritten;
+
+    LoadedFile back;
+    loadParameterFile(file, back.set, back.messages);
+    EXPECT_EQ(back.set.strassenName, "Łódź");
 }
 
 TEST(ParameterFile, savingIntoAnExistingFileKeepsForeignAndStaleEntries) {
@@ -254,12 +311,12 @@ TEST(ParameterFile, countsAreBoundedAndAnUnreadableValueStopsTheLoadWhereItStand
         int segments, points;
     } cases[] = {
         {"[Splines]\nAnzahl=100001\n", "'100001' ist kein gültiger Integerwert", 2, 3},
-        {"[Rand_rechts_Geo]\nnSegments=10001\n", "'10001' ist kein gültiger Integerwert", 2, 3},
+        {"[Rand_rechts_Geo]\nnSegments=1001\n", "'1001' ist kein gültiger Integerwert", 2, 3},
         {"[Rand_rechts_Geo]\nnSegments=$FFFF\n", "'$FFFF' ist kein gültiger Integerwert", 2, 3},
         {"[Rand_links_Textur]\nLaenge=fünf\n", "'fünf' ist kein gültiger Gleitkommawert", 2, 3},
         {"[Rand_rechts_Geo]\nnSegments=-3\n", nullptr, 1, 2},
         {"[Rand_rechts_Geo]\nnSegments=zwei\n", nullptr, 2, 2},
-        {"[Rand_rechts_Geo]\nenable1=0\nnSegments=10000\n", nullptr, 10001, 2},
+        {"[Rand_rechts_Geo]\nenable1=0\nnSegments=1000\n", nullptr, 1001, 2},
         {"[Splines]\nAnzahl=-1\n", nullptr, 2, 0},
         {"[Splines]\nAnzahl=0x3\n", nullptr, 2, 3},
     };
@@ -276,6 +333,55 @@ TEST(ParameterFile, countsAreBoundedAndAnUnreadableValueStopsTheLoadWhereItStand
         }
         EXPECT_EQ(f.set.rechterRand.count(), c.segments) << c.file;
         EXPECT_EQ(f.set.splines.count(), c.points) << c.file;
+    }
+}
+
+// The text stays the window's; where the value stood travels beside it for the command line.
+TEST(ParameterFile, anUnreadableValueNamesFileSectionAndKey) {
+    test::TempDir dir;
+    const auto file = dir / "Strasse.ini";
+    const struct {
+        const char* text;
+        const char* message;
+        const char* section;
+        const char* key;
+    } cases[] = {
+        {"[Preferences]\nminWinkel=steil\n", "'steil' ist kein gültiger Gleitkommawert",
+         "Preferences", "minWinkel"},
+        {"[rand_links_geo]\nnsegments=1\nWINKEL1=x\n", "'x' ist kein gültiger Gleitkommawert",
+         "Rand_links_Geo", "Winkel1"},
+        {"[Splines]\nAnzahl=2\n[SplinePts2]\nYrot=\n", "'' ist kein gültiger Gleitkommawert",
+         "SplinePts2", "Yrot"},
+        {"[Rand_rechts_Geo]\nnSegments=10001\n", "'10001' ist kein gültiger Integerwert",
+         "Rand_rechts_Geo", "nSegments"},
+        {"[FuellFlaeche]\nTexturHoehe=hoch\n", "'hoch' ist kein gültiger Gleitkommawert",
+         "FuellFlaeche", "TexturHoehe"},
+    };
+    for (const auto& c : cases) {
+        test::writeFile(file, c.text);
+        ParameterSet set;
+        CollectingMessageSink messages;
+        try {
+            loadParameterFile(file, set, messages);
+            ADD_FAILURE() << "no error for " << c.text;
+        } catch (const ConversionError& e) {
+            EXPECT_STREQ(e.what(), c.message);
+            EXPECT_EQ(e.where.file, file);
+            EXPECT_EQ(e.where.section, c.section) << c.text;
+            EXPECT_EQ(e.where.key, c.key) << c.text;
+        }
+    }
+    // One edge from a file: the right edge's sections, named as they stand in the file.
+    test::writeFile(file, "[Rand_rechts_Textur]\nLaenge=lang\n");
+    ParameterSet set;
+    CollectingMessageSink messages;
+    try {
+        loadEdgeFromParameterFile(file, set, EdgeSide::Left, messages);
+        ADD_FAILURE() << "no error";
+    } catch (const ConversionError& e) {
+        EXPECT_EQ(e.where.file, file);
+        EXPECT_EQ(e.where.section, "Rand_rechts_Textur");
+        EXPECT_EQ(e.where.key, "Laenge");
     }
 }
 

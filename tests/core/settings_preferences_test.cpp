@@ -67,6 +67,14 @@ TEST(PreferencesFile, writingKeepsOtherKeysAndAFailureNamesTheFile) {
     writePreferencesFile(Preferences{}, WindowPosition{}, ',', dir.path());
     EXPECT_TRUE(test::readFile(dir / "Trassolin.ini").starts_with(kept + "minLaenge=2\r\n"));
 
+    // A hand-made file without the section: its mark and blank line stay, the section follows.
+    test::writeFile(dir / "Trassolin.ini", "\xEF\xBB\xBF[Fenster]\r\nBreite=800\r\n\r\n");
+    writePreferencesFile(Preferences{}, WindowPosition{}, ',', dir.path());
+    EXPECT_EQ(test::readFile(dir / "Trassolin.ini"),
+              "\xEF\xBB\xBF[Fenster]\r\nBreite=800\r\n\r\n[Preferences]\r\nminLaenge=2\r\n"
+              "minWinkel=3\r\nminSteigung=1\r\nminZRot=1\r\nmaxSturz=30\r\nDreieckeSym=0\r\n"
+              "ScreenPos_Top=1\r\nScreenPos_Left=1\r\n");
+
     const auto missing = dir / "fehlt";
     try {
         writePreferencesFile(Preferences{}, WindowPosition{}, ',', missing);

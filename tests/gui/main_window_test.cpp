@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
+#include <QWheelEvent>
 #include <QToolButton>
 
 #include <cstdlib>
@@ -176,6 +177,44 @@ private Q_SLOTS:
         QCOMPARE(profile.count(), 3);
     }
 
+    // A field that cannot be read stops the whole reaction, not only the commit inside it.
+    void anUnreadableFieldStopsTheReactionThatSelects() {
+        switchOn("cboRandRenable");
+        TRandPunkte& profile = window_->parameters().rechterRand;
+        get<QToolButton>("spbRandRAddEnd")->click();
+        ui::type(get("edtRandRBreite"), QStringLiteral("abc"));
+        presenter_->messages.clear();
+        get<QToolButton>("spbRandRDel")->click();
+        QCOMPARE(presenter_->texts(), QStringList{QStringLiteral("'abc' ist kein gültiger Gleitkommawert")});
+        QCOMPARE(profile.count(), 3);
+
+        bool shown = false;
+        presenter_->onModal = [&](QDialog&) {
+            shown = true;
+            return int(QDialog::Accepted);
+        };
+        click("bbnGrafikSchnitt");
+        QVERIFY(!shown);
+
+        get<QToolButton>("spbSplineAddEnd")->click();
+        ui::type(get("edtSplinePtsX"), QStringLiteral("x"));
+        presenter_->messages.clear();
+        get<QToolButton>("spbSplineSub")->click();
+        QCOMPARE(presenter_->texts(), QStringList{QStringLiteral("'x' ist kein gültiger Gleitkommawert")});
+        QCOMPARE(window_->parameters().splines.count(), 3);
+    }
+
+    void theWheelDoesNotSelectWhileOnlyScrollingPast() {
+        get<QToolButton>("spbSplineAddEnd")->click();
+        auto* spin = get<QSpinBox>("sedSplinePtsNr");
+        ui::focus(get("edtShapeName"));
+        const int before = spin->value();
+        QWheelEvent wheel(QPointF(5, 5), spin->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(spin, &wheel);
+        QCOMPARE(spin->value(), before);
+    }
+
     void deletingAMiddleSegmentShowsItsFollowerWithoutCommitting() {
         switchOn("cboRandRenable");
         TRandPunkte& profile = window_->parameters().rechterRand;
@@ -251,6 +290,21 @@ private Q_SLOTS:
         QCOMPARE(points.get(1)->X, 0.0);
         QCOMPARE(points.get(2)->X, 30.0);
         QCOMPARE(get("edtSplinePtsX")->text(), QStringLiteral("0"));
+    }
+
+    void directionsComeFromTheNeighboursAfterTheTypedValuesAreTaken() {
+        get<QToolButton>("spbSplineAddEnd")->click();
+        window_->splineEditor().selectPoint(2);
+        ui::type(get("edtSplinePtsX"), QStringLiteral("10"));
+        ui::type(get("edtSplinePtsZ"), QStringLiteral("10"));
+        window_->splineEditor().selectPoint(3);
+        ui::type(get("edtSplinePtsX"), QStringLiteral("20")); // typed, not yet taken
+        click("btnRichtungen");
+        const TSplinePunkte& points = window_->parameters().splines;
+        QCOMPARE(points.get(2)->X, 20.0);
+        QCOMPARE(points.get(1)->Yrot, 90.0);  // from its neighbours (0, 0) to (20, 0)
+        QCOMPARE(points.get(2)->Yrot, 135.0); // along the last chord
+        QCOMPARE(get("edtSplinePtsYrot")->text(), QStringLiteral("135"));
     }
 
     void roadPixelFieldsConvertWithTheTextureWidth() {
@@ -450,6 +504,14 @@ private Q_SLOTS:
         QCOMPARE(get("edtRandRBreite")->text(), number(0.15));
         QCOMPARE(get("edtRandRTexFile")->text(), QStringLiteral("sidewalk_diffuse.dds"));
 
+        // A save that fails does not name the file as saved.
+        std::filesystem::create_directory(file("ordner.ini"));
+        presenter_->fileAnswers.push_back(fromPath(file("ordner.ini")));
+        presenter_->messages.clear();
+        click("bbnSavePara");
+        QCOMPARE(presenter_->messages.size(), std::size_t{1});
+        QCOMPARE(get<QLabel>("lblParameter1")->text(), QStringLiteral("Parameter geladen aus"));
+
         presenter_->fileAnswers.push_back(fromPath(file("copy.ini")));
         click("bbnSavePara");
         QCOMPARE(get<QLabel>("lblParameter1")->text(), QStringLiteral("Parameter gespeichert in"));
@@ -489,6 +551,19 @@ private Q_SLOTS:
         QVERIFY(window_->close());
         QCOMPARE(presenter_->messages.size(), std::size_t{1});
         QVERIFY(presenter_->texts().front().endsWith(QStringLiteral(" kann nicht geschrieben werden")));
+    }
+
+    void aWorkingDirectoryThatVanishedDoesNotStopTheProgram() {
+        window_.reset();
+        std::filesystem::create_directory(file("weg"));
+        QDir::setCurrent(fromPath(file("weg")));
+        std::filesystem::remove(file("weg"));
+        presenter_->messages.clear();
+        startWindow();
+        QVERIFY(presenter_->messages.empty());
+        QVERIFY(window_->close());
+        QCOMPARE(presenter_->texts(),
+                 QStringList{QStringLiteral("In Trassolin.ini kann nicht geschrieben werden")});
     }
 
     void textureButtonsFillOnlyTheirOwnFieldWithTheBareName() {

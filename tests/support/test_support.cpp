@@ -1,10 +1,13 @@
 #include "support/test_support.h"
 
+#include "settings/ini_file.h"
 #include "uGlobal/numbers.h"
 #include "uGlobal/rand_punkte.h"
 
 #include <algorithm>
 #include <array>
+#include <cctype>
+#include <charconv>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
@@ -13,6 +16,7 @@
 #include <random>
 #include <sstream>
 #include <stdexcept>
+
 
 namespace trassolin::test {
 
@@ -36,7 +40,7 @@ TempDir::~TempDir() {
 
 std::string readFile(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + file.string());
+    if (!in) throw std::runtime_error("cannot read " + displayPath(file));
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
@@ -56,6 +60,67 @@ TRandPunkte profileOf(bool right, const std::vector<ProfileSegment>& segments, M
     return p;
 }
 
+std::string nameOf(std::string_view text) {
+    if (text.empty()) return "empty";
+    std::string name;
+    const auto word = [&](std::string_view w) {
+        if (!name.empty()) name += '_';
+        name += w;
+    };
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (std::isalnum(c)) {
+            std::size_t end = i;
+            while (end < text.size() && std::isalnum(static_cast<unsigned char>(text[end])))
+                ++end;
+            word(text.substr(i, end - i));
+            i = end;
+            continue;
+        }
+        switch (c) {
+        case ',':
+            word("comma");
+            break;
+        case '.':
+            word("point");
+            break;
+        case '-':
+            word("minus");
+            break;
+        case '+':
+            word("plus");
+            break;
+        case ' ':
+            word("blank");
+            break;
+        case '_':
+            word("underscore");
+            break;
+        case '\t':
+            word("tab");
+            break;
+        case '\r':
+            word("CR");
+            break;
+        case '\n':
+            word("LF");
+            break;
+        default: {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            word(std::string{'x', kHex[c >> 4], kHex[c & 15]});
+        }
+        }
+        ++i;
+    }
+    return name;
+}
+
+std::string nameOf(double value) {
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return nameOf(std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)));
+}
+
 std::string crlf(std::string_view text) {
     std::string out;
     for (char c : text) {
@@ -68,7 +133,7 @@ std::string crlf(std::string_view text) {
 std::vector<std::string> entryNames(const std::filesystem::path& folder) {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
+        names.push_back(displayPath(entry.path().filename()));
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -76,7 +141,7 @@ std::vector<std::string> entryNames(const std::filesystem::path& folder) {
 void writeFile(const std::filesystem::path& file, const std::string& bytes) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out << bytes;
-    if (!out) throw std::runtime_error("cannot write " + file.string());
+    if (!out) throw std::runtime_error("cannot write " + displayPath(file));
 }
 
 std::vector<std::vector<double>> attributeNumbers(const std::string& text,
@@ -97,21 +162,6 @@ std::vector<std::vector<double>> attributeNumbers(const std::string& text,
         rows.push_back(row);
     }
     return rows;
-}
-
-namespace {
-constexpr const char* kXmllint = "/usr/bin/xmllint";
-}
-
-bool xmllintAvailable() { return std::filesystem::exists(kXmllint); }
-
-int xmllint(const std::string& arguments, const std::filesystem::path& file, std::string& output) {
-    const auto log = file.parent_path() / "xmllint.log";
-    const std::string command = std::string(kXmllint) + " " + arguments + " '" + file.string() +
-                                "' > '" + log.string() + "' 2>&1";
-    const int status = std::system(command.c_str());
-    output = readFile(log);
-    return status;
 }
 
 std::filesystem::path i3dSchema() {
@@ -191,5 +241,6 @@ std::string sha256Hex(std::string_view bytes) {
 
 std::filesystem::path sharedDir() { return TRASSOLIN_SHARED_DIR; }
 std::filesystem::path examplesDir() { return TRASSOLIN_EXAMPLES_DIR; }
+std::filesystem::path testDataDir() { return TRASSOLIN_TEST_DATA_DIR; }
 
 } // namespace trassolin::test

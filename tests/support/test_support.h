@@ -59,8 +59,17 @@ std::string withoutEditorAttributes(std::string document);
 // checked-in fingerprint can be compared with a file the command line wrote.
 std::string sha256Hex(std::string_view bytes);
 
+// A test name made of a text: letters and digits as they stand, every other character as a
+// word ("2,5" -> "2_comma_5", "-1e-6" -> "minus_1e_minus_6"), so that parameterised tests read
+// well in ctest -R and keep their names from build to build.
+std::string nameOf(std::string_view text);
+// The shortest text that reads back as the value, as a name ("-0.5" -> "minus_0_point_5").
+std::string nameOf(double value);
+
 // The shared data folder beside the project (i3d samples and schema); may be absent.
 std::filesystem::path sharedDir();
 std::filesystem::path examplesDir();
+// Golden files of the tests (tests/data).
+std::filesystem::path testDataDir();
 
 } // namespace trassolin::test

@@ -79,8 +79,8 @@ std::string segmentLine(int i, double length, double mean, double minSlope, doub
 
 } // namespace
 
-void buildRoad(const TSplinePunkte& splines, const RunInputs& in, RunState& state,
-               RoadTexture& texture, RandomSequence& random, StatusLog& log) {
+double buildRoad(const TSplinePunkte& splines, const RunInputs& in, RunState& state,
+                 RoadTexture& texture, RandomSequence& random, StatusLog& log) {
     const Preferences& pref = in.preferences;
     const double spacingLimit = pref.dreieckeSym ? 3.5 : 1.75;
     const double minYaw = pref.minWinkel * kDegToRad;
@@ -204,6 +204,7 @@ void buildRoad(const TSplinePunkte& splines, const RunInputs& in, RunState& stat
     appendFixed(total, totalLength);
     total += " m";
     log.append(total);
+    return totalLength;
 }
 
 } // namespace trassolin

@@ -11,9 +11,10 @@ namespace trassolin {
 // Walks the refined path: chooses the samples, gives them camber and curve widening, fills the
 // centre and border lists, writes the road's vertices and triangles (when the road is on) and
 // the traffic-curve control vertices, and appends one line per segment plus the total length.
-// `texture` carries V along the road and holds the end coordinate afterwards.
-void buildRoad(const TSplinePunkte& splines, const RunInputs& in, RunState& state,
-               RoadTexture& texture, RandomSequence& random, StatusLog& log);
+// `texture` carries V along the road and holds the end coordinate afterwards. Returns the total
+// length, m.
+double buildRoad(const TSplinePunkte& splines, const RunInputs& in, RunState& state,
+                 RoadTexture& texture, RandomSequence& random, StatusLog& log);
 
 // Segments longer than this (m, horizontal) stop the run instead of sampling for hours.
 inline constexpr double kMaxChordLength = 1'000'000.0;

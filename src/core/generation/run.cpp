@@ -12,6 +12,8 @@
 #include "uGlobal/numbers.h"
 
 #include <algorithm>
+#include <cmath>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,18 @@ namespace {
 std::string withFixed(std::string text, double value) {
     appendFixed(text, value);
     return text;
+}
+
+// A field that is no number names its section and key, as a parameter file stores it.
+template <class Parse> auto field(const char* section, const char* key, Parse&& parse) {
+    return locatingConversionErrors(parse, [&](ValueLocation& where) {
+        where.section = section;
+        where.key = key;
+    });
+}
+
+double realField(const std::string& text, const char* section, const char* key) {
+    return field(section, key, [&] { return parseTolerantReal(text); });
 }
 
 void appendListing(const TRandPunkte& profile, StatusLog& log, char decimalSeparator) {
@@ -39,21 +53,22 @@ RunInputs readInputs(ParameterSet& params, StatusLog& log, char decimalSeparator
     in.decimalSeparator = decimalSeparator;
     in.preferences = params.preferences;
 
-    in.breite = parseTolerantReal(params.breite);
-    in.schleppkurve = parseTolerantReal(params.schleppkurve);
-    in.sturz = parseTolerantReal(params.sturz);
+    in.breite = realField(params.breite, "Fahrbahn_Geo", "Breite");
+    in.schleppkurve = realField(params.schleppkurve, "Fahrbahn_Geo", "Schleppkurve");
+    in.sturz = realField(params.sturz, "Fahrbahn_Geo", "Sturz");
     if (!params.schleppkurveErzeugen) in.schleppkurve = 0.0;
     if (!params.sturzErzeugen) in.sturz = 0.0;
     in.road = params.fahrbahnErzeugen;
     log.append(withFixed("Geometrie: Breite = ", in.breite) +
                withFixed("  --  Schleppkurve = ", in.schleppkurve));
 
-    in.texLaenge = parseTolerantReal(params.texturLaenge);
-    in.texStart = parseTolerantReal(params.texStart);
-    in.texEnde = parseTolerantReal(params.texEnde);
-    params.roadTexturePixels = parseStrictInteger(params.texPixel);
-    in.rueckfaltungP = parseTolerantReal(params.rueckfaltungP);
-    in.streckung = parseTolerantReal(params.streckung);
+    in.texLaenge = realField(params.texturLaenge, "Fahrbahn_Textur", "Laenge");
+    in.texStart = realField(params.texStart, "Fahrbahn_Textur", "Start");
+    in.texEnde = realField(params.texEnde, "Fahrbahn_Textur", "Ende");
+    params.roadTexturePixels =
+        field("Fahrbahn_Textur", "TexPixel", [&] { return parseStrictInteger(params.texPixel); });
+    in.rueckfaltungP = realField(params.rueckfaltungP, "Fahrbahn_Textur", "Rueckfaltung_p");
+    in.streckung = realField(params.streckung, "Fahrbahn_Textur", "Streckung");
     in.rueckfaltung = params.rueckfaltung;
     in.ruecksetzen = params.ruecksetzen;
     log.append(withFixed("Textur: Länge = ", in.texLaenge) + withFixed(" - Start = ", in.texStart) +
@@ -79,11 +94,14 @@ RunInputs readInputs(ParameterSet& params, StatusLog& log, char decimalSeparator
     in.curveMiddle = params.trafficMitte;
     in.curveRight = params.trafficRechts;
     in.curveLeft = params.trafficLinks;
-    if (in.curveRight) in.rechtsProzent = parseTolerantReal(params.trafficRechtsProzent);
-    if (in.curveLeft) in.linksProzent = parseTolerantReal(params.trafficLinksProzent);
+    if (in.curveRight)
+        in.rechtsProzent =
+            realField(params.trafficRechtsProzent, "TrafficSplines", "RechtsProzent");
+    if (in.curveLeft)
+        in.linksProzent = realField(params.trafficLinksProzent, "TrafficSplines", "LinksProzent");
     in.fill = params.fuellFlaecheErzeugen;
 
-    in.texL0 = parseTolerantReal(params.texL0);
+    in.texL0 = realField(params.texL0, "Fahrbahn_Textur", "TexL0");
     return in;
 }
 
@@ -105,15 +123,41 @@ DocumentOptions documentOptions(const ParameterSet& params, const RunInputs& in)
     return o;
 }
 
+// At most how many vertices the mesh gets: every candidate of the path (two per metre of
+// chord, see the road builder) taken as a sample, with the road's two border vertices and a
+// vertex per profile point of each switched-on edge; the fill adds two faces. An upper bound,
+// cheap to know before any vertex is built.
+double meshVerticesAtMost(const TSplinePunkte& splines, const RunInputs& in,
+                          const ParameterSet& params) {
+    double candidates = 0.0;
+    for (int i = 0; i + 1 < splines.count(); ++i) {
+        candidates += std::trunc(2.0 * splines.points()[static_cast<std::size_t>(i)].chordLength) + 2;
+    }
+    const double right = in.rightEdge ? params.rechterRand.count() : 0;
+    const double left = in.leftEdge ? params.linkerRand.count() : 0;
+    const double perSample = (in.road ? 2.0 : 0.0) + right + left;
+    const double fill = in.fill ? 2.0 * (params.rechterRand.count() + params.linkerRand.count() + 2) : 0;
+    return candidates * perSample + fill;
+}
+
+std::string groupedThousands(double value) {
+    std::string digits = formatGeneral(std::round(value), ',');
+    for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3) {
+        digits.insert(static_cast<std::size_t>(at), 1, '.');
+    }
+    return digits;
+}
+
 const CurveLines* linesOf(const std::optional<TrafficCurve>& curve) {
     return curve ? &curve->lines : nullptr;
 }
 
 } // namespace
 
-bool runGeneration(ParameterSet& params, const std::filesystem::path& output,
-                   MessageSink& messages, StatusLog& log, RandomSequence& random,
-                   char decimalSeparator, const EdgeFieldReader& readEdgeFields) {
+bool runGeneration(ParameterSet& params, const std::filesystem::path& output, MessageSink& messages,
+                   StatusLog& log, RandomSequence& random, char decimalSeparator,
+                   const EdgeFieldReader& readEdgeFields, RunSummary* summary,
+                   const ReplacementGuard& beforeReplacing) {
     if (params.splines.count() < 2) {
         messages.show(MessageKind::Warning, "Zu wenig SplinePunkte");
         return false;
@@ -123,6 +167,14 @@ bool runGeneration(ParameterSet& params, const std::filesystem::path& output,
 
     try {
         const RunInputs in = readInputs(params, log, decimalSeparator, readEdgeFields);
+        const double vertices = meshVerticesAtMost(params.splines, in, params);
+        if (vertices > kMaxMeshVertices) {
+            throw TrassolinError("Die Straße würde bis zu " + groupedThousands(vertices) +
+                                 " Vertices erhalten; mehr als " +
+                                 groupedThousands(kMaxMeshVertices) +
+                                 " erzeugt Trassolin nicht. Weniger Randsegmente oder eine "
+                                 "kürzere Straße wählen.");
+        }
         const DocumentOptions options = documentOptions(params, in);
         RunState state;
         if (in.curveMiddle) state.middle.emplace();
@@ -134,7 +186,7 @@ bool runGeneration(ParameterSet& params, const std::filesystem::path& output,
 
         RoadTexture texture(in.texL0, in.rueckfaltung);
         log.append(withFixed("TexturStart = ", texture.coordinate()));
-        buildRoad(params.splines, in, state, texture, random, log);
+        const double roadLength = buildRoad(params.splines, in, state, texture, random, log);
         for (auto* curve : {&state.middle, &state.right, &state.left}) {
             if (*curve) finishTrafficCurve(**curve);
         }
@@ -162,15 +214,33 @@ bool runGeneration(ParameterSet& params, const std::filesystem::path& output,
         writeDocumentTail(options, state.mesh, linesOf(state.middle), linesOf(state.right),
                           linesOf(state.left), params.splines,
                           [&file](std::string_view bytes) { file.write(bytes); });
-        file.commit();
+        file.prepare();
+        const std::string nextTexL0Text =
+            in.road ? formatGeneral(nextTexL0, decimalSeparator) : params.texL0;
+        // Whatever must be replaced together with the document is made ready now; if that
+        // fails, the old document stays as well.
+        if (beforeReplacing) beforeReplacing(nextTexL0Text);
+        file.publish();
 
         params.previousTexL0 = in.texL0;
-        if (in.road) params.texL0 = formatGeneral(nextTexL0, decimalSeparator);
+        params.texL0 = nextTexL0Text;
+        if (summary) {
+            summary->vertices = state.mesh.vertexCount();
+            summary->triangles = state.mesh.triangleCount();
+            summary->roadLength = roadLength;
+            summary->textureFiles.clear();
+            for (const auto& entry : options.textureFiles())
+                summary->textureFiles.push_back(*entry.name);
+        }
         return true;
     } catch (const RunStopped&) {
         return false;
     } catch (const TrassolinError& e) {
-        messages.show(MessageKind::Error, e.what());
+        messages.showError(e);
+        return false;
+    } catch (const std::bad_alloc&) {
+        // The lists are released on the way out; the output file was never replaced.
+        messages.show(MessageKind::Error, kOutOfMemory);
         return false;
     }
 }

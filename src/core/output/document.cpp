@@ -512,6 +512,15 @@ std::string CurveLines::lines() const {
     return linesText(points_, kMaxCurvePointLine, writeCurvePointLine);
 }
 
+std::vector<DocumentOptions::TextureFile> DocumentOptions::textureFiles() const {
+    std::vector<TextureFile> files;
+    if (road) files.push_back({1, &roadTexture});
+    if (rightEdge) files.push_back({2, &rightEdgeTexture});
+    if (leftEdge) files.push_back({3, &leftEdgeTexture});
+    if (fill) files.push_back({4, &fillTexture});
+    return files;
+}
+
 std::string documentHead(const DocumentOptions& o) {
     std::string out;
     out.reserve(1024);
@@ -523,10 +532,8 @@ std::string documentHead(const DocumentOptions& o) {
     appendLine(out, "  </Asset>");
     appendLine(out, "");
     appendLine(out, "  <Files>");
-    if (o.road) appendFileLine(out, 1, o.roadTexture);
-    if (o.rightEdge) appendFileLine(out, 2, o.rightEdgeTexture);
-    if (o.leftEdge) appendFileLine(out, 3, o.leftEdgeTexture);
-    if (o.fill) appendFileLine(out, 4, o.fillTexture);
+    for (const auto& [fileId, name] : o.textureFiles())
+        appendFileLine(out, fileId, *name);
     appendLine(out, "  </Files>");
     appendLine(out, "");
     appendLine(out, "  <Materials>");

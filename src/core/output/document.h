@@ -102,6 +102,13 @@ struct DocumentOptions {
     std::string roadTexture, rightEdgeTexture, leftEdgeTexture, fillTexture;
 
     bool anyMeshPart() const { return road || rightEdge || leftEdge || fill; }
+
+    // The File entries of the document, in its order: one per switched-on mesh part.
+    struct TextureFile {
+        int fileId;
+        const std::string* name;
+    };
+    std::vector<TextureFile> textureFiles() const;
 };
 
 // Declaration through the line that opens Shapes.

@@ -1,127 +1,132 @@
 #include "output/output_file.h"
 
+#include "output/output_file_platform.h"
+#include "settings/ini_file.h"
 #include "uGlobal/errors.h"
 
-#include <cerrno>
 #include <random>
 #include <stdexcept>
 #include <system_error>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace trassolin {
+
+namespace detail {
+
+void throwIoError(int systemError) {
+    throw IoError(ioErrorText(systemError));
+}
+
+void throwNotARegularFile(const std::filesystem::path& shown) {
+    throw IoError(displayPath(shown) + " ist keine normale Datei");
+}
+
+std::string otherIoErrorText(int systemError) {
+    return "E/A-Fehler " + std::to_string(systemError);
+}
+
+std::filesystem::path temporaryName(const std::filesystem::path& folder) {
+    static constexpr char kDigits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device rng;
+    std::string name = ".trassolin-";
+    for (int i = 0; i < 8; ++i) name += kDigits[rng() % (sizeof kDigits - 1)];
+    return folder / name;
+}
+
+} // namespace detail
 
 namespace {
 
-[[noreturn]] void throwIo(int errorNumber) {
-    throw IoError(ioErrorText(errorNumber));
-}
+// Small writes (a line of the document head) are gathered; the mesh blocks pass straight on.
+constexpr std::size_t kBufferBytes = 64 * 1024;
 
-// Where the bytes finally go: a symbolic link is written through, as opening it would have
-// done, instead of being replaced by a plain file.
+// Where the bytes finally go. A symbolic link is written through, as opening it would have
+// done, instead of being replaced by a plain file; a link that leads nowhere is refused
+// rather than silently replaced by a regular file.
 std::filesystem::path resolvedTarget(const std::filesystem::path& target) {
     std::error_code ec;
     if (!std::filesystem::is_symlink(std::filesystem::symlink_status(target, ec))) return target;
-    auto resolved = std::filesystem::weakly_canonical(target, ec);
-    return ec ? target : resolved;
+    const auto status = std::filesystem::status(target, ec);
+    if (ec || status.type() == std::filesystem::file_type::not_found) {
+        throw IoError("Der Verweis " + displayPath(target) + " führt ins Leere");
+    }
+    auto resolved = std::filesystem::canonical(target, ec);
+    if (ec) throw IoError("Der Verweis " + displayPath(target) + " führt ins Leere");
+    return resolved;
 }
 
-// Makes the data of a rename survive a crash of the machine; a failure here changes nothing
-// the user could act on, so it is not reported.
-void syncFolder(const std::filesystem::path& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
+// Runs a step of the file's work; a system error, which knows no file, leaves it naming the
+// target, so that the command line can say which file failed and why.
+template <class Step> decltype(auto) namingTheTarget(const std::filesystem::path& target, Step&& step) {
+    try {
+        return step();
+    } catch (const IoError& e) {
+        if (!e.file().empty()) throw;
+        throw IoError(e.what(), target);
+    }
 }
 
 } // namespace
 
-std::string ioErrorText(int errorNumber) {
-    switch (errorNumber) {
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        return "Dateizugriff verweigert";
-    case ENOENT:
-    case ENOTDIR:
-    case EISDIR:
-    case ENAMETOOLONG:
-    case EINVAL:
-        return "Ungültiger Dateiname";
-    default:
-        return "E/A-Fehler " + std::to_string(errorNumber);
-    }
-}
-
 OutputFile::OutputFile(std::filesystem::path target) : target_(std::move(target)) {
-    final_ = resolvedTarget(target_);
-    const std::string name = final_.filename().string();
-    if (name.empty() || name == "." || name == "..") throwIo(EINVAL);
-
-    // The old file is replaced only at commit, but a target that could never be replaced is
-    // reported now, before the run spends its time on the mesh.
-    struct stat old {};
-    const bool exists = ::stat(final_.c_str(), &old) == 0;
-    if (exists && S_ISDIR(old.st_mode)) throwIo(EISDIR);
-    if (exists && ::access(final_.c_str(), W_OK) != 0) throwIo(errno);
-
-    std::filesystem::path folder = final_.parent_path();
-    if (folder.empty()) folder = ".";
-
-    std::random_device rng;
-    static constexpr char kDigits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        std::string suffix(6, '0');
-        for (char& c : suffix)
-            c = kDigits[rng() % (sizeof kDigits - 1)];
-        temp_ = folder / ("." + name + ".tmp-" + suffix);
-        // 0666 lets the umask decide, as for any new file; mkstemp would force 0600.
-        fd = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) throwIo(errno);
-    }
-    if (fd < 0) throwIo(EEXIST);
-    // Replacing a file keeps its permissions.
-    if (exists) ::fchmod(fd, old.st_mode & 07777);
-
-    file_ = ::fdopen(fd, "wb");
-    if (!file_) {
-        const int error = errno;
-        ::close(fd);
-        ::unlink(temp_.c_str());
-        throwIo(error);
-    }
+    namingTheTarget(target_, [this] { open(); });
 }
 
-OutputFile::~OutputFile() {
-    if (file_) std::fclose(file_);
-    if (!committed_) ::unlink(temp_.c_str());
+void OutputFile::open() {
+    const std::filesystem::path final = resolvedTarget(target_);
+    const std::filesystem::path name = final.filename();
+    if (name.empty() || name == "." || name == "..") throw IoError(detail::kInvalidFileName);
+    std::filesystem::path folder = final.parent_path();
+    if (folder.empty()) folder = ".";
+    // The old file is replaced only at commit, but a target that could never be replaced is
+    // reported now, before the run spends its time on the mesh. Replacing a device or a pipe
+    // by a regular file would break the system (as root: /dev/null).
+    detail::checkReplaceable(final, folder, target_);
+    temp_ = detail::createTemporaryFile(folder, final);
+    buffer_.reserve(kBufferBytes);
+}
+
+OutputFile::~OutputFile() = default;
+
+void OutputFile::flushBuffer() {
+    if (buffer_.empty()) return;
+    temp_->write(buffer_);
+    buffer_.clear();
 }
 
 void OutputFile::write(std::string_view bytes) {
-    if (committed_ || !file_) throw std::logic_error("OutputFile::write after commit");
-    if (bytes.empty()) return;
-    errno = 0;
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
-        throwIo(errno != 0 ? errno : EIO);
+    if (prepared_ || !temp_) throw std::logic_error("OutputFile::write after prepare");
+    namingTheTarget(target_, [&] {
+        if (buffer_.size() + bytes.size() > kBufferBytes) flushBuffer();
+        if (bytes.size() >= kBufferBytes) {
+            temp_->write(bytes);
+        } else {
+            buffer_.append(bytes);
+        }
+    });
+}
+
+void OutputFile::prepare() {
+    if (prepared_) return;
+    if (!temp_) throw std::logic_error("OutputFile::prepare after a failed commit");
+    namingTheTarget(target_, [this] {
+        flushBuffer();
+        temp_->sync();
+    });
+    prepared_ = true;
+}
+
+void OutputFile::publish() {
+    if (committed_) return;
+    if (!prepared_ || !temp_) throw std::logic_error("OutputFile::publish before prepare");
+    // Whatever happens, this temporary file is done with; a failed replace removes it.
+    const std::unique_ptr<detail::TemporaryFile> temp = std::move(temp_);
+    namingTheTarget(target_, [&] { temp->replace(); });
+    committed_ = true;
 }
 
 void OutputFile::commit() {
-    if (committed_) return;
-    if (!file_) throw std::logic_error("OutputFile::commit after a failed commit");
-    errno = 0;
-    if (std::fflush(file_) != 0) throwIo(errno != 0 ? errno : EIO);
-    if (::fsync(::fileno(file_)) != 0) throwIo(errno);
-    const int closed = std::fclose(file_);
-    const int closeError = errno;
-    file_ = nullptr;
-    if (closed != 0) throwIo(closeError);
-    if (::rename(temp_.c_str(), final_.c_str()) != 0) throwIo(errno);
-    committed_ = true;
-    syncFolder(final_.has_parent_path() ? final_.parent_path() : std::filesystem::path("."));
+    prepare();
+    publish();
 }
 
 } // namespace trassolin

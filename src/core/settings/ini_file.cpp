@@ -3,6 +3,7 @@
 #include "output/output_file.h"
 #include "settings/text_encoding.h"
 #include "uGlobal/errors.h"
+#include "uGlobal/text_lines.h"
 
 #include <charconv>
 #include <fstream>
@@ -16,6 +17,8 @@ namespace {
 
 // The Windows reader hands back at most 2047 characters of a value.
 constexpr std::size_t kMaxValueCharacters = 2047;
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 bool isSpace(char c) {
     return c == ' ' || c == '\t';
@@ -74,11 +77,11 @@ std::string entryValue(std::string_view line) {
 }
 
 [[noreturn]] void throwCannotWrite(const std::filesystem::path& file) {
-    throw IoError("In " + displayPath(file) + " kann nicht geschrieben werden");
+    throw IoError("In " + displayPath(file) + " kann nicht geschrieben werden", file);
 }
 
 [[noreturn]] void throwCannotRead(const std::filesystem::path& file) {
-    throw IoError("Die Datei " + displayPath(file) + " kann nicht gelesen werden");
+    throw IoError("Die Datei " + displayPath(file) + " kann nicht gelesen werden", file);
 }
 
 } // namespace
@@ -86,6 +89,10 @@ std::string entryValue(std::string_view line) {
 std::string displayPath(const std::filesystem::path& file) {
     const auto text = file.u8string();
     return {text.begin(), text.end()};
+}
+
+std::filesystem::path pathFromUtf8(std::string_view text) {
+    return std::filesystem::path(std::u8string(text.begin(), text.end()));
 }
 
 std::string formatInteger(std::int64_t value) {
@@ -129,15 +136,9 @@ std::optional<std::int32_t> parseProfileInteger(std::string_view text) {
     return static_cast<std::int32_t>(value);
 }
 
-IniFile::IniFile(std::string_view bytes) {
+IniFile::IniFile(std::string_view bytes) : utf8Bom_(bytes.starts_with(kUtf8Bom)) {
     const std::string text = decodeSettingsText(bytes);
-    std::string_view rest = text;
-    while (!rest.empty()) {
-        const std::size_t end = rest.find('\n');
-        std::string_view line = rest.substr(0, end);
-        rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
-        if (line.ends_with('\r')) line.remove_suffix(1);
-
+    for (const std::string_view line : splitLines(text)) {
         if (const auto name = headerName(line)) {
             sections_.push_back(Section{std::string(line), {}, {}});
             index_.emplace(lower(*name), sections_.size() - 1);
@@ -147,6 +148,10 @@ IniFile::IniFile(std::string_view bytes) {
             indexLine(section, section.lines.size() - 1);
         }
     }
+}
+
+bool IniFile::hasSection(std::string_view section) const {
+    return findSection(section) != nullptr;
 }
 
 void IniFile::indexLine(Section& section, std::size_t line) {
@@ -212,11 +217,7 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
     }
     const auto it = index_.find(lower(section));
     if (it == index_.end()) {
-        // A blank line keeps the new section apart from the last one, as Windows does.
-        Section& last = sections_.back();
-        const bool empty = sections_.size() == 1 && last.lines.empty();
-        if (!empty && (last.lines.empty() ? !last.header.empty() : !isBlankLine(last.lines.back())))
-            last.lines.emplace_back();
+        // Straight after the file's last line, without a blank line, as Windows appends it.
         Section added{"[" + std::string(section) + "]", {}, {}};
         added.lines.push_back(std::string(key) + "=" + std::string(value));
         indexLine(added, 0);
@@ -256,15 +257,27 @@ std::string IniFile::encoded() const {
         for (const std::string& line : s.lines)
             text += line + "\r\n";
     }
+    // A file that carried the mark keeps it, and with it UTF-8.
+    if (utf8Bom_) return std::string(kUtf8Bom) + text;
     return encodeSettingsText(text);
 }
 
-void IniFile::save(const std::filesystem::path& file) const {
+std::unique_ptr<OutputFile> IniFile::prepareSave(const std::filesystem::path& file) const {
     const std::string bytes = encoded();
     try {
-        OutputFile out(file);
-        out.write(bytes);
-        out.commit();
+        auto out = std::make_unique<OutputFile>(file);
+        out->write(bytes);
+        out->prepare();
+        return out;
+    } catch (const IoError&) {
+        throwCannotWrite(file);
+    }
+}
+
+void IniFile::save(const std::filesystem::path& file) const {
+    const auto out = prepareSave(file);
+    try {
+        out->publish();
     } catch (const IoError&) {
         throwCannotWrite(file);
     }

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,10 +17,13 @@
 
 namespace trassolin {
 
+class OutputFile;
+
 class IniFile {
 public:
     IniFile() = default;
-    // Decodes file bytes (UTF-8 or cp1252, CR LF or LF) into lines.
+    // Decodes file bytes (UTF-8, cp1252 or UTF-16 with its byte order mark; LF, CR LF or CR
+    // line ends) into lines.
     explicit IniFile(std::string_view bytes);
 
     // Throws IoError "Die Datei %s kann nicht gelesen werden" when the file cannot be read.
@@ -29,6 +33,7 @@ public:
     // without its content would lose it.
     static IniFile readForUpdate(const std::filesystem::path& file);
 
+    bool hasSection(std::string_view section) const;
     // The value as the reader sees it; nullopt when the section or key is absent.
     std::optional<std::string> find(std::string_view section, std::string_view key) const;
     std::string readString(std::string_view section, std::string_view key,
@@ -38,17 +43,22 @@ public:
     bool readBool(std::string_view section, std::string_view key, bool fallback) const;
 
     // Replaces the key's line in place, or appends the key to its section, or appends a new
-    // section. A value holding a line break is refused with TrassolinError: it would split
-    // the line and plant whatever follows as another key.
+    // section directly after the last line of the file (no blank line before it). A value
+    // holding a line break is refused with TrassolinError: it would split the line and plant
+    // whatever follows as another key.
     void writeString(std::string_view section, std::string_view key, std::string_view value);
     void writeInteger(std::string_view section, std::string_view key, std::int64_t value);
     void writeBool(std::string_view section, std::string_view key, bool value);
 
-    // The file bytes: CR LF line ends, cp1252 when every character fits, UTF-8 otherwise.
+    // The file bytes: CR LF line ends, cp1252 when every character fits, UTF-8 otherwise;
+    // a file read with a UTF-8 byte order mark keeps it and stays UTF-8.
     std::string encoded() const;
     // All or nothing: the file is replaced only once the whole content is written. Any
     // failure throws IoError "In %s kann nicht geschrieben werden" and leaves the file as it was.
     void save(const std::filesystem::path& file) const;
+    // The first half of save: the whole content written and on disk, ready to replace `file`
+    // with publish() — so that it can be replaced together with another file. Same errors.
+    std::unique_ptr<OutputFile> prepareSave(const std::filesystem::path& file) const;
 
 private:
     struct Section {
@@ -61,6 +71,7 @@ private:
     void indexLine(Section& section, std::size_t line);
 
     std::vector<Section> sections_{Section{}};
+    bool utf8Bom_ = false;
     std::unordered_map<std::string, std::size_t> index_; // lower-case name -> first section
 };
 
@@ -68,8 +79,11 @@ private:
 // hexadecimal digits after "$" or "0x"; nullopt for any other text or a value beyond 32 bits.
 std::optional<std::int32_t> parseProfileInteger(std::string_view text);
 
-// A path as the messages name it.
+// A path as the messages name it (UTF-8).
 std::string displayPath(const std::filesystem::path& file);
+// The path that a UTF-8 text names, such as a command line argument. A path built from a
+// plain std::string would take it in the ANSI code page on Windows.
+std::filesystem::path pathFromUtf8(std::string_view text);
 
 std::string formatInteger(std::int64_t value);
 

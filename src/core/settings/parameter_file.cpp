@@ -28,7 +28,12 @@ int readCount(const IniFile& ini, const ParameterRow& row, std::string_view sect
     if (!text) return fallback;
     const auto value = parseProfileInteger(*text);
     if (!value) return fallback;
-    if (*value > limit) throw ConversionError("'" + *text + "' ist kein gültiger Integerwert");
+    if (*value > limit) {
+        ConversionError error("'" + *text + "' ist kein gültiger Integerwert");
+        error.where.section = section;
+        error.where.key = row.key;
+        throw error;
+    }
     return *value;
 }
 
@@ -40,6 +45,11 @@ void edgeSwitched(ParameterSet& set) {
 // The main window shows segment 1 after a load, or the origin when it is alone.
 void showFirstSegment(TRandPunkte& edge) {
     edge.current = std::min(1, edge.count() - 1);
+}
+
+// A value that is no number names the file it stood in; the rows name section and key.
+template <class Load> void namingTheFile(const std::filesystem::path& file, Load&& load) {
+    locatingConversionErrors(load, [&](ValueLocation& where) { where.file = file; });
 }
 
 template <class Object>
@@ -165,16 +175,35 @@ void saveParameterFile(const std::filesystem::path& file, const ParameterSet& se
     ini.save(file);
 }
 
+namespace {
+
+// A file none of whose sections this program writes was not read as a parameter file (a
+// foreign file, or an encoding nothing here understands): loading it would put the load
+// defaults everywhere, and a later save would write them over the user's file.
+IniFile readParameterFile(const std::filesystem::path& file) {
+    IniFile ini = IniFile::read(file);
+    for (const std::string_view section :
+         {"Preferences", "Fahrbahn_Geo", "Fahrbahn_Textur", "TrafficSplines", "Rand_rechts_Geo",
+          "Rand_rechts_Textur", "Rand_links_Geo", "Rand_links_Textur", "Splines", "SplinePts1",
+          "FuellFlaeche"}) {
+        if (ini.hasSection(section)) return ini;
+    }
+    throw TrassolinError(displayPath(file) + " ist keine Parameterdatei");
+}
+
+} // namespace
+
 void loadParameterFile(const std::filesystem::path& file, ParameterSet& set,
                        MessageSink& messages) {
-    loadParameterSet(IniFile::read(file), set, messages);
+    const IniFile ini = readParameterFile(file);
+    namingTheFile(file, [&] { loadParameterSet(ini, set, messages); });
 }
 
 void loadEdgeFromParameterFile(const std::filesystem::path& file, ParameterSet& set, EdgeSide side,
                                MessageSink& messages) {
-    const IniFile ini = IniFile::read(file);
+    const IniFile ini = readParameterFile(file);
     TRandPunkte& edge = side == EdgeSide::Right ? set.rechterRand : set.linkerRand;
-    loadEdgeProfile(ini, edge, kRightEdgePrefix, messages);
+    namingTheFile(file, [&] { loadEdgeProfile(ini, edge, kRightEdgePrefix, messages); });
     edgeSwitched(set);
     if (edge.enabled) {
         showFirstSegment(edge);

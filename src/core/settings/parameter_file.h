@@ -3,7 +3,8 @@
 // Parameter files: the whole parameter set apart from the run-only values, as INI text.
 // Saves update an existing file in place and replace it all or nothing; loads apply each
 // value as they read it, so a value that is no number stops the load with a ConversionError
-// and leaves what was read before applied.
+// and leaves what was read before applied. The error's `where` names the section and key,
+// and the file when the load read one.
 
 #include "settings/ini_file.h"
 #include "settings/parameter_set.h"
@@ -18,8 +19,8 @@ inline constexpr std::string_view kRightEdgePrefix = "Rand_rechts";
 inline constexpr std::string_view kLeftEdgePrefix = "Rand_links";
 
 // Counts beyond these stop a load before anything is resized: a damaged file must not make
-// the program allocate without end.
-inline constexpr int kMaxEdgeSegments = 10'000;
+// the program allocate without end. A real verge has a handful of segments.
+inline constexpr int kMaxEdgeSegments = 1'000;
 
 // Reals from memory are written with `decimalSeparator`; field texts as they stand.
 void saveParameterSet(IniFile& ini, const ParameterSet& set, char decimalSeparator);
@@ -44,7 +45,8 @@ void loadFill(const IniFile& ini, TFuellFlaeche& fill);
 // is then unchanged.
 void saveParameterFile(const std::filesystem::path& file, const ParameterSet& set,
                        char decimalSeparator);
-// IoError when the file cannot be read (a missing file included).
+// IoError when the file cannot be read (a missing file included); TrassolinError "%s ist keine
+// Parameterdatei" when it holds none of the sections a parameter file has.
 void loadParameterFile(const std::filesystem::path& file, ParameterSet& set, MessageSink& messages);
 
 enum class EdgeSide { Right, Left };

@@ -5,6 +5,7 @@
 
 #include "settings/ini_file.h"
 #include "settings/parameter_table.h"
+#include "uGlobal/errors.h"
 #include "uGlobal/numbers.h"
 
 #include <numbers>
@@ -80,7 +81,12 @@ void read(const IniFile& ini, const ParameterRow& row, Object& object, std::stri
                 defaultText = format(target, row.form, '.');
             }
             const auto text = ini.find(section, key);
-            assign(target, row.form, text ? *text : defaultText, defaultText);
+            locatingConversionErrors(
+                [&] { assign(target, row.form, text ? *text : defaultText, defaultText); },
+                [&](ValueLocation& where) {
+                    where.section = section;
+                    where.key = key;
+                });
         }
     });
 }

@@ -91,6 +91,32 @@ std::string cp1252ToUtf8(std::string_view bytes) {
     return out;
 }
 
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+// UTF-16 code units to UTF-8; an unpaired surrogate becomes U+FFFD, an odd last byte is
+// dropped.
+std::string utf16ToUtf8(std::string_view bytes, bool bigEndian) {
+    const auto unit = [&](std::size_t i) {
+        const auto hi = static_cast<unsigned char>(bytes[bigEndian ? i : i + 1]);
+        const auto lo = static_cast<unsigned char>(bytes[bigEndian ? i + 1 : i]);
+        return static_cast<char32_t>((hi << 8) | lo);
+    };
+    std::string out;
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        char32_t cp = unit(i);
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 &&
+            unit(i + 2) <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+            i += 2;
+        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+            cp = 0xFFFD;
+        }
+        appendUtf8(out, cp);
+    }
+    return out;
+}
+
 } // namespace
 
 bool isValidUtf8(std::string_view bytes) {
@@ -103,9 +129,10 @@ bool isValidUtf8(std::string_view bytes) {
 }
 
 std::string decodeSettingsText(std::string_view bytes) {
-    constexpr std::string_view kBom = "\xEF\xBB\xBF";
-    if (bytes.starts_with(kBom)) {
-        const std::string_view rest = bytes.substr(kBom.size());
+    if (bytes.starts_with("\xFF\xFE")) return utf16ToUtf8(bytes.substr(2), false);
+    if (bytes.starts_with("\xFE\xFF")) return utf16ToUtf8(bytes.substr(2), true);
+    if (bytes.starts_with(kUtf8Bom)) {
+        const std::string_view rest = bytes.substr(kUtf8Bom.size());
         // A mark in front of bytes that are no UTF-8 is not believed: reading them as cp1252
         // keeps every byte, where replacement characters would lose them on the next save.
         return isValidUtf8(rest) ? std::string(rest) : cp1252ToUtf8(rest);
@@ -125,6 +152,7 @@ std::string encodeSettingsText(std::string_view utf8) {
         out += static_cast<char>(*byte);
         pos += next->second;
     }
+    if (hasNonAscii(out) && isValidUtf8(out)) return std::string(kUtf8Bom) + std::string(utf8);
     return out;
 }
 

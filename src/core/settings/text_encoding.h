@@ -9,13 +9,17 @@
 
 namespace trassolin {
 
-// UTF-8 when the bytes start with a UTF-8 byte order mark (which is dropped) or are valid
-// UTF-8 with at least one non-ASCII byte; otherwise cp1252, converted to UTF-8.
+// UTF-16 (little or big endian) when the bytes start with its byte order mark, as Windows
+// editors save "Unicode" files; UTF-8 when they start with a UTF-8 byte order mark (which is
+// dropped) or are valid UTF-8 with at least one non-ASCII byte; otherwise cp1252. The result
+// is UTF-8.
 std::string decodeSettingsText(std::string_view bytes);
 
 // cp1252 when every character has a cp1252 byte, so that the Windows build reads the file;
 // otherwise the UTF-8 bytes unchanged (without a byte order mark, which the Windows reader
-// would take as part of the first section name).
+// would take as part of the first section name). Where the cp1252 bytes would themselves read
+// as UTF-8 (a text such as "KreuzungÃ¤"), the reader could not tell them apart: the text is
+// then written as UTF-8 behind a byte order mark.
 std::string encodeSettingsText(std::string_view utf8);
 
 bool isValidUtf8(std::string_view bytes);

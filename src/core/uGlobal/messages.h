@@ -1,5 +1,7 @@
 #pragma once
 
+#include "uGlobal/errors.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +17,9 @@ class MessageSink {
 public:
     virtual ~MessageSink() = default;
     virtual void show(MessageKind kind, std::string_view text) = 0;
+    // A failure that stops an operation. The window shows its text as it stands; the command
+    // line knows the files involved and adds them.
+    virtual void showError(const TrassolinError& error) { show(MessageKind::Error, error.what()); }
 };
 
 struct Message {

@@ -2,7 +2,9 @@
 
 #include "uGlobal/checked_math.h"
 #include "uGlobal/errors.h"
+#include "uGlobal/extended_rounding.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -64,6 +66,25 @@ DecimalDigits decimalDigits(double value, int significant) {
     return d;
 }
 
+// Whether a decimal value whose leading digit stands at 10^leadingExponent is no larger than
+// 1.79769313486232E308, the largest double in the general form's 15 digits. The general form
+// writes the largest doubles that way, so such a text must load again: as the largest double.
+bool withinLargestWrittenDouble(std::string_view intDigits, std::string_view fracDigits,
+                                std::int64_t leadingExponent) {
+    constexpr std::string_view kLimit = "179769313486232";
+    constexpr std::int64_t kLimitExponent = 308;
+    if (leadingExponent != kLimitExponent) return leadingExponent < kLimitExponent;
+    std::string digits(intDigits);
+    digits += fracDigits;
+    digits.erase(0, digits.find_first_not_of('0'));
+    for (std::size_t k = 0; k < std::max(digits.size(), kLimit.size()); ++k) {
+        const char d = k < digits.size() ? digits[k] : '0';
+        const char l = k < kLimit.size() ? kLimit[k] : '0';
+        if (d != l) return d < l;
+    }
+    return true;
+}
+
 } // namespace
 
 double parseTolerantReal(std::string_view text) {
@@ -92,7 +113,8 @@ double parseTolerantReal(std::string_view text) {
         normalized.append(fracDigits);
     }
     if (intDigits.empty() && fracDigits.empty()) throwNotAReal(text);
-    long exponent = 0;
+    constexpr std::int64_t kExponentLimit = 1'000'000'000'000'000;
+    std::int64_t exponent = 0;
     if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
         normalized.push_back('e');
         ++i;
@@ -104,7 +126,8 @@ double parseTolerantReal(std::string_view text) {
         }
         const std::size_t expStart = i;
         while (i < t.size() && isDigit(t[i])) {
-            if (exponent < 100000) exponent = exponent * 10 + (t[i] - '0');
+            // Saturates far beyond any number of digits a text can have.
+            if (exponent < kExponentLimit) exponent = exponent * 10 + (t[i] - '0');
             normalized.push_back(t[i]);
             ++i;
         }
@@ -119,25 +142,37 @@ double parseTolerantReal(std::string_view text) {
     auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::general);
     if (ec == std::errc::result_out_of_range) {
         // Overflow is rejected; a magnitude below the smallest double is zero.
-        long position = 0; // decimal exponent of the leading non-zero digit
+        std::int64_t position = 0; // decimal exponent of the leading non-zero digit
         bool found = false;
         for (std::size_t k = 0; k < intDigits.size() && !found; ++k) {
             if (intDigits[k] != '0') {
-                position = static_cast<long>(intDigits.size() - k) - 1;
+                position = static_cast<std::int64_t>(intDigits.size() - k) - 1;
                 found = true;
             }
         }
         for (std::size_t k = 0; k < fracDigits.size() && !found; ++k) {
             if (fracDigits[k] != '0') {
-                position = -static_cast<long>(k) - 1;
+                position = -static_cast<std::int64_t>(k) - 1;
                 found = true;
             }
         }
-        if (found && position + exponent >= 0) throwNotAReal(text);
+        if (found && position + exponent >= 0) {
+            if (!withinLargestWrittenDouble(intDigits, fracDigits, position + exponent)) {
+                throwNotAReal(text);
+            }
+            const double largest = std::numeric_limits<double>::max();
+            return negative ? -largest : largest;
+        }
         return negative ? -0.0 : 0.0;
     }
     if (ec != std::errc() || ptr != last || !std::isfinite(value)) throwNotAReal(text);
-    return value;
+    // from_chars rounds once, straight to a double; the value has to come through a 64-bit
+    // significand first, which moves about one text in several thousand by one step.
+    value = roundThroughExtended(std::fabs(value), intDigits, fracDigits, exponent);
+    // Just above the largest double, the second rounding can reach infinity; such a text lies
+    // below 1.79769313486232E308, the general form of the largest double, so it is that double.
+    if (std::isinf(value)) value = std::numeric_limits<double>::max();
+    return negative ? -value : value;
 }
 
 std::int32_t parseStrictInteger(std::string_view text) {
@@ -164,16 +199,31 @@ bool textBetweenMarkers(std::string_view source, std::string_view open, std::str
     return true;
 }
 
+namespace {
+
+// The double nearest 10^k; from_chars rounds correctly, which a product of tens would not
+// for negative k.
+double nearestPowerOfTen(int k) {
+    std::array<char, 8> text{'1', 'e'};
+    const auto [end, ec] = std::to_chars(text.data() + 2, text.data() + text.size(), k);
+    double power = 1.0;
+    std::from_chars(text.data(), end, power);
+    (void)ec; // an 8-bit exponent always fits
+    return power;
+}
+
+} // namespace
+
 double decimalRound(double value, std::int8_t k) {
     if (!std::isfinite(value)) return value;
-    // An exact power of ten keeps the quotient as close to the decimal value as a double allows.
-    double scale = 1.0;
-    for (int n = 0; n < std::abs(static_cast<int>(k)); ++n) scale *= 10.0;
-    const double quotient = k < 0 ? value * scale : value / scale;
-    // From 2^52 on every double is a whole number: nothing is left to round.
-    if (!std::isfinite(quotient) || std::fabs(quotient) >= 4503599627370496.0) return value;
-    const double rounded = std::nearbyint(quotient); // ties to even in the default mode
-    return k < 0 ? rounded / scale : rounded * scale;
+    // Dividing by the double nearest 10^k (not multiplying by 10^-k) decides which decimals a
+    // value keeps in listings and parameter files: 1.0635 / 0.001 = 1063.4999999999998 keeps
+    // 1.063, where 1.0635 * 1000 = 1063.5 would give 1.064.
+    const double scale = nearestPowerOfTen(k);
+    const double quotient = value / scale;
+    // A quotient beyond the double range has no whole number to round to; keep the value.
+    if (!std::isfinite(quotient)) return value;
+    return std::nearbyint(quotient) * scale; // ties to even in the default rounding mode
 }
 
 std::string formatGeneral(double value, char decimalSeparator) {

@@ -17,6 +17,8 @@ namespace trassolin {
 // an optional sign and an optional exponent ("E"/"e"). Leading and trailing blanks are
 // ignored. "inf", "nan", hexadecimal floats, thousands separators and values beyond the
 // range of a double are rejected with ConversionError "'text' ist kein gültiger Gleitkommawert".
+// The number is rounded to a 64-bit significand (the x87 extended format) and that to a double,
+// ties to even each time: "3537177.685930148" gives 3537177.6859301478, not ...148.
 double parseTolerantReal(std::string_view text);
 
 // Plain decimal 32-bit integer with optional sign and surrounding blanks; anything else
@@ -28,8 +30,10 @@ std::int32_t parseStrictInteger(std::string_view text);
 bool textBetweenMarkers(std::string_view source, std::string_view open, std::string_view close,
                         std::string& out);
 
-// Rounds to 10^k (k = -2 keeps two decimals) with ties to even on the floating quotient.
-// Values too large to have a fractional part at that scale come back unchanged.
+// Rounds to 10^k (k = -2 keeps two decimals): value / 10^k to the nearest whole number, ties
+// to even, times 10^k, each a double operation with the double nearest 10^k. So 1.0635 keeps
+// 1.063 (its quotient is 1063.4999999999998) and 0.469 gives 0.46900000000000003. A value
+// whose quotient would overflow comes back unchanged.
 double decimalRound(double value, std::int8_t k);
 
 // Shortest text with at most 15 significant digits; fixed notation for magnitudes from

@@ -6,9 +6,12 @@
 
 #include "uGlobal/errors.h"
 #include "uGlobal/numbers.h"
+#include "uGlobal/text_lines.h"
 
 #include <array>
+#include <cmath>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -69,9 +72,75 @@ TSplinePkt shapePoint(std::string_view line) {
     return point;
 }
 
+// Whether a node's attribute leaves its children where they are: absent, or every number
+// equal to `identity`. A value that cannot be read counts as moving them.
+bool keepsInPlace(std::string_view tag, std::string_view marker, double identity) {
+    std::string value;
+    if (!textBetweenMarkers(tag, marker, "\"", value)) return true;
+    try {
+        for (double v : threeNumbers(value)) {
+            if (v != identity) return false;
+        }
+        return true;
+    } catch (const ConversionError&) {
+        return false;
+    }
+}
+
+// Follows which scene nodes are open over the lines, to tell the points that the editor wrote
+// relative to a parent that moves, turns or scales them, and the Shapes the import passes by.
+// It relies on what the import relies on: every start tag on one line.
+class SceneNesting {
+public:
+    // `taking` is false on the line that opens the scene: the import reads none of its Shapes.
+    void scanLine(std::string_view line, bool taking, ImportReport& report) {
+        bool pointOfLine = taking;
+        for (std::size_t at = line.find('<'); at != std::string_view::npos;
+             at = line.find('<', at)) {
+            std::string_view tag = line.substr(at + 1);
+            const std::size_t end = tag.find('>');
+            tag = tag.substr(0, end);
+            at += 1 + tag.size();
+            if (tag.starts_with('/')) {
+                close();
+                continue;
+            }
+            if (tag.starts_with('!') || tag.starts_with('?')) continue;
+            if (tag.substr(0, tag.find_first_of(" \t/")) == "Shape") {
+                if (!pointOfLine) {
+                    ++report.skippedShapes;
+                } else if (transformedOpen_ > 0) {
+                    ++report.shapesInTransformedGroups;
+                }
+                pointOfLine = false;
+            }
+            if (end != std::string_view::npos && tag.ends_with('/')) continue;
+            const bool moves = !keepsInPlace(tag, " translation=\"", 0.0) ||
+                               !keepsInPlace(tag, " rotation=\"", 0.0) ||
+                               !keepsInPlace(tag, " scale=\"", 1.0);
+            open_.push_back(moves);
+            if (moves) ++transformedOpen_;
+        }
+    }
+
+private:
+    void close() {
+        if (open_.empty()) return;
+        if (open_.back()) --transformedOpen_;
+        open_.pop_back();
+    }
+
+    std::vector<bool> open_; // one entry per open node: whether it transforms its children
+    int transformedOpen_ = 0;
+};
+
+std::string counted(int n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
 } // namespace
 
-void TSplinePunkte::importFromI3d(const std::filesystem::path& file) {
+ImportReport TSplinePunkte::importFromI3d(const std::filesystem::path& file) {
     const std::string name = displayName(file);
     const auto cannotRead = [&] {
         return IoError("Die Datei " + name + " kann nicht gelesen werden");
@@ -80,35 +149,104 @@ void TSplinePunkte::importFromI3d(const std::filesystem::path& file) {
     if (std::filesystem::is_directory(file, ec)) throw cannotRead();
     std::ifstream in(file, std::ios::binary);
     if (!in) throw IoError("Die Datei " + name + " kann nicht geöffnet werden");
-
-    std::string line;
-    bool sceneStarted = false;
-    while (!sceneStarted && std::getline(in, line)) {
-        sceneStarted = line.find("<Scene>") != std::string::npos;
-    }
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     if (in.bad()) throw cannotRead();
-    if (!sceneStarted) throw TrassolinError("Die Datei " + name + " enthält keine Szene (<Scene>)");
+
+    // Exports from any system: LF, CR LF and CR-only line ends.
+    const std::vector<std::string_view> lines = splitLines(bytes);
+    auto line = lines.begin();
+    std::size_t sceneTag = std::string_view::npos;
+    while (line != lines.end() && (sceneTag = line->find("<Scene>")) == std::string_view::npos) {
+        ++line;
+    }
+    if (line == lines.end()) {
+        throw TrassolinError("Die Datei " + name + " enthält keine Szene (<Scene>)");
+    }
+    ImportReport report;
+    SceneNesting nesting;
+    nesting.scanLine(line->substr(sceneTag + 7), false, report);
+    ++line;
 
     // Nothing changes before the whole scene has been read.
     std::vector<TSplinePkt> found;
     bool sceneEnded = false;
-    while (!sceneEnded && std::getline(in, line)) {
-        if (line.find("<Shape") != std::string::npos) {
+    for (; !sceneEnded && line != lines.end(); ++line) {
+        const int lineNumber = static_cast<int>(line - lines.begin()) + 1;
+        if (line->find("<Shape") != std::string_view::npos) {
             if (found.size() == static_cast<std::size_t>(kMaxSplinePoints)) {
                 throw TrassolinError("Die Datei " + name + " enthält mehr als " +
                                      formatGeneral(kMaxSplinePoints, ',') + " Spline-Punkte");
             }
-            found.push_back(shapePoint(line));
+            found.push_back(locatingConversionErrors([&] { return shapePoint(*line); },
+                                                     [&](ValueLocation& where) {
+                                                         where.file = file;
+                                                         where.line = lineNumber;
+                                                     }));
         }
-        sceneEnded = line.find("</Scene>") != std::string::npos;
+        nesting.scanLine(*line, true, report);
+        sceneEnded = line->find("</Scene>") != std::string_view::npos;
     }
-    if (in.bad()) throw cannotRead();
     if (!sceneEnded) {
         throw TrassolinError("Die Szene in " + name + " ist nicht abgeschlossen (</Scene> fehlt)");
     }
 
     assignPoints(std::move(found));
     setFileName(name);
+    return report;
+}
+
+void checkImportedPoints(const TSplinePunkte& points, const ImportReport& report,
+                         std::string_view source, MessageSink& messages, char decimalSeparator) {
+    const auto warn = [&](const std::string& text) {
+        messages.show(MessageKind::Warning, std::string(source) + ": " + text);
+    };
+    const std::vector<TSplinePkt>& p = points.points();
+    if (p.size() < 2) {
+        warn((p.empty() ? std::string("keine Spline-Punkte") : "nur 1 Spline-Punkt") +
+             " gefunden; eine Straße braucht mindestens zwei");
+    }
+    // An export of something else than control points can put hundreds of points on one spot;
+    // the first few pairs say enough.
+    constexpr int kNamedPairs = 3;
+    int pairsOnOneSpot = 0;
+    bool everyHeadingZero = true;
+    bool everyChordAlongZ = true;
+    for (std::size_t i = 0; i < p.size(); ++i) {
+        everyHeadingZero = everyHeadingZero && p[i].Yrot == 0.0;
+        if (i + 1 == p.size()) break;
+        const double dx = p[i + 1].X - p[i].X;
+        const double dz = p[i + 1].Z - p[i].Z;
+        everyChordAlongZ = everyChordAlongZ && dx == 0.0 && dz > 0.0;
+        const double apart = std::hypot(dx, dz);
+        if (apart < kMinChordLength && ++pairsOnOneSpot <= kNamedPairs) {
+            const int n = static_cast<int>(i) + 1;
+            warn("SplinePunkte " + std::to_string(n) + " und " + std::to_string(n + 1) +
+                 " liegen aufeinander (waagerecht " +
+                 formatGeneral(decimalRound(apart, -3), decimalSeparator) +
+                 " m auseinander); daraus lässt sich keine Straße erzeugen");
+        }
+    }
+    if (pairsOnOneSpot > kNamedPairs) {
+        warn(std::to_string(pairsOnOneSpot - kNamedPairs) +
+             " weitere Paare benachbarter SplinePunkte liegen ebenfalls aufeinander");
+    }
+    // A road that does run straight along +Z needs no heading; anywhere else all zeros mean
+    // that the points were never turned in the editor.
+    if (p.size() >= 2 && everyHeadingZero && !everyChordAlongZ) {
+        warn("alle Punkte haben Yrot = 0: die Straße verläuft an jedem Punkt in +Z-Richtung; "
+             "Punkte im Editor ausrichten oder die Richtungen berechnen lassen "
+             "(import-splines --richtungen)");
+    }
+    if (report.skippedShapes > 0) {
+        warn(counted(report.skippedShapes, "Shape", "Shapes") +
+             " übersprungen: gelesen wird nur das erste <Shape einer Zeile und nichts aus der "
+             "Zeile mit <Scene>");
+    }
+    if (report.shapesInTransformedGroups > 0) {
+        warn(counted(report.shapesInTransformedGroups, "Spline-Punkt", "Spline-Punkte") +
+             " innerhalb verschobener, gedrehter oder skalierter Gruppen gelesen: ihre Werte "
+             "gelten relativ zur Gruppe, nicht zur Karte");
+    }
 }
 
 } // namespace trassolin

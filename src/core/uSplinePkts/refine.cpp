@@ -68,7 +68,7 @@ bool TSplinePunkte::refine(MessageSink& messages, char decimalSeparator) {
                                                     formatGeneral(d, decimalSeparator) +
                                                     " auseinander!");
         }
-        if (d < 0.1) return false;
+        if (d < kMinChordLength) return false;
 
         const double h = chordHeading(dx, dz);
         P.chordHeading = h;

@@ -5,12 +5,26 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace trassolin {
 
 // More points than this in an import or a parameter file mean a damaged or foreign file.
 inline constexpr int kMaxSplinePoints = 100'000;
+
+// Neighbouring points closer than this horizontally (m) give no path: refinement stops there.
+inline constexpr double kMinChordLength = 0.1;
+
+// What an import met besides the points, as far as the lines it scans tell.
+struct ImportReport {
+    // Shape tags that give no point: those after the first on a line and those on the line
+    // that opens the scene.
+    int skippedShapes = 0;
+    // Points whose Shape sits inside a node that moves, turns or scales it: their values are
+    // relative to that node, not to the map.
+    int shapesInTransformedGroups = 0;
+};
 
 // One control point as the GIANTS editor shows a transform (metres, degrees), followed by
 // what refinement computed for the segment from this point to the next one.
@@ -54,8 +68,14 @@ public:
     // Pose of segment i at t in [0, 1], in the segment's local frame. Needs a successful refine.
     void evaluate(int segment, TPunkt& target, double t) const;
 
-    // Replaces the points by the Shapes of an exported scene; all or nothing.
-    void importFromI3d(const std::filesystem::path& file);
+    // Points placed in the editor without turning them all head +Z. This sets every point's
+    // heading (Yrot) and climb (Xrot) from its neighbours, so that the road passes each point
+    // along the tangent; the bank (Zrot) stays. Degrees, rounded to 0.001.
+    void setDirectionsFromNeighbours();
+
+    // Replaces the points by the Shapes of an exported scene; all or nothing. A value that is
+    // no number throws a ConversionError whose `where` names the file and the line.
+    ImportReport importFromI3d(const std::filesystem::path& file);
 
     const std::vector<TSplinePkt>& points() const { return points_; }
     // Replaces all points at once (a load or an import); current becomes 0.
@@ -66,5 +86,11 @@ private:
     int current_ = 0;
     std::string fileName_;
 };
+
+// Warnings about freshly imported points that will not give the road the user means: fewer
+// than two points, neighbours on one spot, no heading anywhere, Shapes skipped or read inside
+// transformed groups. `source` names the export at the start of each text.
+void checkImportedPoints(const TSplinePunkte& points, const ImportReport& report,
+                         std::string_view source, MessageSink& messages, char decimalSeparator);
 
 } // namespace trassolin

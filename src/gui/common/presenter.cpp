@@ -1,5 +1,6 @@
 #include "common/presenter.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
 #include <QFontDialog>
@@ -10,7 +11,7 @@ namespace trassolin::gui {
 QString messageTitle(MessageKind kind) {
     switch (kind) {
     case MessageKind::Information:
-        return QStringLiteral("Information");
+        return QStringLiteral("Informationen");
     case MessageKind::Warning:
         return QStringLiteral("Warnung");
     case MessageKind::Error:
@@ -24,7 +25,11 @@ void DialogPresenter::message(QWidget* parent, MessageKind kind, const QString& 
                       : kind == MessageKind::Warning   ? QMessageBox::Warning
                                                        : QMessageBox::Critical;
     QMessageBox box(icon, messageTitle(kind), text, QMessageBox::Ok, parent);
+    // A run shows a wait cursor; a box that waits for the user must not.
+    const bool busy = QApplication::overrideCursor() != nullptr;
+    if (busy) QApplication::setOverrideCursor(Qt::ArrowCursor);
     box.exec();
+    if (busy) QApplication::restoreOverrideCursor();
 }
 
 void DialogPresenter::about(QWidget* parent, const QString& title, const QString& text) {

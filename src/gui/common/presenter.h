@@ -1,10 +1,12 @@
 #pragma once
 
+#include "uGlobal/errors.h"
 #include "uGlobal/messages.h"
 
 #include <QFont>
 #include <QString>
 
+#include <new>
 #include <optional>
 
 class QDialog;
@@ -25,7 +27,7 @@ struct FileDialogRequest {
 class Presenter {
 public:
     virtual ~Presenter() = default;
-    // A box with one OK button, titled "Information", "Warnung" or "Fehler".
+    // A box with one OK button, titled "Informationen", "Warnung" or "Fehler".
     virtual void message(QWidget* parent, MessageKind kind, const QString& text) = 0;
     virtual void about(QWidget* parent, const QString& title, const QString& text) = 0;
     // The chosen path, or nothing when the user cancels. A save dialog does not ask before
@@ -75,6 +77,8 @@ public:
 template <class Reaction> void guarded(MessageSink& messages, Reaction&& reaction) {
     try {
         reaction();
+    } catch (const std::bad_alloc&) {
+        messages.show(MessageKind::Error, kOutOfMemory);
     } catch (const std::exception& e) {
         messages.show(MessageKind::Error, e.what());
     }

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QGridLayout>
 #include <QStyle>
+#include <QWheelEvent>
 
 #include <numbers>
 
@@ -53,8 +54,26 @@ QToolButton* makeIconButton(const QString& name, const QString& text, const QStr
     return button;
 }
 
+namespace {
+
+// A spin edit changes the current segment or point, which commits the fields: the wheel must
+// not do that while it only scrolls the window past it.
+class SpinEdit final : public QSpinBox {
+protected:
+    void wheelEvent(QWheelEvent* event) override {
+        if (!hasFocus()) {
+            event->ignore();
+            return;
+        }
+        QSpinBox::wheelEvent(event);
+    }
+};
+
+} // namespace
+
 QSpinBox* makeSpinEdit(const QString& name, int minimum, const QString& hint) {
-    auto* spin = named(new QSpinBox, name);
+    auto* spin = named(new SpinEdit, name);
+    spin->setFocusPolicy(Qt::StrongFocus);
     spin->setRange(minimum, minimum);
     if (!hint.isEmpty()) spin->setToolTip(hint);
     return spin;

@@ -35,6 +35,12 @@ EdgePanel::EdgePanel(TRandPunkte& profile, MessageSink& messages, FocusExits& ex
                                           : QStringLiteral("bbnShowLeftParameter"),
                                     QStringLiteral("Parameter anzeigen"));
 
+    // The columns keep their place when an edge is switched off and its groups are hidden.
+    for (QWidget* group : {static_cast<QWidget*>(texture_), static_cast<QWidget*>(segments_)}) {
+        QSizePolicy policy = group->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        group->setSizePolicy(policy);
+    }
     column_ = new QVBoxLayout(this);
     column_->setContentsMargins(0, 0, 0, 0);
     auto* top = new QHBoxLayout;

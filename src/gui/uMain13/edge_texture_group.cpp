@@ -24,7 +24,7 @@ EdgeTextureGroup::EdgeTextureGroup(TRandPunkte& profile, MessageSink& messages,
             .arg(right ? QStringLiteral("rechten") : QStringLiteral("linken")));
     laenge_ = makeField(QStringLiteral("edt%1TexLaenge").arg(side));
     breite_ = makeField(QStringLiteral("edt%1TexBreite").arg(side));
-    pixel_ = makeField(QStringLiteral("edt%1TexBreitePxl").arg(side));
+    pixel_ = makePixelField(QStringLiteral("edt%1TexBreitePxl").arg(side));
     reset_ = makeCheckBox(QStringLiteral("cbo%1Ruecksetzen").arg(side),
                           QStringLiteral("Rücksetzen statt spiegeln"));
     calcU_ = makePushButton(QStringLiteral("btn%1calcU").arg(side), QStringLiteral("Breite -> U"));
@@ -32,14 +32,15 @@ EdgeTextureGroup::EdgeTextureGroup(TRandPunkte& profile, MessageSink& messages,
                                       "zugehörige Texturkoordinate U (Parameter \"Ende\")"));
 
     auto* grid = new QGridLayout(this);
-    addRow(grid, 0, QStringLiteral("Datei"), file_);
-    grid->addWidget(fileButton_, 0, 2);
+    grid->addWidget(makeLabel(QStringLiteral("Datei"), file_), 0, 0);
+    grid->addWidget(file_, 0, 1, 1, 3);
+    grid->addWidget(fileButton_, 0, 4);
     addRow(grid, 1, QStringLiteral("Länge"), laenge_, QStringLiteral("m"));
     addRow(grid, 2, QStringLiteral("Breite"), breite_, QStringLiteral("m"));
-    grid->addWidget(pixel_, 3, 1);
-    grid->addWidget(makeLabel(QStringLiteral("pxl"), pixel_), 3, 2);
-    grid->addWidget(calcU_, 4, 1);
-    grid->addWidget(reset_, 5, 0, 1, 3);
+    grid->addWidget(pixel_, 2, 3);
+    grid->addWidget(makeLabel(QStringLiteral("pxl"), pixel_), 2, 4);
+    grid->addWidget(calcU_, 3, 1);
+    grid->addWidget(reset_, 4, 0, 1, 5);
     grid->setColumnStretch(1, 1);
 
     const auto commitGuarded = [this, &messages] { guarded(messages, [this] { commit(); }); };

@@ -26,6 +26,9 @@
 #include <QVBoxLayout>
 
 #include <array>
+#include <filesystem>
+#include <optional>
+#include <system_error>
 
 namespace trassolin::gui {
 
@@ -84,6 +87,14 @@ bool titleBarOnScreen(const QRect& frame) {
         if (visible.width() >= std::min(100, frame.width()) && visible.height() >= 10) return true;
     }
     return false;
+}
+
+// The folder the program was started from; none when it was deleted meanwhile.
+std::optional<std::filesystem::path> workingDirectory() {
+    std::error_code ec;
+    auto folder = std::filesystem::current_path(ec);
+    if (ec) return std::nullopt;
+    return folder;
 }
 
 } // namespace
@@ -337,8 +348,10 @@ void TForm1::placeWindow() {
     move(place);
 
     WindowPosition stored;
+    const auto folder = workingDirectory();
+    if (!folder) return;
     try {
-        if (!readPreferencesFile(params_.preferences, stored)) return;
+        if (!readPreferencesFile(params_.preferences, stored, *folder)) return;
     } catch (const TrassolinError& e) {
         // The values read before the faulty one are in force; the window stays where it is.
         messages_.show(MessageKind::Error, e.what());
@@ -351,8 +364,13 @@ void TForm1::placeWindow() {
 void TForm1::closeEvent(QCloseEvent* event) {
     // Leaving the program must always work: a preferences file that cannot be written (a
     // read-only working directory) is reported once, and the window closes all the same.
+    const auto folder = workingDirectory();
     try {
-        writePreferencesFile(params_.preferences, WindowPosition{y(), x()}, separator_);
+        if (!folder) {
+            throw IoError("In " + std::string(kPreferencesFileName) +
+                          " kann nicht geschrieben werden");
+        }
+        writePreferencesFile(params_.preferences, WindowPosition{y(), x()}, separator_, *folder);
     } catch (const TrassolinError& e) {
         messages_.show(MessageKind::Error, e.what());
     }

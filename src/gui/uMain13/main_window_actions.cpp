@@ -127,17 +127,16 @@ void TForm1::bbnSaveParaClick() {
         this, {QStringLiteral("Parameter speichern"), QStringLiteral("Parameter.ini"),
                QStringLiteral("Parameter (*.ini);;alle Dateien (*)"), QStringLiteral("ini")});
     if (!file) return;
-    parameter1_->setText(QStringLiteral("Parameter gespeichert in"));
-    parameter_->setText(QFileInfo(*file).fileName());
     fieldsToParameters();
     saveParameterFile(toPath(*file), params_, separator_);
+    // Only a file that was written is named as saved.
+    parameter1_->setText(QStringLiteral("Parameter gespeichert in"));
+    parameter_->setText(QFileInfo(*file).fileName());
 }
 
 void TForm1::bbnLoadParaClick() {
     const auto file = askParameterFile(QStringLiteral("Parameter laden"));
     if (!file) return;
-    parameter1_->setText(QStringLiteral("Parameter geladen aus"));
-    parameter_->setText(QFileInfo(*file).fileName());
     // Typed texts reach the segments and the point before the load replaces them.
     right_->segments()->selectSegment(1);
     left_->segments()->selectSegment(1);
@@ -159,6 +158,9 @@ void TForm1::bbnLoadParaClick() {
         throw;
     }
     showAll();
+    // Only a file that was read completely is named as loaded.
+    parameter1_->setText(QStringLiteral("Parameter geladen aus"));
+    parameter_->setText(QFileInfo(*file).fileName());
 }
 
 void TForm1::edgeLoadParaClick(bool right) {

@@ -41,7 +41,7 @@ RoadTextureGroup::RoadTextureGroup(ParameterSet& params, MessageSink& messages,
     grid->addWidget(makeLabel(QStringLiteral("Datei"), file_), 0, 0);
     grid->addWidget(file_, 0, 1, 1, 2);
     grid->addWidget(fileButton_, 0, 3);
-    addRow(grid, 1, QStringLiteral("Länge"), laenge_, QStringLiteral("m"));
+    addRow(grid, 1, QStringLiteral("Länge"), laenge_);
     addRow(grid, 2, QStringLiteral("Texturbreite"), texPxl_, QStringLiteral("pxl"));
     addRow(grid, 3, QStringLiteral("Start"), start_);
     grid->addWidget(startPxl_, 3, 2);

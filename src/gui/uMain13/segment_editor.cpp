@@ -95,7 +95,14 @@ int SegmentEditor::clampedCurrent() {
 void SegmentEditor::commitThenSelect() {
     if (showing_) return;
     // A switched-off edge has its groups hidden: its fields hold nothing the user typed.
-    if (profile_.enabled) commit();
+    try {
+        if (profile_.enabled) commit();
+    } catch (...) {
+        // Nothing was selected: the spin edit goes back to the segment the fields belong to.
+        const QSignalBlocker block(spin_);
+        spin_->setValue(clampedCurrent());
+        throw;
+    }
     profile_.current = spin_->value();
     showSegment();
 }
@@ -144,7 +151,14 @@ void SegmentEditor::showSegment() {
 }
 
 void SegmentEditor::selectSegment(int number) {
-    spin_->setValue(number);
+    // The change reaction runs here, not in the spin edit's slot, so that a field it cannot
+    // read stops the reaction that selected, too.
+    const int before = spin_->value();
+    {
+        const QSignalBlocker block(spin_);
+        spin_->setValue(number);
+    }
+    if (spin_->value() != before) commitThenSelect();
 }
 
 void SegmentEditor::insertSegment() {

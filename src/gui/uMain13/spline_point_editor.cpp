@@ -33,6 +33,7 @@ SplinePointEditor::SplinePointEditor(TSplinePunkte& points, MessageSink& message
 
     // Only a label-like field: nothing reads or writes it.
     fileLabel_ = makeField(QStringLiteral("edtSplineI3D"), QStringLiteral("i3d"));
+    fileLabel_->setReadOnly(true);
     open_ = makeFileButton(QStringLiteral("bbnSplinePtsOpen"),
                            QStringLiteral("exportierte Spline-Punkte aus i3d-Datei laden"));
     spin_ = makeSpinEdit(QStringLiteral("sedSplinePtsNr"), 1);
@@ -58,8 +59,15 @@ SplinePointEditor::SplinePointEditor(TSplinePunkte& points, MessageSink& message
         fields_[i] = makeField(QStringLiteral("edtSplinePts") + axis);
         addRow(grid, 2 + static_cast<int>(i), axis, fields_[i]);
     }
+    directions_ = makePushButton(QStringLiteral("btnRichtungen"),
+                                 QStringLiteral("Richtungen berechnen"));
+    directions_->setToolTip(QStringLiteral("Yrot und Xrot aller Spline-Punkte aus ihren Nachbarn "
+                                           "berechnen (Zrot bleibt)"));
+    grid->addWidget(directions_, 2 + static_cast<int>(kAxes.size()), 1);
     grid->setColumnStretch(1, 1);
 
+    connect(directions_, &QPushButton::clicked, this,
+            [this] { runGuarded(&SplinePointEditor::computeDirections); });
     connect(spin_, &QSpinBox::valueChanged, this,
             [this] { runGuarded(&SplinePointEditor::commitThenSelect); });
     connect(add_, &QToolButton::clicked, this,
@@ -88,7 +96,14 @@ void SplinePointEditor::setSpinRange() {
 void SplinePointEditor::commitThenSelect() {
     if (showing_ || points_.count() == 0) return;
     TSplinePkt& p = *points_.get(clampedCurrent());
-    for (std::size_t i = 0; i < fields_.size(); ++i) value(p, i) = parseField(fields_[i]);
+    try {
+        for (std::size_t i = 0; i < fields_.size(); ++i) value(p, i) = parseField(fields_[i]);
+    } catch (...) {
+        // Nothing was selected: the spin edit goes back to the point the fields belong to.
+        const QSignalBlocker block(spin_);
+        spin_->setValue(points_.current() + 1);
+        throw;
+    }
     points_.setCurrent(spin_->value() - 1);
     showPoint();
 }
@@ -111,7 +126,14 @@ void SplinePointEditor::showPoint() {
 }
 
 void SplinePointEditor::selectPoint(int number) {
-    spin_->setValue(number);
+    // The change reaction runs here, not in the spin edit's slot, so that a field it cannot
+    // read stops the reaction that selected, too.
+    const int before = spin_->value();
+    {
+        const QSignalBlocker block(spin_);
+        spin_->setValue(number);
+    }
+    if (spin_->value() != before) commitThenSelect();
 }
 
 void SplinePointEditor::insertPoint() {
@@ -128,6 +150,13 @@ void SplinePointEditor::appendPoint() {
     selectPoint(points_.count());
     // From an empty set the spin edit already shows 1: nothing changed, so show explicitly.
     if (spin_->value() == before) showPoint();
+}
+
+void SplinePointEditor::computeDirections() {
+    // The button lies inside the group, so clicking it leaves no field of the group: commit here.
+    commitThenSelect();
+    points_.setDirectionsFromNeighbours();
+    showPoint();
 }
 
 void SplinePointEditor::deletePoint() {

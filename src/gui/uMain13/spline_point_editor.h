@@ -35,6 +35,8 @@ public:
     void insertPoint();
     void appendPoint();
     void deletePoint();
+    // "Richtungen berechnen": heading and climb of every point from its neighbours.
+    void computeDirections();
 
     QSpinBox* spin() const { return spin_; }
 
@@ -53,6 +55,7 @@ private:
     QToolButton* add_;
     QToolButton* sub_;
     QToolButton* addEnd_;
+    QPushButton* directions_;
     std::array<QLineEdit*, 6> fields_{};
 };
 

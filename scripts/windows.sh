@@ -1,0 +1,181 @@
+#!/usr/bin/env bash
+# The Windows build, checked on Linux: cross-builds the core, trassolin-cli and the core tests
+# with MinGW-w64 into build-windows/, runs the tests under Wine, and compares the Windows
+# program with the Linux one (build/src/cli/trassolin-cli, built here when missing):
+#   - the documents of every bundled example, byte for byte, and the status logs;
+#   - the parameter files of init and import-splines (CR LF, cp1252), byte for byte, the
+#     FileName line allowing for the Windows spelling of the same path;
+#   - file names beyond the ANSI code page (the command line is taken as UTF-16);
+#   - failed runs (read-only target, missing folder) leave the old files byte for byte and
+#     say the same German words as on Linux.
+# Needs the packages of scripts/install-deps.sh.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+started=$SECONDS
+
+echo "== Windows: cross build (MinGW-w64)"
+toolchain=()
+# CMake takes the toolchain only when it creates the build folder.
+[ -f build-windows/CMakeCache.txt ] || toolchain=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake)
+cmake -S . -B build-windows -G Ninja "${toolchain[@]}" \
+      -DTRASSOLIN_GTEST_SOURCE_DIR=/usr/src/googletest -DTRASSOLIN_WERROR=ON \
+      -DTRASSOLIN_BUILD_GUI=OFF -DTRASSOLIN_BUILD_BENCH=OFF >/dev/null
+cmake --build build-windows
+built=$SECONDS
+
+echo "== Windows: core tests under Wine"
+ctest --test-dir build-windows --output-on-failure
+
+linux_cli="$PWD/build/src/cli/trassolin-cli"
+if [ ! -x "$linux_cli" ]; then
+    cmake -S . -B build -G Ninja >/dev/null
+    cmake --build build --target trassolin-cli
+fi
+windows_cli="$PWD/build-windows/src/cli/trassolin-cli.exe"
+wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
+wine_prefix="$PWD/build-windows/wine-prefix"
+
+# Both programs see the same UTF-8 locale: Wine turns the host's arguments into the UTF-16
+# command line with it, and the default decimal separator follows it.
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
+run_linux() { "$linux_cli" "$@"; }
+# The same settings as the toolchain file's emulator (cmake/mingw-w64-x86_64.cmake).
+wine_run() { WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= WINEPREFIX="$wine_prefix" "$wine" "$@"; }
+run_windows() { wine_run "$windows_cli" "$@"; }
+
+failures=0
+fail() {
+    echo "FEHLER: $*"
+    failures=$((failures + 1))
+}
+same_file() { # same_file LINUX WINDOWS WHAT
+    if cmp -s "$1" "$2"; then echo "gleich: $3"; else fail "$3 unterscheidet sich ($1, $2)"; fi
+}
+# The status log is the same text; Windows ends its console lines with CR LF.
+same_log() { # same_log LINUX WINDOWS WHAT
+    if cmp -s "$1" <(tr -d '\r' <"$2"); then echo "gleich: $3"; else fail "$3 unterscheidet sich"; fi
+}
+# A parameter file after import-splines names the export by its absolute path, which Wine
+# spells Z:\… (and which lies in the other side's folder); every other byte must be the same.
+same_parameter_file() { # same_parameter_file LINUX WINDOWS WHAT
+    local line
+    line=$(LC_ALL=C grep -n -m1 '^FileName=/' "$1" | cut -d: -f1)
+    if [ -z "$line" ]; then
+        fail "$3: keine Zeile FileName="
+        return
+    fi
+    if cmp -s <(head -n $((line - 1)) "$1") <(head -n $((line - 1)) "$2") &&
+       cmp -s <(tail -n +$((line + 1)) "$1") <(tail -n +$((line + 1)) "$2") &&
+       cmp -s <(sed -n "${line}p" "$1" |
+                LC_ALL=C sed 's#/check/linux/#/check/windows/#; s#^FileName=#FileName=Z:#; s#/#\\#g') \
+              <(sed -n "${line}p" "$2"); then
+        echo "gleich: $3 (FileName als Z:\\…)"
+    else
+        fail "$3 unterscheidet sich ($1, $2)"
+    fi
+}
+snapshot() { (cd "$1" && find . -type f -print0 | LC_ALL=C sort -z | xargs -0 sha256sum) }
+
+work="$PWD/build-windows/check"
+rm -rf "$work"
+# A modder's folder with a German name, as cp1252 holds it.
+for side in linux windows; do
+    mkdir -p "$work/$side/Straßen"
+    cp examples/*.ini examples/*.i3d "$work/$side/Straßen/"
+done
+
+echo "== Windows: documents of the examples"
+for example in examples/*.ini; do
+    name=$(basename "$example" .ini)
+    (cd "$work/linux/Straßen" && run_linux generate "$name.ini" "$name.i3d" >"$name.log")
+    (cd "$work/windows/Straßen" && run_windows generate "$name.ini" "$name.i3d" >"$name.log")
+    same_file "$work/linux/Straßen/$name.i3d" "$work/windows/Straßen/$name.i3d" "$name.i3d"
+    same_log "$work/linux/Straßen/$name.log" "$work/windows/Straßen/$name.log" "Statusprotokoll $name"
+done
+
+echo "== Windows: parameter files of init and import-splines"
+for separator in , .; do
+    (cd "$work/linux/Straßen" && run_linux --decimal-separator "$separator" init "Start$separator.ini" >/dev/null)
+    (cd "$work/windows/Straßen" && run_windows --decimal-separator "$separator" init "Start$separator.ini" >/dev/null)
+    same_file "$work/linux/Straßen/Start$separator.ini" "$work/windows/Straßen/Start$separator.ini" \
+              "init mit '$separator'"
+done
+for target in Neu.ini landstrasse.ini; do
+    (cd "$work/linux/Straßen" && run_linux import-splines landstrasse-splines.i3d "$target" >/dev/null)
+    (cd "$work/windows/Straßen" && run_windows import-splines landstrasse-splines.i3d "$target" >/dev/null)
+    same_parameter_file "$work/linux/Straßen/$target" "$work/windows/Straßen/$target" \
+                        "import-splines in $target"
+done
+
+echo "== Windows: names beyond the ANSI code page"
+for side in linux windows; do
+    mkdir -p "$work/$side/Łódź Ωmega"
+    cp examples/dorfstrasse.ini "$work/$side/Łódź Ωmega/Dorfstraße.ini"
+done
+(cd "$work/linux" && run_linux generate "Łódź Ωmega/Dorfstraße.ini" "Łódź Ωmega/Dorfstraße.i3d" >/dev/null)
+(cd "$work/windows" && run_windows generate "Łódź Ωmega/Dorfstraße.ini" "Łódź Ωmega/Dorfstraße.i3d" >/dev/null)
+same_file "$work/linux/Łódź Ωmega/Dorfstraße.i3d" "$work/windows/Łódź Ωmega/Dorfstraße.i3d" \
+          "Łódź Ωmega/Dorfstraße.i3d"
+
+echo "== Windows: failed runs keep the old files"
+# failed_run SIDE CASE ARGUMENTS...: runs the call in a folder of its own that holds a
+# parameter file and a read-only old document, checks that it fails with status 1 and leaves
+# every file as it was and no folder behind, and leaves its stderr in CASE-SIDE.err.
+failed_run() {
+    local side=$1 name=$2
+    shift 2
+    local folder="$work/failed/$name-$side"
+    mkdir -p "$folder"
+    cp examples/dorfstrasse.ini "$folder/P.ini"
+    printf 'altes Dokument\r\n\xe4\r\n' >"$folder/alt.i3d"
+    chmod a-w "$folder/alt.i3d"
+    local before status=0
+    before=$(snapshot "$folder")
+    (cd "$folder" && "run_$side" "$@" >/dev/null 2>"$work/failed/$name-$side.err") || status=$?
+    [ "$status" = 1 ] || fail "$name ($side): Status $status statt 1"
+    [ "$(snapshot "$folder")" = "$before" ] || fail "$name ($side): Dateien verändert"
+    [ -z "$(find "$folder" -mindepth 1 -type d)" ] || fail "$name ($side): Ordner angelegt"
+}
+message() { tr -d '\r' <"$work/failed/$1.err"; }
+# A missing folder: both programs refuse with the same words.
+for case in "ordner-fehlt --write-texl0 generate P.ini fehlt/neu.i3d" \
+            "export-fehlt import-splines fehlt/export.i3d P.ini" \
+            "init-ordner-fehlt init fehlt/P.ini"; do
+    read -r -a call <<<"$case"
+    failed_run linux "${call[@]}"
+    failed_run windows "${call[@]}"
+    if [ "$(message "${call[0]}-linux")" = "$(message "${call[0]}-windows")" ]; then
+        echo "unverändert, gleiche Meldung: ${call[0]}: $(message "${call[0]}-windows")"
+    else
+        fail "${call[0]}: unter Windows '$(message "${call[0]}-windows")'"
+    fi
+done
+# A read-only old document: root on Linux may replace it, so only Windows is checked here
+# (core_tests check Linux as an ordinary user).
+failed_run windows schreibgeschuetzt --write-texl0 generate P.ini alt.i3d
+if [ "$(message schreibgeschuetzt-windows | head -n 1)" = "Fehler: Dateizugriff verweigert: alt.i3d" ]; then
+    echo "unverändert: schreibgeschuetzt: $(message schreibgeschuetzt-windows | head -n 1)"
+else
+    fail "schreibgeschuetzt: unter Windows '$(message schreibgeschuetzt-windows)'"
+fi
+
+echo "== Windows: the package"
+scripts/package-windows.sh
+rm -rf "$work/zip"
+mkdir -p "$work/zip"
+(cd "$work/zip" && cmake -E tar xf ../../../out/trassolin-windows-x64.zip)
+packaged="$work/zip/trassolin-windows-x64"
+# Only libraries every Windows has: MinGW's runtime is linked in.
+imports=$(x86_64-w64-mingw32-objdump -p "$packaged/trassolin-cli.exe" | sed -n 's/^\s*DLL Name: //p' |
+          tr 'a-z' 'A-Z' | sort | tr '\n' ' ')
+[ "$imports" = "KERNEL32.DLL MSVCRT.DLL SHELL32.DLL " ] || fail "trassolin-cli.exe braucht $imports"
+(cd "$packaged" && wine_run ./trassolin-cli.exe \
+     generate examples/landstrasse.ini landstrasse.i3d >/dev/null)
+same_file "$work/linux/Straßen/landstrasse.i3d" "$packaged/landstrasse.i3d" \
+          "landstrasse.i3d aus dem Paket"
+
+echo "== Windows: $((SECONDS - started)) s in all, of which $((built - started)) s building"
+if [ "$failures" -ne 0 ]; then
+    echo "Windows: $failures Prüfungen fehlgeschlagen"
+    exit 1
+fi

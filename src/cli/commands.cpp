@@ -1,0 +1,181 @@
+#include "commands.h"
+
+#include "console.h"
+
+#include "generation/random_sequence.h"
+#include "generation/run.h"
+#include "output/output_file.h"
+#include "settings/ini_file.h"
+#include "settings/parameter_file.h"
+#include "settings/parameter_set.h"
+#include "uGlobal/errors.h"
+#include "uGlobal/numbers.h"
+
+#include <algorithm>
+#include <memory>
+#include <iostream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace trassolin::cli {
+
+namespace {
+
+bool fileExists(const std::filesystem::path& file) {
+    std::error_code ec;
+    return std::filesystem::exists(file, ec);
+}
+
+// One file under two names: "./P.ini" and "P.ini", a symbolic or a hard link. A file that
+// does not exist yet is nobody's twin.
+bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+    std::error_code ec;
+    return std::filesystem::equivalent(a, b, ec);
+}
+
+// Runs a command's work. A failure is reported with its context, and a stop of any kind ends
+// with the verdict, so that the last line on stderr says what the command left behind.
+template <class Work> bool completes(const CommandFiles& files, Work&& work) {
+    const bool existed = fileExists(files.target);
+    try {
+        if (work()) return true;
+    } catch (const std::exception& e) {
+        printError(describeFailure(e, files));
+    }
+    printError("Abgebrochen – kein Dokument geschrieben (" + displayPath(files.target) +
+               (existed ? " bleibt unverändert)" : " wurde nicht angelegt)"));
+    return false;
+}
+
+// The texture files that must lie beside the document in the map, each once.
+std::string textureList(const std::vector<std::string>& files) {
+    std::vector<std::string> named;
+    for (const std::string& file : files) {
+        if (!file.empty() && std::find(named.begin(), named.end(), file) == named.end()) {
+            named.push_back(file);
+        }
+    }
+    if (named.empty()) return "keine";
+    std::string list = named.front();
+    for (std::size_t i = 1; i < named.size(); ++i)
+        list += ", " + named[i];
+    return list;
+}
+
+} // namespace
+
+int initCommand(const std::filesystem::path& parameterFile, char decimalSeparator) {
+    const bool created = completes({parameterFile, parameterFile}, [&] {
+        // A typing slip must not wipe out a tuned parameter file.
+        if (fileExists(parameterFile)) {
+            throw IoError("Die Datei " + displayPath(parameterFile) + " existiert bereits");
+        }
+        saveParameterFile(parameterFile, ParameterSet{}, decimalSeparator);
+        return true;
+    });
+    if (!created) return kStopped;
+    std::cout << "Parameterdatei " << displayPath(parameterFile) << " angelegt\n";
+    return kComplete;
+}
+
+int importSplinesCommand(const std::filesystem::path& exportFile,
+                         const std::filesystem::path& parameterFile, char decimalSeparator,
+                         bool directions) {
+    if (sameFile(exportFile, parameterFile)) {
+        printError("Exportdatei und Parameterdatei sind dieselbe Datei: " +
+                   displayPath(parameterFile));
+        return kUsage;
+    }
+    const CommandFiles files{parameterFile, parameterFile};
+    ConsoleMessages messages(files);
+    ParameterSet set;
+    const bool saved = completes(files, [&] {
+        if (fileExists(parameterFile)) loadParameterFile(parameterFile, set, messages);
+        const ImportReport report = set.splines.importFromI3d(exportFile);
+        if (directions) set.splines.setDirectionsFromNeighbours();
+        checkImportedPoints(set.splines, report, displayPath(exportFile), messages,
+                            decimalSeparator);
+        // The parameter file records where the points came from, wherever it is opened later.
+        set.splines.setFileName(displayPath(std::filesystem::absolute(exportFile)));
+        saveParameterFile(parameterFile, set, decimalSeparator);
+        return true;
+    });
+    if (!saved) return kStopped;
+    std::cout << formatInteger(set.splines.count()) << " Spline-Punkte importiert aus "
+              << displayPath(exportFile) << '\n';
+    return kComplete;
+}
+
+int directionsCommand(const std::filesystem::path& parameterFile, char decimalSeparator) {
+    const CommandFiles files{parameterFile, parameterFile};
+    ConsoleMessages messages(files);
+    ParameterSet set;
+    const bool saved = completes(files, [&] {
+        loadParameterFile(parameterFile, set, messages);
+        set.splines.setDirectionsFromNeighbours();
+        // Only the two rotations change: every other line of the file stays as it stands.
+        IniFile ini = IniFile::readForUpdate(parameterFile);
+        for (int i = 0; i < set.splines.count(); ++i) {
+            const std::string section = "SplinePts" + formatInteger(i + 1);
+            const TSplinePkt& p = *set.splines.get(i);
+            ini.writeString(section, "Xrot", formatGeneral(p.Xrot, decimalSeparator));
+            ini.writeString(section, "Yrot", formatGeneral(p.Yrot, decimalSeparator));
+        }
+        ini.save(parameterFile);
+        return true;
+    });
+    if (!saved) return kStopped;
+    std::cout << "Richtungen von " << formatInteger(set.splines.count())
+              << " Spline-Punkten berechnet in " << displayPath(parameterFile) << '\n';
+    return kComplete;
+}
+
+int generateCommand(const std::filesystem::path& parameterFile, const std::filesystem::path& output,
+                    char decimalSeparator, bool writeTexL0) {
+    // Writing the document over its own parameter file would destroy the input.
+    if (sameFile(parameterFile, output)) {
+        printError("Ausgabedatei und Parameterdatei sind dieselbe Datei: " + displayPath(output));
+        return kUsage;
+    }
+    const CommandFiles files{parameterFile, output};
+    ConsoleMessages messages(files);
+    ParameterSet set; // as a freshly started window holds it
+    RunSummary summary;
+    // With --write-texl0 the parameter file is replaced together with the document: both are
+    // written completely before either replaces its old file.
+    std::unique_ptr<OutputFile> parameters;
+    const auto prepareParameters = [&](std::string_view nextTexL0) {
+        if (!writeTexL0 || !set.fahrbahnErzeugen) return;
+        // Only this key changes, so consecutive roads continue their texture seamlessly.
+        IniFile ini = IniFile::readForUpdate(parameterFile);
+        ini.writeString("Fahrbahn_Textur", "TexL0", nextTexL0);
+        parameters = ini.prepareSave(parameterFile);
+    };
+    const bool written = completes(files, [&] {
+        loadParameterFile(parameterFile, set, messages);
+        ConsoleStatusLog log;
+        RandomSequence random;
+        return runGeneration(set, output, messages, log, random, decimalSeparator, {}, &summary,
+                             prepareParameters);
+    });
+    if (!written) return kStopped;
+
+    if (parameters) {
+        try {
+            parameters->publish();
+        } catch (const std::exception& e) {
+            // Rare (the folder changed under us): the document is there, its TexL0 is not.
+            printError("Dokument geschrieben, TexL0 nicht gespeichert: " +
+                       describeFailure(e, {parameterFile, parameterFile}));
+            return kDocumentOnly;
+        }
+    }
+    std::cout << "Geschrieben: " << displayPath(output) << " – " << formatInteger(summary.vertices)
+              << " Vertices, " << formatInteger(summary.triangles) << " Dreiecke, "
+              << formatGeneral(decimalRound(summary.roadLength, -2), decimalSeparator)
+              << " m Fahrbahn, Texturen: " << textureList(summary.textureFiles) << '\n';
+    return kComplete;
+}
+
+} // namespace trassolin::cli
