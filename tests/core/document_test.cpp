@@ -412,6 +412,39 @@ TEST(Curves, comeInTheOrderMiddleRightLeftWithTheirSceneShapes) {
 )"));
 }
 
+TEST(Curves, ofTheAiRoadSitInItsGroupAndCarryTheirAttributesAfterTheScene) {
+    DocumentOptions o;
+    o.road = false, o.transformGroups = false;
+    o.shapeName = "A&B";
+    o.aiRoad = o.trafficAttributes = true;
+    o.maxWidth = {7.0, 1.0 / 3.0, 2.5};
+    o.speedLimit = 100;
+    o.maxSpeedScale = 0.75;
+    const CurveLines right = curveOf(1, -2.0);
+    const std::string tail = documentTail(o, MeshLines{}, nullptr, &right, nullptr, splinesOf({}));
+    EXPECT_TRUE(tail.ends_with(crlf(R"(    <Scene>
+       <TransformGroup name="A&amp;B_AI" nodeId="10">
+        <Shape name="splineRechts" translation="0 0 0" nodeId="12" shapeId="12"/>
+       </TransformGroup>
+       <TransformGroup name="A&amp;B" nodeId="1" />
+    </Scene>
+
+  <UserAttributes>
+    <UserAttribute nodeId="10">
+      <Attribute name="onCreate" type="scriptCallback" value="AISystem.onCreateAIRoadSpline"/>
+    </UserAttribute>
+    <UserAttribute nodeId="12">
+      <Attribute name="maxSpeedScale" type="float" value="0.75"/>
+      <Attribute name="maxWidth" type="float" value="0.333333333333333"/>
+      <Attribute name="speedLimit" type="float" value="100"/>
+    </UserAttribute>
+  </UserAttributes>
+
+</i3D>
+)")))
+        << tail;
+}
+
 struct EscapeCase {
     std::string utf8, latin1;
     const char* name;

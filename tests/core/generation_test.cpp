@@ -416,6 +416,16 @@ TEST(GenerationRun, aFieldThatIsNoNumberNamesItsSectionAndKey) {
          "'' ist kein gültiger Gleitkommawert", "TrafficSplines", "LinksProzent"},
         {[](ParameterSet& p) { p.texL0 = "null"; }, "'null' ist kein gültiger Gleitkommawert",
          "Fahrbahn_Textur", "TexL0"},
+        {[](ParameterSet& p) {
+             p.verkehrsspline = true;
+             p.tempo = "schnell";
+         },
+         "'schnell' ist kein gültiger Gleitkommawert", "KI", "Tempo"},
+        {[](ParameterSet& p) {
+             p.verkehrsspline = true;
+             p.tempoFaktor = "";
+         },
+         "'' ist kein gültiger Gleitkommawert", "KI", "TempoFaktor"},
     };
     for (const auto& c : cases) {
         auto params = straightRoad(10);

@@ -62,6 +62,8 @@ ParameterSet distinctiveSet() {
     p.splines.setFileName("/tmp/export.i3d");
     p.fill.textureFile = "stirn.dds", p.fill.textureHeight = 3.25, p.fill.textureWidth = 0.1;
     p.fill.swap = true;
+    p.gegenspurUmkehren = p.kiStrassenspline = p.verkehrsspline = true;
+    p.tempo = "70,5", p.tempoFaktor = "0.8";
     return p;
 }
 
@@ -127,6 +129,64 @@ TEST(ParameterFile, aNewFileHasTheLayoutOfTheGoldenFile) {
     saveParameterFile(dir / "Parameter.ini", ParameterSet{}, ',');
     EXPECT_EQ(test::readFile(dir / "Parameter.ini"),
               test::readFile(test::testDataDir() / "parameter_start_values.ini"));
+}
+
+// A road without the game's options keeps the file it always had; the section, once there,
+// follows every change, so options switched off stay off after the next load.
+TEST(ParameterFile, theKiSectionComesLastAndOnlyOnceItSaysSomething) {
+    EXPECT_EQ(saved(ParameterSet{}).encoded().find("[KI]"), std::string::npos);
+    const struct {
+        void (*change)(ParameterSet&);
+        const char* section;
+    } cases[] = {
+        {[](ParameterSet& p) { p.gegenspurUmkehren = true; },
+         "[KI]\r\nGegenspurUmkehren=1\r\nKIStrassenspline=0\r\nVerkehrsspline=0\r\nTempo=50\r\n"
+         "TempoFaktor=1\r\n"},
+        {[](ParameterSet& p) { p.kiStrassenspline = true; },
+         "[KI]\r\nGegenspurUmkehren=0\r\nKIStrassenspline=1\r\nVerkehrsspline=0\r\nTempo=50\r\n"
+         "TempoFaktor=1\r\n"},
+        {[](ParameterSet& p) { p.verkehrsspline = true; },
+         "[KI]\r\nGegenspurUmkehren=0\r\nKIStrassenspline=0\r\nVerkehrsspline=1\r\nTempo=50\r\n"
+         "TempoFaktor=1\r\n"},
+        {[](ParameterSet& p) { p.tempo = "50,0"; }, // the text as typed, not its value
+         "[KI]\r\nGegenspurUmkehren=0\r\nKIStrassenspline=0\r\nVerkehrsspline=0\r\n"
+         "Tempo=50,0\r\nTempoFaktor=1\r\n"},
+        {[](ParameterSet& p) { p.tempoFaktor = "0.5"; },
+         "[KI]\r\nGegenspurUmkehren=0\r\nKIStrassenspline=0\r\nVerkehrsspline=0\r\nTempo=50\r\n"
+         "TempoFaktor=0.5\r\n"},
+    };
+    for (const auto& c : cases) {
+        ParameterSet set;
+        c.change(set);
+        const std::string text = saved(set).encoded();
+        EXPECT_TRUE(text.ends_with(std::string("TauschHB=0\r\n") + c.section)) << text;
+        ParameterSet loaded;
+        NullSink sink;
+        loadParameterSet(IniFile(text), loaded, sink);
+        EXPECT_EQ(saved(loaded).encoded(), text);
+    }
+
+    test::TempDir dir;
+    const auto file = dir / "Parameter.ini";
+    ParameterSet set = distinctiveSet();
+    saveParameterFile(file, set, ',');
+    set.gegenspurUmkehren = set.kiStrassenspline = set.verkehrsspline = false;
+    set.tempo = "50", set.tempoFaktor = "1";
+    saveParameterFile(file, set, ',');
+    EXPECT_TRUE(test::readFile(file).ends_with(
+        "[KI]\r\nGegenspurUmkehren=0\r\nKIStrassenspline=0\r\nVerkehrsspline=0\r\nTempo=50\r\n"
+        "TempoFaktor=1\r\n"));
+}
+
+TEST(ParameterFile, aFileWithoutTheKiSectionSwitchesTheGameOptionsOff) {
+    ParameterSet set = distinctiveSet();
+    CollectingMessageSink messages;
+    loadParameterFile(test::testDataDir() / "parameter_start_values.ini", set, messages);
+    EXPECT_FALSE(set.gegenspurUmkehren);
+    EXPECT_FALSE(set.kiStrassenspline);
+    EXPECT_FALSE(set.verkehrsspline);
+    EXPECT_EQ(set.tempo, "50");
+    EXPECT_EQ(set.tempoFaktor, "1");
 }
 
 // Angles are written in degrees rounded by dividing by 0.01: 1.225 is stored just above the

@@ -520,6 +520,63 @@ private Q_SLOTS:
         QVERIFY(saved.find("Breite=5,5\r\n") != std::string::npos);
     }
 
+    void theGameOptionsReachTheParameterFileTheDocumentAndTheCommandLine() {
+        window_->splineEditor().selectPoint(2);
+        ui::type(get("edtSplinePtsZ"), QStringLiteral("50"));
+        leave();
+        for (const char* box : {"cboTrafficSpline", "cboTrafficSplineRechts", "cboTrafficSplineLinks",
+                                "cboGegenspurUmkehren", "cboKIStrassenspline", "cboVerkehrsspline"}) {
+            switchOn(box);
+        }
+        QCOMPARE(get("edtTempo")->text(), QStringLiteral("50"));
+        ui::type(get("edtTempo"), QStringLiteral("70"));
+        ui::type(get("edtTempoFaktor"), QStringLiteral("0,9"));
+        leave();
+
+        presenter_->fileAnswers.push_back(fromPath(file("ki.ini")));
+        click("bbnSavePara");
+        QVERIFY(trassolin::test::readFile(file("ki.ini"))
+                    .ends_with("TauschHB=0\r\n[KI]\r\nGegenspurUmkehren=1\r\nKIStrassenspline=1\r\n"
+                               "Verkehrsspline=1\r\nTempo=70\r\nTempoFaktor=0,9\r\n"));
+
+        presenter_->fileAnswers.push_back(fromPath(file("ki.i3d")));
+        click("bbnSave");
+        presenter_->messages.clear();
+        click("bbnGo");
+        QVERIFY2(presenter_->messages.empty(), qPrintable(presenter_->texts().join('\n')));
+        const std::string doc = trassolin::test::readFile(file("ki.i3d"));
+        QVERIFY(doc.find("       <TransformGroup name=\"Strasse_AI\" nodeId=\"10\">\r\n") !=
+                std::string::npos);
+        for (const char* attribute : {R"(<Attribute name="maxSpeedScale" type="float" value="0.9"/>)",
+                                      R"(<Attribute name="maxWidth" type="float" value="3.5"/>)",
+                                      R"(<Attribute name="speedLimit" type="float" value="70"/>)"}) {
+            QVERIFY2(doc.find(attribute) != std::string::npos, attribute);
+        }
+        // The opposite lane starts at the road's end.
+        const auto left = doc.find("<NurbsCurve name=\"splineLinks\"");
+        QVERIFY(left != std::string::npos);
+        const auto firstVertex = doc.substr(doc.find("<cv c=\"", left), 40);
+        QVERIFY2(firstVertex.find(" 50.0000\"/>") != std::string::npos, firstVertex.c_str());
+
+        const std::string command = std::string(TRASSOLIN_CLI_PATH) + " generate '" +
+                                    file("ki.ini").string() + "' '" +
+                                    file("kommandozeile.i3d").string() + "' >/dev/null 2>&1";
+        QCOMPARE(std::system(command.c_str()), 0);
+        QVERIFY(doc == trassolin::test::readFile(file("kommandozeile.i3d")));
+
+        // A file from before these options switches them off; loading ours brings them back.
+        presenter_->fileAnswers.push_back(
+            fromPath(trassolin::test::testDataDir() / "parameter_start_values.ini"));
+        click("bbnLoadPara");
+        QVERIFY(!get<QCheckBox>("cboKIStrassenspline")->isChecked());
+        QCOMPARE(get("edtTempo")->text(), QStringLiteral("50"));
+        presenter_->fileAnswers.push_back(fromPath(file("ki.ini")));
+        click("bbnLoadPara");
+        QVERIFY(get<QCheckBox>("cboGegenspurUmkehren")->isChecked());
+        QVERIFY(get<QCheckBox>("cboVerkehrsspline")->isChecked());
+        QCOMPARE(get("edtTempoFaktor")->text(), QStringLiteral("0,9"));
+    }
+
     void aStoredWindowPositionOffEveryScreenIsIgnored() {
         window_.reset();
         trassolin::test::writeFile(file("Trassolin.ini"),

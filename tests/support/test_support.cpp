@@ -10,6 +10,8 @@
 #include <charconv>
 #include <cstdint>
 #include <cstdlib>
+#include <initializer_list>
+#include <utility>
 #include <fstream>
 #include <iterator>
 #include <numbers>
@@ -168,13 +170,31 @@ std::filesystem::path i3dSchema() {
     return sharedDir() / "data/i3d/schema/archive-2009/i3d-1.6.xsd";
 }
 
-std::string withoutEditorAttributes(std::string document) {
-    for (const std::string name : {" bvCenter=\"", " bvRadius=\"", " isOptimized=\""}) {
+std::filesystem::path currentI3dSchema() {
+    return sharedDir() / "data/i3d/schema/i3d-1.6.xsd";
+}
+
+namespace {
+
+std::string withoutAttributes(std::string document, std::initializer_list<const char*> names) {
+    for (const char* attribute : names) {
+        const std::string name = std::string(" ") + attribute + "=\"";
         for (auto at = document.find(name); at != std::string::npos; at = document.find(name)) {
             document.erase(at, document.find('"', at + name.size()) + 1 - at);
         }
     }
     return document;
+}
+
+} // namespace
+
+std::string withoutEditorAttributes(std::string document) {
+    return withoutAttributes(std::move(document), {"bvCenter", "bvRadius", "isOptimized"});
+}
+
+std::string withoutAttributesUnknownToTheCurrentSchema(std::string document) {
+    return withoutAttributes(withoutEditorAttributes(std::move(document)),
+                             {"relativePath", "ambientColor", "degree"});
 }
 
 namespace {

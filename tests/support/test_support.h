@@ -51,9 +51,15 @@ int xmllint(const std::string& arguments, const std::filesystem::path& file, std
 bool xmllintAvailable();
 // The i3d 1.6 schema that the root line's address names; absent when the shared data is.
 std::filesystem::path i3dSchema();
+// The schema the engine maker publishes today under the same address (1.6h); absent as above.
+std::filesystem::path currentI3dSchema();
 // The document without bvCenter, bvRadius and isOptimized: the editor writes them, the
 // published schema lags behind it.
 std::string withoutEditorAttributes(std::string document);
+// The same, and without the attributes that the current schema (1.6h) no longer lists although
+// the older one knows them and requires NurbsCurve's degree: File's relativePath, Material's
+// ambientColor and NurbsCurve's degree. The document keeps writing them for the older editors.
+std::string withoutAttributesUnknownToTheCurrentSchema(std::string document);
 
 // SHA-256 of the bytes as 64 lower-case hex digits, the same as `sha256sum` prints, so a
 // checked-in fingerprint can be compared with a file the command line wrote.

@@ -99,6 +99,13 @@ RunInputs readInputs(ParameterSet& params, StatusLog& log, char decimalSeparator
             realField(params.trafficRechtsProzent, "TrafficSplines", "RechtsProzent");
     if (in.curveLeft)
         in.linksProzent = realField(params.trafficLinksProzent, "TrafficSplines", "LinksProzent");
+    in.gegenspurUmkehren = params.gegenspurUmkehren;
+    in.kiStrassenspline = params.kiStrassenspline;
+    in.verkehrsspline = params.verkehrsspline;
+    if (in.verkehrsspline) {
+        in.tempo = realField(params.tempo, "KI", "Tempo");
+        in.tempoFaktor = realField(params.tempoFaktor, "KI", "TempoFaktor");
+    }
     in.fill = params.fuellFlaecheErzeugen;
 
     in.texL0 = realField(params.texL0, "Fahrbahn_Textur", "TexL0");
@@ -120,6 +127,11 @@ DocumentOptions documentOptions(const ParameterSet& params, const RunInputs& in)
     o.rightEdgeTexture = params.rechterRand.textureFileName;
     o.leftEdgeTexture = params.linkerRand.textureFileName;
     o.fillTexture = params.fill.textureFile;
+    o.aiRoad = in.kiStrassenspline;
+    if (o.aiRoad) o.maxWidth = aiLaneWidths(in);
+    o.trafficAttributes = in.verkehrsspline;
+    o.speedLimit = in.tempo;
+    o.maxSpeedScale = in.tempoFaktor;
     return o;
 }
 
@@ -190,6 +202,8 @@ bool runGeneration(ParameterSet& params, const std::filesystem::path& output, Me
         for (auto* curve : {&state.middle, &state.right, &state.left}) {
             if (*curve) finishTrafficCurve(**curve);
         }
+        // Right-hand traffic: the left lane is driven from the road's end to its start.
+        if (in.gegenspurUmkehren && state.left) state.left->lines.reverse();
 
         double nextTexL0 = 0.0;
         if (in.road) {

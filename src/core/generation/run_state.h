@@ -31,6 +31,9 @@ struct RunInputs {
     bool rightEdge = false, leftEdge = false, fill = false;
     bool curveMiddle = false, curveRight = false, curveLeft = false;
     double rechtsProzent = 0.0, linksProzent = 0.0;
+    // KI: lane direction and the game's attributes of the curves
+    bool gegenspurUmkehren = false, kiStrassenspline = false, verkehrsspline = false;
+    double tempo = 0.0, tempoFaktor = 0.0; // km/h; factor; read only with verkehrsspline
     // Shortest texture length of the switched-on parts; 1e10 when none is on.
     double shortestTextureLength = 1e10;
     Preferences preferences;

@@ -2,6 +2,8 @@
 
 #include "generation/run_state.h"
 
+#include <array>
+
 namespace trassolin {
 
 // Control vertices of the switched-on traffic curves for one road sample (world pose, with
@@ -11,5 +13,11 @@ void addTrafficPoints(const RunInputs& in, RunState& state, const TPunkt& sample
 // A degree-3 curve needs four control vertices: pads a curve of two or three vertices to four
 // on its own polyline, so the shape of the road's centre line is kept.
 void finishTrafficCurve(TrafficCurve& curve);
+
+// maxWidth of the curves middle, right, left for the game's AI, m: the road width for the
+// middle curve, twice the distance to the nearer road border for a side curve, taken on a
+// straight (a default the modder can change in the editor). FloatingPointError when a width
+// is no finite number.
+std::array<double, 3> aiLaneWidths(const RunInputs& in);
 
 } // namespace trassolin

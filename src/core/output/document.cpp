@@ -15,6 +15,7 @@
 #include <system_error>
 #include <thread>
 #include <string_view>
+#include <utility>
 
 namespace trassolin {
 
@@ -330,8 +331,25 @@ void appendCurve(TailWriter& w, std::string_view name, int shapeId, const CurveL
     w.text("    </NurbsCurve>\r\n");
 }
 
-void appendCurveShape(std::string& out, std::string_view name, int id) {
-    out.append("       <Shape name=\"");
+// The curves of a document with their names and the ids of their shapes and scene nodes.
+struct CurveEntry {
+    const CurveLines* lines; // null: the curve is off
+    std::string_view name;
+    int id;
+    std::size_t index; // into DocumentOptions::maxWidth
+};
+
+std::array<CurveEntry, 3> curveEntries(const CurveLines* middle, const CurveLines* right,
+                                       const CurveLines* left) {
+    return {{{middle, "splineMitte", 11, 0}, {right, "splineRechts", 12, 1},
+             {left, "splineLinks", 13, 2}}};
+}
+
+// The AI road's group sits in the scene beside the main node; 10 is free below the curves.
+constexpr int kAiGroupNodeId = 10;
+
+void appendCurveShape(std::string& out, std::string_view name, int id, bool inGroup) {
+    out.append(inGroup ? "        <Shape name=\"" : "       <Shape name=\"");
     out.append(name);
     out.append("\" translation=\"0 0 0\" nodeId=\"");
     appendInt(out, id);
@@ -339,6 +357,51 @@ void appendCurveShape(std::string& out, std::string_view name, int id) {
     appendInt(out, id);
     out.append("\"/>");
     out.append(kEol);
+}
+
+void appendUserAttribute(std::string& out, std::string_view name, std::string_view type,
+                         std::string_view value) {
+    out.append("      <Attribute name=\"");
+    out.append(name);
+    out.append("\" type=\"");
+    out.append(type);
+    out.append("\" value=\"");
+    out.append(value);
+    appendLine(out, "\"/>");
+}
+
+// A float as the editor writes one: shortest form, decimal point.
+void appendFloatAttribute(std::string& out, std::string_view name, double value) {
+    appendUserAttribute(out, name, "float", formatGeneral(value, '.'));
+}
+
+void openUserAttribute(std::string& out, int nodeId) {
+    out.append("    <UserAttribute nodeId=\"");
+    appendInt(out, nodeId);
+    appendLine(out, "\">");
+}
+
+// The block the editor writes after the scene: the AI road's callback on its group, then per
+// curve its attributes in the editor's (alphabetical) order.
+void appendUserAttributes(std::string& out, const DocumentOptions& o,
+                          const std::array<CurveEntry, 3>& curves, bool aiGroup) {
+    appendLine(out, "");
+    appendLine(out, "  <UserAttributes>");
+    if (aiGroup) {
+        openUserAttribute(out, kAiGroupNodeId);
+        appendUserAttribute(out, "onCreate", "scriptCallback", "AISystem.onCreateAIRoadSpline");
+        appendLine(out, "    </UserAttribute>");
+    }
+    for (const CurveEntry& curve : curves) {
+        if (!curve.lines) continue;
+        openUserAttribute(out, curve.id);
+        if (o.trafficAttributes) appendFloatAttribute(out, "maxSpeedScale", o.maxSpeedScale);
+        if (aiGroup) appendFloatAttribute(out, "maxWidth", o.maxWidth[curve.index]);
+        if (o.trafficAttributes) appendFloatAttribute(out, "speedLimit", o.speedLimit);
+        appendLine(out, "    </UserAttribute>");
+    }
+    appendLine(out, "  </UserAttributes>");
+    appendLine(out, "");
 }
 
 // "<Name count=\"n\"" + rest of the opening tag, the lines, the closing tag; 8 blanks.
@@ -512,6 +575,16 @@ std::string CurveLines::lines() const {
     return linesText(points_, kMaxCurvePointLine, writeCurvePointLine);
 }
 
+void CurveLines::reverse() {
+    // A curve holds a few thousand points at most; the list keeps no random access.
+    std::vector<std::array<double, 3>> ordered;
+    ordered.reserve(points_.size());
+    points_.forEach(0, points_.size(), [&](const std::array<double, 3>& p) { ordered.push_back(p); });
+    BlockList<std::array<double, 3>> reversed;
+    for (auto it = ordered.rbegin(); it != ordered.rend(); ++it) reversed.push_back(*it);
+    points_ = std::move(reversed);
+}
+
 std::vector<DocumentOptions::TextureFile> DocumentOptions::textureFiles() const {
     std::vector<TextureFile> files;
     if (road) files.push_back({1, &roadTexture});
@@ -551,10 +624,13 @@ void writeDocumentTail(const DocumentOptions& o, const MeshLines& mesh, const Cu
                        const CurveLines* right, const CurveLines* left,
                        const TSplinePunkte& splines, const DocumentSink& sink) {
     TailWriter w(sink);
-    if (middle) appendCurve(w, "splineMitte", 11, *middle);
-    if (right) appendCurve(w, "splineRechts", 12, *right);
-    if (left) appendCurve(w, "splineLinks", 13, *left);
+    const auto curves = curveEntries(middle, right, left);
+    for (const CurveEntry& curve : curves) {
+        if (curve.lines) appendCurve(w, curve.name, curve.id, *curve.lines);
+    }
     if (o.anyMeshPart()) appendMeshBlock(w, mesh);
+    const bool anyCurve = middle || right || left;
+    const bool aiGroup = o.aiRoad && anyCurve;
     std::string out;
     appendLine(out, "  </Shapes>");
     appendLine(out, "");
@@ -562,11 +638,20 @@ void writeDocumentTail(const DocumentOptions& o, const MeshLines& mesh, const Cu
     appendLine(out, "  </Dynamics>");
     appendLine(out, "");
     appendLine(out, "    <Scene>");
-    if (middle) appendCurveShape(out, "splineMitte", 11);
-    if (right) appendCurveShape(out, "splineRechts", 12);
-    if (left) appendCurveShape(out, "splineLinks", 13);
+    if (aiGroup) {
+        out.append("       <TransformGroup name=\"");
+        appendAttribute(out, o.shapeName + "_AI");
+        out.append("\" nodeId=\"");
+        appendInt(out, kAiGroupNodeId);
+        appendLine(out, "\">");
+    }
+    for (const CurveEntry& curve : curves) {
+        if (curve.lines) appendCurveShape(out, curve.name, curve.id, aiGroup);
+    }
+    if (aiGroup) appendLine(out, "       </TransformGroup>");
     appendMainNode(out, o, splines);
     appendLine(out, "    </Scene>");
+    if (aiGroup || (o.trafficAttributes && anyCurve)) appendUserAttributes(out, o, curves, aiGroup);
     appendLine(out, "</i3D>");
     w.text(out);
     w.flush();

@@ -85,6 +85,8 @@ public:
     int count() const { return static_cast<int>(points_.size()); }
     const BlockList<std::array<double, 3>>& points() const { return points_; }
     std::string lines() const;
+    // The control vertices in the opposite order: the curve then runs the other way.
+    void reverse();
 
 private:
     BlockList<std::array<double, 3>> points_;
@@ -101,6 +103,13 @@ struct DocumentOptions {
     bool transformGroups = true;
     std::string shapeName = "Strasse";
     std::string roadTexture, rightEdgeTexture, leftEdgeTexture, fillTexture;
+    // What the game needs of the curves, as the editor stores it: user attributes after the
+    // scene. Both off (or no curve on), the document ends as it always has.
+    bool aiRoad = false;            // the curve shapes in "<shapeName>_AI", a road of the AI
+    bool trafficAttributes = false; // speedLimit and maxSpeedScale on every curve
+    double speedLimit = 50.0;       // km/h
+    double maxSpeedScale = 1.0;
+    std::array<double, 3> maxWidth{}; // m, of the curves middle, right, left (AI road only)
 
     bool anyMeshPart() const { return road || rightEdge || leftEdge || fill; }
 
@@ -119,7 +128,8 @@ std::string documentHead(const DocumentOptions& options);
 using DocumentSink = std::function<void(std::string_view)>;
 
 // Curves (those given, in the order middle, right, left), the mesh block when a mesh part is
-// on, and the scene with the main node and one group per control point; through "</i3D>".
+// on, the scene with the curve shapes (in the AI road's group, node 10, when asked), the main
+// node and one group per control point, and the curves' user attributes; through "</i3D>".
 // A null curve pointer means that curve is off.
 std::string documentTail(const DocumentOptions& options, const MeshLines& mesh,
                          const CurveLines* middle, const CurveLines* right, const CurveLines* left,

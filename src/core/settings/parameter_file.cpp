@@ -66,6 +66,20 @@ void loadScope(const IniFile& ini, Scope scope, Object& object, ParameterSet* re
     });
 }
 
+// The [KI] section is written only once it says something: the file of a road without these
+// options stays byte for byte what it was. A file that has the section always gets it, so
+// that switching every option off reaches the file and the next load keeps them off.
+bool gameSectionWanted(const IniFile& ini, const ParameterSet& set) {
+    bool wanted = false;
+    rows::forEach(Scope::Game, [&](const ParameterRow& row) {
+        if (ini.hasSection(row.section)) wanted = true;
+        rows::visit(row, const_cast<ParameterSet&>(set), [&](const auto& value) {
+            if (rows::format(value, row.form, '.') != row.startValue) wanted = true;
+        });
+    });
+    return wanted;
+}
+
 } // namespace
 
 void saveEdgeProfile(IniFile& ini, const TRandPunkte& edge, std::string_view prefix,
@@ -152,6 +166,7 @@ void saveParameterSet(IniFile& ini, const ParameterSet& set, char decimalSeparat
     saveScope(ini, Scope::Preferences, set.preferences, decimalSeparator);
     saveScope(ini, Scope::FillSwitch, set, decimalSeparator);
     saveFill(ini, set.fill, decimalSeparator);
+    if (gameSectionWanted(ini, set)) saveScope(ini, Scope::Game, set, decimalSeparator);
 }
 
 void loadParameterSet(const IniFile& ini, ParameterSet& set, MessageSink& messages) {
@@ -166,6 +181,7 @@ void loadParameterSet(const IniFile& ini, ParameterSet& set, MessageSink& messag
     loadScope(ini, Scope::Preferences, set.preferences);
     loadScope(ini, Scope::FillSwitch, set, &set);
     loadFill(ini, set.fill);
+    loadScope(ini, Scope::Game, set);
 }
 
 void saveParameterFile(const std::filesystem::path& file, const ParameterSet& set,

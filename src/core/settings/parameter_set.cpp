@@ -9,8 +9,9 @@ namespace trassolin {
 ParameterSet::ParameterSet() {
     rows::forEach(Scope::Fields,
                   [&](const ParameterRow& row) { rows::applyStartValue(row, *this); });
-    rows::forEach(Scope::FillSwitch,
-                  [&](const ParameterRow& row) { rows::applyStartValue(row, *this); });
+    for (Scope scope : {Scope::FillSwitch, Scope::Game}) {
+        rows::forEach(scope, [&](const ParameterRow& row) { rows::applyStartValue(row, *this); });
+    }
     rows::forEach(Scope::Preferences,
                   [&](const ParameterRow& row) { rows::applyStartValue(row, preferences); });
     for (TRandPunkte* edge : {&rechterRand, &linkerRand}) {

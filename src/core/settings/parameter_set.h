@@ -47,6 +47,12 @@ struct ParameterSet {
     std::string trafficRechtsProzent, trafficLinksProzent;
     // FuellFlaeche.erzeugen (the main window's check box; the rest lives in `fill`)
     bool fuellFlaecheErzeugen = false;
+    // KI: what the game needs of the traffic curves. All off, the document is as without them.
+    bool gegenspurUmkehren = false; // the left lane's curve runs from the road's end to its start
+    bool kiStrassenspline = false;  // the curves form a road of the game's AI, with maxWidth
+    bool verkehrsspline = false;    // the curves carry speedLimit and maxSpeedScale
+    std::string tempo;              // speedLimit, km/h
+    std::string tempoFaktor;        // maxSpeedScale
 
     Preferences preferences;
 

@@ -134,6 +134,13 @@ constexpr std::array kTable = {
     R{S::Fill, "FuellFlaeche", "TexturBreite", F::Real, "5", "2", m<&Fill::textureWidth>},
     R{S::Fill, "FuellFlaeche", "TauschHB", F::Boolean, "0", "0", m<&Fill::swap>},
 
+    // Absent keys are off: files written before these options load as they always did.
+    R{S::Game, "KI", "GegenspurUmkehren", F::Boolean, "0", "0", m<&PS::gegenspurUmkehren>},
+    R{S::Game, "KI", "KIStrassenspline", F::Boolean, "0", "0", m<&PS::kiStrassenspline>},
+    R{S::Game, "KI", "Verkehrsspline", F::Boolean, "0", "0", m<&PS::verkehrsspline>},
+    R{S::Game, "KI", "Tempo", F::Text, "50", "50", m<&PS::tempo>},
+    R{S::Game, "KI", "TempoFaktor", F::Text, "1", "1", m<&PS::tempoFaktor>},
+
     R{S::WindowPosition, "Preferences", "ScreenPos_Top", F::Integer, "1", "1", m<&Pos::top>},
     R{S::WindowPosition, "Preferences", "ScreenPos_Left", F::Integer, "1", "1", m<&Pos::left>},
 };

@@ -26,6 +26,7 @@ enum class Scope {
     Preferences,    // the six sampling preferences
     FillSwitch,     // FuellFlaeche.erzeugen, the main window's check box
     Fill,           // the end-face fill's texture settings
+    Game,           // holder 1 as well, in the section [KI] written last and only when used
     WindowPosition, // preferences file only
 };
 

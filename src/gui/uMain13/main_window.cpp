@@ -60,6 +60,8 @@ constexpr std::array kTextFields = {
     TextField{"edtStreckung", &ParameterSet::streckung},
     TextField{"edtTrafficSplineRechts", &ParameterSet::trafficRechtsProzent},
     TextField{"edtTrafficSplineLinks", &ParameterSet::trafficLinksProzent},
+    TextField{"edtTempo", &ParameterSet::tempo},
+    TextField{"edtTempoFaktor", &ParameterSet::tempoFaktor},
 };
 
 constexpr std::array kCheckFields = {
@@ -72,6 +74,9 @@ constexpr std::array kCheckFields = {
     CheckField{"cboTrafficSpline", &ParameterSet::trafficMitte},
     CheckField{"cboTrafficSplineRechts", &ParameterSet::trafficRechts},
     CheckField{"cboTrafficSplineLinks", &ParameterSet::trafficLinks},
+    CheckField{"cboGegenspurUmkehren", &ParameterSet::gegenspurUmkehren},
+    CheckField{"cboKIStrassenspline", &ParameterSet::kiStrassenspline},
+    CheckField{"cboVerkehrsspline", &ParameterSet::verkehrsspline},
 };
 
 const QString kBothEdgesHint = QStringLiteral("nur möglich, wenn beide Ränder aktiv");
@@ -156,6 +161,28 @@ void TForm1::buildWindow() {
     trafficGrid->addWidget(makeField(QStringLiteral("edtTrafficSplineRechts")), 1, 1);
     trafficGrid->addWidget(leftCurve, 2, 0);
     trafficGrid->addWidget(makeField(QStringLiteral("edtTrafficSplineLinks")), 2, 1);
+    // What the game needs of the curves; off, the document is the one it always was.
+    auto* reverse = makeCheckBox(QStringLiteral("cboGegenspurUmkehren"),
+                                 QStringLiteral("Gegenspur umkehren"));
+    reverse->setToolTip(QStringLiteral(
+        "Der linke Spline läuft vom Ende zum Anfang der Straße (Rechtsverkehr)"));
+    auto* aiRoad = makeCheckBox(QStringLiteral("cboKIStrassenspline"),
+                                QStringLiteral("KI-Straßenspline"));
+    aiRoad->setToolTip(QStringLiteral(
+        "Splines in die Gruppe ShapeName_AI mit onCreate = AISystem.onCreateAIRoadSpline; "
+        "jeder Spline erhält maxWidth (Breite seiner Spur)"));
+    auto* trafficAttributes = makeCheckBox(QStringLiteral("cboVerkehrsspline"),
+                                           QStringLiteral("Verkehrsspline"));
+    trafficAttributes->setToolTip(
+        QStringLiteral("Jeder Spline erhält speedLimit und maxSpeedScale"));
+    trafficGrid->addWidget(reverse, 3, 0, 1, 3);
+    trafficGrid->addWidget(aiRoad, 4, 0, 1, 3);
+    trafficGrid->addWidget(trafficAttributes, 5, 0, 1, 3);
+    addRow(trafficGrid, 6, QStringLiteral("Tempo"), makeField(QStringLiteral("edtTempo")),
+           QStringLiteral("km/h"));
+    auto* speedScale = makeField(QStringLiteral("edtTempoFaktor"));
+    speedScale->setToolTip(QStringLiteral("maxSpeedScale"));
+    addRow(trafficGrid, 7, QStringLiteral("Tempo-Faktor"), speedScale);
     right_->column()->addSpacing(12);
     right_->column()->addWidget(createTG);
     auto* fillRow = new QHBoxLayout;
