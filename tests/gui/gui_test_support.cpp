@@ -39,6 +39,18 @@ QStringList ScriptedPresenter::takeTexts() {
     return list;
 }
 
+bool opensModal(ScriptedPresenter& presenter, const std::function<void()>& action) {
+    bool shown = false;
+    const auto previous = presenter.onModal;
+    presenter.onModal = [&](QDialog&) {
+        shown = true;
+        return int(QDialog::Accepted);
+    };
+    action();
+    presenter.onModal = previous;
+    return shown;
+}
+
 bool showActive(QWidget& window) {
     window.show();
     QApplication::setActiveWindow(&window);

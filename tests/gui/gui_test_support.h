@@ -45,6 +45,9 @@ public:
     std::function<int(QDialog&)> onModal = [](QDialog&) { return int(QDialog::Accepted); };
 };
 
+// Whether `action` showed a modal window (which is closed again at once with "OK").
+bool opensModal(ScriptedPresenter& presenter, const std::function<void()>& action);
+
 // Shows the window and makes it active, so that focus changes reach it as they would a user's.
 bool showActive(QWidget& window);
 // Types `text` into the field the way a user does: focus in, replace the text.

@@ -188,13 +188,7 @@ private Q_SLOTS:
         QCOMPARE(presenter_->texts(), QStringList{QStringLiteral("'abc' ist kein gültiger Gleitkommawert")});
         QCOMPARE(profile.count(), 3);
 
-        bool shown = false;
-        presenter_->onModal = [&](QDialog&) {
-            shown = true;
-            return int(QDialog::Accepted);
-        };
-        click("bbnGrafikSchnitt");
-        QVERIFY(!shown);
+        QVERIFY(!ui::opensModal(*presenter_, [this] { click("bbnGrafikSchnitt"); }));
 
         get<QToolButton>("spbSplineAddEnd")->click();
         ui::type(get("edtSplinePtsX"), QStringLiteral("x"));

@@ -210,13 +210,7 @@ private Q_SLOTS:
 
     void anUnreadableRoadWidthKeepsTheGraphicClosed() {
         ui::type(get("edtBreite"), QStringLiteral("sieben"));
-        bool shown = false;
-        presenter_->onModal = [&](QDialog&) {
-            shown = true;
-            return int(QDialog::Accepted);
-        };
-        click("bbnGrafikSchnitt");
-        QVERIFY(!shown);
+        QVERIFY(!ui::opensModal(*presenter_, [this] { click("bbnGrafikSchnitt"); }));
         QCOMPARE(presenter_->texts(),
                  QStringList{QStringLiteral("'sieben' ist kein gültiger Gleitkommawert")});
     }

@@ -76,13 +76,16 @@ void EdgePanel::enableChanged(bool on) {
     segments_->setVisible(on);
     segments_->setEnabled(on);
     if (on) {
-        // While the edge was off, recompute did nothing: bring its points, normals and extent
-        // up to date before they are shown. Its warnings belong to edits, not to this switch.
-        SilentMessageSink silent;
-        for (int i = 1; i < profile_.count(); ++i) profile_.updateSegmentGeometry(i);
-        profile_.recompute(silent);
+        // While the edge was off, recompute did nothing: bring it up to date before it shows.
+        recomputeSilently();
         showEdge();
     }
+}
+
+void EdgePanel::recomputeSilently() {
+    SilentMessageSink silent;
+    for (int i = 1; i < profile_.count(); ++i) profile_.updateSegmentGeometry(i);
+    profile_.recompute(silent);
 }
 
 void EdgePanel::showEdge() {

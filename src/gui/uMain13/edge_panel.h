@@ -38,6 +38,9 @@ public:
     void copyFrom(EdgePanel& source);
     // "Breite -> U".
     void computeU();
+    // Points, normals and extent up to date without the recompute's warnings: the edits that
+    // made them stale showed those already, or happened while the edge was off.
+    void recomputeSilently();
 
     TRandPunkte& profile() const { return profile_; }
     SegmentEditor* segments() const { return segments_; }

@@ -49,14 +49,6 @@ public:
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
-// Brings an edge's points, normals and extent up to date without its warnings: the edits
-// that made them stale showed those already, or happened while the edge was off.
-void recomputeSilently(TRandPunkte& profile) {
-    SilentMessageSink silent;
-    for (int i = 1; i < profile.count(); ++i) profile.updateSegmentGeometry(i);
-    profile.recompute(silent);
-}
-
 const QString kParameterFilter = QStringLiteral("Parameter (*.ini);;Alle Dateien (*)");
 
 } // namespace
@@ -72,8 +64,8 @@ void TForm1::bbnSaveClick() {
 
 void TForm1::bbnGoClick() {
     const WaitCursor wait;
-    for (TRandPunkte* edge : {&params_.rechterRand, &params_.linkerRand}) {
-        if (edge->enabled) recomputeSilently(*edge);
+    for (EdgePanel* edge : {right_, left_}) {
+        if (edge->profile().enabled) edge->recomputeSilently();
     }
     fieldsToParameters();
     MemoStatusLog log(*status_);
