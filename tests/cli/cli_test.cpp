@@ -330,7 +330,8 @@ TEST(Cli, aValueThatIsNoNumberNamesFileSectionAndKey) {
         {"[Splines]\r\nAnzahl=3\r\n[SplinePts3]\r\nZ=\r\n",
          "params.ini [SplinePts3] Z: '' ist kein gültiger Gleitkommawert"},
         {"[Splines]\r\nAnzahl=9999999\r\n",
-         "params.ini [Splines] Anzahl: '9999999' ist kein gültiger Integerwert"},
+         "params.ini [Splines] Anzahl: '9999999' ist zu groß: Trassolin liest höchstens "
+         "100.000 Spline-Punkte"},
     };
     for (const auto& c : cases) {
         test::TempDir dir;

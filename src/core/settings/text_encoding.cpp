@@ -128,6 +128,21 @@ bool isValidUtf8(std::string_view bytes) {
     return true;
 }
 
+std::string asValidUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (std::size_t pos = 0; pos < bytes.size();) {
+        if (const auto next = nextCodePoint(bytes, pos)) {
+            out.append(bytes.substr(pos, next->second));
+            pos += next->second;
+        } else {
+            appendUtf8(out, cp1252ToCodePoint(static_cast<unsigned char>(bytes[pos])));
+            ++pos;
+        }
+    }
+    return out;
+}
+
 std::string decodeSettingsText(std::string_view bytes) {
     if (bytes.starts_with("\xFF\xFE")) return utf16ToUtf8(bytes.substr(2), false);
     if (bytes.starts_with("\xFE\xFF")) return utf16ToUtf8(bytes.substr(2), true);

@@ -24,4 +24,8 @@ std::string encodeSettingsText(std::string_view utf8);
 
 bool isValidUtf8(std::string_view bytes);
 
+// The bytes as UTF-8 text: well-formed UTF-8 sequences as they are, every other byte read as
+// cp1252 (a file name from a Windows disk, "Stra\xDFe.i3d", becomes "Straße.i3d").
+std::string asValidUtf8(std::string_view bytes);
+
 } // namespace trassolin
