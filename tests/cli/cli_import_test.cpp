@@ -32,7 +32,6 @@ TEST(CliImport, warnsAboutPointsThatWillNotGiveTheIntendedRoad) {
         std::string warnings; // after the prefix, one per line
     } cases[] = {
         {"twoGoodPoints", shape("0 0 0") + shape("10 0 10"), 2, ""},
-        {"noPoint", "", 0, "keine Spline-Punkte gefunden; eine Straße braucht mindestens zwei"},
         {"onePoint", shape("0 0 0"), 1,
          "nur 1 Spline-Punkt gefunden; eine Straße braucht mindestens zwei"},
         {"neighboursOnOneSpot", shape("0 0 0") + shape("5 0 5") + shape("5,02 3 5,03"), 3,
