@@ -317,7 +317,9 @@ TEST(IniFile, aByteOrderMarkAtTheStartOfALineHidesNoSection) {
          {bom + bom + "[Preferences]\r\nStrassenName=Ring\r\n",
           bom + bom + bom + "[Preferences]\r\nStrassenName=Ring\r\n",
           "[Splines]\r\nAnzahl=2\r\n" + bom + "[Preferences]\r\nStrassenName=Ring\r\n",
-          "[Preferences]\r\n" + bom + "StrassenName=Ring\r\n"}) {
+          "[Preferences]\r\n" + bom + "StrassenName=Ring\r\n",
+          // Behind the marks cp1252 bytes, which are no UTF-8.
+          bom + bom + "[Preferences]\r\nStrassenName=Ring\r\nOrt=Stra\xDF" "e\r\n"}) {
         IniFile ini(file);
         EXPECT_TRUE(ini.hasSection("Preferences"));
         EXPECT_EQ(ini.readString("Preferences", "StrassenName", "Strasse"), "Ring");
@@ -325,6 +327,7 @@ TEST(IniFile, aByteOrderMarkAtTheStartOfALineHidesNoSection) {
         const std::string saved = ini.encoded();
         EXPECT_EQ(saved.find("[Preferences]"), saved.rfind("[Preferences]")) << saved;
         EXPECT_EQ(IniFile(saved).readString("Preferences", "StrassenName", "Strasse"), "Ring");
+        EXPECT_EQ(IniFile(saved).readString("Preferences", "Ort", "Straße"), "Straße");
     }
 }
 

@@ -147,7 +147,10 @@ std::string decodeSettingsText(std::string_view bytes) {
     if (bytes.starts_with("\xFF\xFE")) return utf16ToUtf8(bytes.substr(2), false);
     if (bytes.starts_with("\xFE\xFF")) return utf16ToUtf8(bytes.substr(2), true);
     if (bytes.starts_with(kUtf8Bom)) {
-        const std::string_view rest = bytes.substr(kUtf8Bom.size());
+        // Marks repeated by an editor that adds one on each save say no more than one.
+        std::string_view rest = bytes;
+        while (rest.starts_with(kUtf8Bom))
+            rest.remove_prefix(kUtf8Bom.size());
         // A mark in front of bytes that are no UTF-8 is not believed: reading them as cp1252
         // keeps every byte, where replacement characters would lose them on the next save.
         return isValidUtf8(rest) ? std::string(rest) : cp1252ToUtf8(rest);
