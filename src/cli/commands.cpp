@@ -109,25 +109,51 @@ int importSplinesCommand(const std::filesystem::path& exportFile,
 
 int directionsCommand(const std::filesystem::path& parameterFile, char decimalSeparator) {
     const CommandFiles files{parameterFile, parameterFile};
-    ConsoleMessages messages(files);
     ParameterSet set;
+    int turned = 0;
     const bool saved = completes(files, [&] {
-        loadParameterFile(parameterFile, set, messages);
-        set.splines.setDirectionsFromNeighbours();
-        // Only the two rotations change: every other line of the file stays as it stands.
+        CollectingMessageSink edgeWarnings; // say nothing about the points
+        loadParameterFile(parameterFile, set, edgeWarnings);
+        const std::vector<TSplinePkt> before = set.splines.points();
+        turned = set.splines.setDirectionsFromNeighbours();
+        const int n = set.splines.count();
+        if (n < 2) {
+            throw TrassolinError(displayPath(parameterFile) + " hat " +
+                                 (n == 1 ? "nur 1 Spline-Punkt" : "keine Spline-Punkte") +
+                                 "; Richtungen brauchen mindestens zwei");
+        }
+        if (turned == 0) {
+            throw TrassolinError("Keiner der " + formatInteger(n) +
+                                 " Spline-Punkte erhält eine Richtung: seine Nachbarn liegen "
+                                 "senkrecht übereinander");
+        }
+        // Only the rotations that changed are written: every other line of the file stays as it
+        // stands, and no section is added for a point that kept its rotation.
         IniFile ini = IniFile::readForUpdate(parameterFile);
-        for (int i = 0; i < set.splines.count(); ++i) {
-            const std::string section = "SplinePts" + formatInteger(i + 1);
+        bool changed = false;
+        for (int i = 0; i < n; ++i) {
             const TSplinePkt& p = *set.splines.get(i);
+            const TSplinePkt& old = before[static_cast<std::size_t>(i)];
+            if (p.Xrot == old.Xrot && p.Yrot == old.Yrot) continue;
+            const std::string section = "SplinePts" + formatInteger(i + 1);
             ini.writeString(section, "Xrot", formatGeneral(p.Xrot, decimalSeparator));
             ini.writeString(section, "Yrot", formatGeneral(p.Yrot, decimalSeparator));
+            changed = true;
         }
-        ini.save(parameterFile);
+        if (changed) ini.save(parameterFile);
         return true;
     });
     if (!saved) return kStopped;
-    std::cout << "Richtungen von " << formatInteger(set.splines.count())
-              << " Spline-Punkten berechnet in " << displayPath(parameterFile) << '\n';
+    const int n = set.splines.count();
+    if (turned == n) {
+        std::cout << "Richtungen von " << formatInteger(n) << " Spline-Punkten berechnet in "
+                  << displayPath(parameterFile) << '\n';
+    } else {
+        std::cout << "Richtungen von " << formatInteger(turned) << " der " << formatInteger(n)
+                  << " Spline-Punkte berechnet in " << displayPath(parameterFile) << "; "
+                  << formatInteger(n - turned)
+                  << " behalten ihre Drehung (ihre Nachbarn liegen senkrecht übereinander)\n";
+    }
     return kComplete;
 }
 

@@ -104,6 +104,26 @@ std::vector<std::string> leftOver(const CLI::App& app) {
     return words;
 }
 
+// A file whose name begins with "-" reads as an option; the way out is "--".
+std::string dashHint(const CLI::App& command, const std::string& word) {
+    std::string words;
+    for (const CLI::Option* option : command.get_options()) {
+        if (option->get_positional()) words += ' ' + option->get_name();
+    }
+    return "; für einen Dateinamen, der mit - beginnt ('" + word + "'), erst -- angeben: " +
+           command.get_name() + " --" + words;
+}
+
+// A word of the command that reads as an option but may be meant as a file: one that the
+// command still lacks, or one with a dot or a slash, as file names have.
+std::string fileLikeOption(const CLI::App& command, bool filesMissing) {
+    for (const std::string& word : leftOver(command)) {
+        if (!word.starts_with("-") || word.size() < 2) continue;
+        if (filesMissing || word.find_first_of("./\\") != std::string::npos) return word;
+    }
+    return {};
+}
+
 void checkLeftOver(const CLI::App& app, const CLI::App* command) {
     for (const std::string& word : leftOver(app)) {
         if (word.starts_with("-")) throw UsageError{"unbekannte Option '" + word + "'", ""};
@@ -113,9 +133,23 @@ void checkLeftOver(const CLI::App& app, const CLI::App* command) {
     for (const std::string& word : leftOver(*command)) {
         const std::string name = command->get_name();
         if (word.starts_with("-")) {
-            throw UsageError{name + " kennt die Option '" + word + "' nicht", name};
+            const std::string hint =
+                fileLikeOption(*command, false) == word ? dashHint(*command, word) : "";
+            throw UsageError{name + " kennt die Option '" + word + "' nicht" + hint, name};
         }
         throw UsageError{expectedArguments(*command) + ", nicht mehr ('" + word + "')", name};
+    }
+}
+
+// An empty argument names no file: "" as the output would fail only after the whole run.
+void checkFileNames(const CLI::App& command) {
+    for (const CLI::Option* option : command.get_options()) {
+        if (!option->get_positional()) continue;
+        for (const std::string& value : option->results()) {
+            if (value.empty()) {
+                throw UsageError{"leerer Dateiname für " + option->get_name(), command.get_name()};
+            }
+        }
     }
 }
 
@@ -130,10 +164,16 @@ UsageError translated(const CLI::ParseError& error, const CLI::App& app) {
     const std::string helpFor = command ? command->get_name() : "";
     const std::string what = error.what();
     if (dynamic_cast<const CLI::RequiredError*>(&error) && command) {
-        return {expectedArguments(*command), helpFor};
+        const std::string word = fileLikeOption(*command, true);
+        return {expectedArguments(*command) + (word.empty() ? "" : dashHint(*command, word)),
+                helpFor};
     }
     if (dynamic_cast<const CLI::ArgumentMismatch*>(&error)) {
-        return {what.substr(0, what.find(':')) + " ohne Wert", helpFor};
+        const std::string option = what.substr(0, what.find(':'));
+        if (what.find(": At Most ") != std::string::npos) {
+            return {option + " ist mehrfach angegeben; einmal genügt", helpFor};
+        }
+        return {option + " ohne Wert", helpFor};
     }
     if (dynamic_cast<const CLI::ValidationError*>(&error)) return {what, helpFor};
     return {"ungültiger Aufruf (" + what + ")", helpFor};
@@ -214,6 +254,7 @@ int run(int argc, char** argv) {
         const CLI::App* command = chosenCommand(app);
         checkLeftOver(app, command);
         if (!command) throw UsageError{"kein Befehl angegeben", ""};
+        checkFileNames(*command);
         if (request.writeTexL0BeforeCommand) {
             if (command != generate) {
                 throw UsageError{"--write-texl0 gilt nur für generate", command->get_name()};

@@ -417,11 +417,13 @@ TEST(GenerationRun, aFieldThatIsNoNumberNamesItsSectionAndKey) {
         {[](ParameterSet& p) { p.texL0 = "null"; }, "'null' ist kein gültiger Gleitkommawert",
          "Fahrbahn_Textur", "TexL0"},
         {[](ParameterSet& p) {
+             p.trafficMitte = true;
              p.verkehrsspline = true;
              p.tempo = "schnell";
          },
          "'schnell' ist kein gültiger Gleitkommawert", "KI", "Tempo"},
         {[](ParameterSet& p) {
+             p.trafficRechts = true;
              p.verkehrsspline = true;
              p.tempoFaktor = "";
          },
@@ -439,6 +441,43 @@ TEST(GenerationRun, aFieldThatIsNoNumberNamesItsSectionAndKey) {
         EXPECT_EQ(messages.where.section, c.section) << c.message;
         EXPECT_EQ(messages.where.key, c.key) << c.message;
         EXPECT_TRUE(messages.where.file.empty()) << "the run knows no file";
+    }
+}
+
+// The game's speed attributes are read only where a curve carries them, and a value no game
+// takes is refused naming [KI] and its key, before anything is written.
+TEST(GenerationRun, theGamesSpeedValuesAreCheckedOnlyWhereACurveCarriesThem) {
+    const struct {
+        bool curve, attributes;
+        const char *tempo, *faktor;
+        const char* message; // nullptr: written
+    } cases[] = {
+        {false, true, "schnell", "-1", nullptr},
+        {true, false, "-50", "", nullptr},
+        {true, true, "1000", "0,5", nullptr},
+        {true, true, "-50", "1",
+         "[KI] Tempo: '-50' nimmt das Spiel nicht an; erlaubt sind mehr als 0 bis 1.000 km/h"},
+        {true, true, "0", "1",
+         "[KI] Tempo: '0' nimmt das Spiel nicht an; erlaubt sind mehr als 0 bis 1.000 km/h"},
+        {true, true, "1E308", "1",
+         "[KI] Tempo: '1E308' nimmt das Spiel nicht an; erlaubt sind mehr als 0 bis 1.000 km/h"},
+        {true, true, "50", "-1",
+         "[KI] TempoFaktor: '-1' nimmt das Spiel nicht an; erlaubt sind mehr als 0 bis 10"},
+        {true, true, "50", "11",
+         "[KI] TempoFaktor: '11' nimmt das Spiel nicht an; erlaubt sind mehr als 0 bis 10"},
+    };
+    for (const auto& c : cases) {
+        auto params = straightRoad(10);
+        params.trafficMitte = c.curve;
+        params.verkehrsspline = c.attributes;
+        params.tempo = c.tempo;
+        params.tempoFaktor = c.faktor;
+        RandomSequence random;
+        const auto o = run(params, random, ',', "old");
+        EXPECT_EQ(o.written, c.message == nullptr) << c.tempo << " " << c.faktor;
+        if (c.message == nullptr) continue;
+        EXPECT_EQ(o.messages, (std::vector<Message>{{MessageKind::Error, c.message}}));
+        EXPECT_EQ(o.document, "old");
     }
 }
 

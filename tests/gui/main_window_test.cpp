@@ -587,6 +587,44 @@ private Q_SLOTS:
         QCOMPARE(window_->pos(), QPoint(30, 20));
     }
 
+    // The screen check must not wrap around at the end of int: the window stays on a screen,
+    // and the place it really had goes back into the file.
+    void aPositionAtTheEndOfTheIntegersLeavesTheWindowOnAScreen() {
+        window_.reset();
+        trassolin::test::writeFile(file("Trassolin.ini"),
+                                   "[Preferences]\r\nScreenPos_Top=20\r\n"
+                                   "ScreenPos_Left=2147483647\r\n");
+        startWindow();
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY2(screen.contains(window_->pos()), qPrintable(QString::number(window_->pos().x())));
+        QVERIFY(window_->close());
+        const std::string written = trassolin::test::readFile(file("Trassolin.ini"));
+        QVERIFY(written.find("ScreenPos_Left=2147483647") == std::string::npos);
+    }
+
+    // One value that is no number costs that value alone: the others are read, the message
+    // names the file and the key, and the file keeps what the user wrote there.
+    void anUnreadablePreferenceIsNamedAndKeptWhileTheOthersAreRead() {
+        window_.reset();
+        trassolin::test::writeFile(file("Trassolin.ini"),
+                                   "[Preferences]\r\nminLaenge=4\r\nminWinkel=steil\r\n"
+                                   "minSteigung=7\r\nScreenPos_Top=20\r\nScreenPos_Left=30\r\n");
+        presenter_->messages.clear();
+        startWindow();
+        QCOMPARE(presenter_->texts(),
+                 QStringList{QStringLiteral("Trassolin.ini [Preferences] minWinkel: 'steil' ist "
+                                            "kein gültiger Gleitkommawert")});
+        const Preferences& p = window_->parameters().preferences;
+        QCOMPARE(p.minLaenge, 4.0);
+        QCOMPARE(p.minWinkel, 3.0);
+        QCOMPARE(p.minSteigung, 7.0);
+        QCOMPARE(window_->pos(), QPoint(30, 20));
+        QVERIFY(window_->close());
+        const std::string written = trassolin::test::readFile(file("Trassolin.ini"));
+        QVERIFY2(written.find("\r\nminWinkel=steil\r\nminSteigung=7\r\n") != std::string::npos,
+                 written.c_str());
+    }
+
     void shutdownWritesThePreferencesOrSaysOnceWhyNot() {
         window_->parameters().preferences.minWinkel = 2.5;
         QVERIFY(window_->close());

@@ -4,6 +4,7 @@
 #include "generation/fill_phase.h"
 #include "generation/road.h"
 #include "generation/road_texture.h"
+#include "generation/run_bounds.h"
 #include "generation/run_state.h"
 #include "generation/traffic.h"
 #include "output/document.h"
@@ -36,6 +37,21 @@ template <class Parse> auto field(const char* section, const char* key, Parse&& 
 
 double realField(const std::string& text, const char* section, const char* key) {
     return field(section, key, [&] { return parseTolerantReal(text); });
+}
+
+// The game's attributes of a traffic curve, km/h and a factor: a vehicle neither stands nor
+// drives backwards on its curve, and no vehicle of the game comes near these.
+constexpr double kMaxTempo = 1000.0;
+constexpr double kMaxTempoFaktor = 10.0;
+
+double gameValue(const std::string& text, const char* key, double most, const char* unit) {
+    const double value = realField(text, "KI", key);
+    if (!(value > 0.0 && value <= most)) {
+        throw TrassolinError(std::string("[KI] ") + key + ": " + quotedValue(text) +
+                             " nimmt das Spiel nicht an; erlaubt sind mehr als 0 bis " +
+                             formatGrouped(most) + unit);
+    }
+    return value;
 }
 
 void appendListing(const TRandPunkte& profile, StatusLog& log, char decimalSeparator) {
@@ -102,9 +118,10 @@ RunInputs readInputs(ParameterSet& params, StatusLog& log, char decimalSeparator
     in.gegenspurUmkehren = params.gegenspurUmkehren;
     in.kiStrassenspline = params.kiStrassenspline;
     in.verkehrsspline = params.verkehrsspline;
-    if (in.verkehrsspline) {
-        in.tempo = realField(params.tempo, "KI", "Tempo");
-        in.tempoFaktor = realField(params.tempoFaktor, "KI", "TempoFaktor");
+    // Only a curve carries them: without one they stay unread, whatever they hold.
+    if (in.verkehrsspline && (in.curveMiddle || in.curveRight || in.curveLeft)) {
+        in.tempo = gameValue(params.tempo, "Tempo", kMaxTempo, " km/h");
+        in.tempoFaktor = gameValue(params.tempoFaktor, "TempoFaktor", kMaxTempoFaktor, "");
     }
     in.fill = params.fuellFlaecheErzeugen;
 
@@ -135,31 +152,6 @@ DocumentOptions documentOptions(const ParameterSet& params, const RunInputs& in)
     return o;
 }
 
-// At most how many vertices the mesh gets: every candidate of the path (two per metre of
-// chord, see the road builder) taken as a sample, with the road's two border vertices and a
-// vertex per profile point of each switched-on edge; the fill adds two faces. An upper bound,
-// cheap to know before any vertex is built.
-double meshVerticesAtMost(const TSplinePunkte& splines, const RunInputs& in,
-                          const ParameterSet& params) {
-    double candidates = 0.0;
-    for (int i = 0; i + 1 < splines.count(); ++i) {
-        candidates += std::trunc(2.0 * splines.points()[static_cast<std::size_t>(i)].chordLength) + 2;
-    }
-    const double right = in.rightEdge ? params.rechterRand.count() : 0;
-    const double left = in.leftEdge ? params.linkerRand.count() : 0;
-    const double perSample = (in.road ? 2.0 : 0.0) + right + left;
-    const double fill = in.fill ? 2.0 * (params.rechterRand.count() + params.linkerRand.count() + 2) : 0;
-    return candidates * perSample + fill;
-}
-
-std::string groupedThousands(double value) {
-    std::string digits = formatGeneral(std::round(value), ',');
-    for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3) {
-        digits.insert(static_cast<std::size_t>(at), 1, '.');
-    }
-    return digits;
-}
-
 const CurveLines* linesOf(const std::optional<TrafficCurve>& curve) {
     return curve ? &curve->lines : nullptr;
 }
@@ -179,14 +171,7 @@ bool runGeneration(ParameterSet& params, const std::filesystem::path& output, Me
 
     try {
         const RunInputs in = readInputs(params, log, decimalSeparator, readEdgeFields);
-        const double vertices = meshVerticesAtMost(params.splines, in, params);
-        if (vertices > kMaxMeshVertices) {
-            throw TrassolinError("Die Straße würde bis zu " + groupedThousands(vertices) +
-                                 " Vertices erhalten; mehr als " +
-                                 groupedThousands(kMaxMeshVertices) +
-                                 " erzeugt Trassolin nicht. Weniger Randsegmente oder eine "
-                                 "kürzere Straße wählen.");
-        }
+        refuseOversizedRun(runSizeAtMost(params), params.splines.count());
         const DocumentOptions options = documentOptions(params, in);
         RunState state;
         if (in.curveMiddle) state.middle.emplace();

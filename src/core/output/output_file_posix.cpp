@@ -28,6 +28,9 @@ std::string ioErrorText(int errorNumber) {
     case ENAMETOOLONG:
     case EINVAL:
         return detail::kInvalidFileName;
+    case ENOSPC:
+    case EDQUOT:
+        return detail::kDiskFull;
     default:
         return detail::otherIoErrorText(errorNumber);
     }

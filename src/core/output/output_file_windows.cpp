@@ -28,6 +28,9 @@ std::string ioErrorText(int errorNumber) {
     case ERROR_FILENAME_EXCED_RANGE:
     case ERROR_DIRECTORY:
         return detail::kInvalidFileName;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return detail::kDiskFull;
     default:
         return detail::otherIoErrorText(errorNumber);
     }

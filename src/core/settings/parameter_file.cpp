@@ -2,6 +2,7 @@
 
 #include "settings/parameter_rows.h"
 #include "uGlobal/errors.h"
+#include "uGlobal/numbers.h"
 
 #include <algorithm>
 #include <string>
@@ -21,15 +22,17 @@ std::string numbered(std::string_view stem, int n) {
 }
 
 // A list length as stored: the row's default when absent or no whole number, and a
-// ConversionError naming the stored text when it is beyond `limit`.
-int readCount(const IniFile& ini, const ParameterRow& row, std::string_view section, int limit) {
+// ConversionError naming the stored text and the limit when it is beyond `limit` `entries`.
+int readCount(const IniFile& ini, const ParameterRow& row, std::string_view section, int limit,
+              std::string_view entries) {
     const int fallback = parseProfileInteger(*row.loadDefault).value_or(0);
     const auto text = ini.find(section, row.key);
     if (!text) return fallback;
     const auto value = parseProfileInteger(*text);
     if (!value) return fallback;
     if (*value > limit) {
-        ConversionError error("'" + *text + "' ist kein gültiger Integerwert");
+        ConversionError error(quotedValue(*text) + " ist zu groß: Trassolin liest höchstens " +
+                              formatGrouped(limit) + " " + std::string(entries));
         error.where.section = section;
         error.where.key = row.key;
         throw error;
@@ -73,9 +76,7 @@ bool gameSectionWanted(const IniFile& ini, const ParameterSet& set) {
     bool wanted = false;
     rows::forEach(Scope::Game, [&](const ParameterRow& row) {
         if (ini.hasSection(row.section)) wanted = true;
-        rows::visit(row, const_cast<ParameterSet&>(set), [&](const auto& value) {
-            if (rows::format(value, row.form, '.') != row.startValue) wanted = true;
-        });
+        if (rows::formatted(row, set, '.') != row.startValue) wanted = true;
     });
     return wanted;
 }
@@ -104,7 +105,7 @@ void loadEdgeProfile(const IniFile& ini, TRandPunkte& edge, std::string_view pre
     rows::forEach(Scope::Edge, [&](const ParameterRow& row) {
         const std::string section = concat(prefix, row.section);
         if (row.form == ValueForm::Count) {
-            segments = std::max(0, readCount(ini, row, section, kMaxEdgeSegments));
+            segments = std::max(0, readCount(ini, row, section, kMaxEdgeSegments, "Randsegmente"));
         } else {
             rows::read(ini, row, edge, section, row.key);
         }
@@ -136,7 +137,7 @@ void saveSplinePoints(IniFile& ini, const TSplinePunkte& points, char decimalSep
 void loadSplinePoints(const IniFile& ini, TSplinePunkte& points) {
     int n = 0;
     rows::forEach(Scope::Splines, [&](const ParameterRow& row) {
-        if (row.form == ValueForm::Count) n = readCount(ini, row, row.section, kMaxSplinePoints);
+        if (row.form == ValueForm::Count) n = readCount(ini, row, row.section, kMaxSplinePoints, "Spline-Punkte");
     });
     for (int p = 1; p <= n; ++p) {
         if (points.count() < p) points.append();

@@ -95,13 +95,20 @@ template <class Object> void read(const IniFile& ini, const ParameterRow& row, O
     read(ini, row, object, row.section, row.key);
 }
 
+// The row's value of `object` as a file would hold it.
+template <class Object>
+std::string formatted(const ParameterRow& row, const Object& object, char separator) {
+    std::string text;
+    visit(row, const_cast<Object&>(object),
+          [&](const auto& value) { text = format(value, row.form, separator); });
+    return text;
+}
+
 // The object is only read, but the accessors hand out the references a load needs.
 template <class Object>
 void write(IniFile& ini, const ParameterRow& row, const Object& object, std::string_view section,
            std::string_view key, char separator) {
-    visit(row, const_cast<Object&>(object), [&](const auto& value) {
-        ini.writeString(section, key, format(value, row.form, separator));
-    });
+    ini.writeString(section, key, formatted(row, object, separator));
 }
 
 template <class Object>

@@ -1,5 +1,7 @@
 #include "settings/parameter_table.h"
 
+#include "settings/text_encoding.h"
+
 #include <array>
 
 namespace trassolin {
@@ -54,8 +56,15 @@ int pointCount(const TSplinePunkte& s) {
 int currentPoint(const TSplinePunkte& s) {
     return s.current();
 }
+// Written for information only, never read back: stored so that it cannot harm the file. A
+// name in another encoding than UTF-8 would turn the whole file into another encoding on the
+// next read, and a line break would end the line.
 std::string importPath(const TSplinePunkte& s) {
-    return s.fileName();
+    std::string path = asValidUtf8(s.fileName());
+    for (char& c : path) {
+        if (c == '\r' || c == '\n') c = '?';
+    }
+    return path;
 }
 
 // clang-format off

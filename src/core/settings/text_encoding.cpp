@@ -128,11 +128,29 @@ bool isValidUtf8(std::string_view bytes) {
     return true;
 }
 
+std::string asValidUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (std::size_t pos = 0; pos < bytes.size();) {
+        if (const auto next = nextCodePoint(bytes, pos)) {
+            out.append(bytes.substr(pos, next->second));
+            pos += next->second;
+        } else {
+            appendUtf8(out, cp1252ToCodePoint(static_cast<unsigned char>(bytes[pos])));
+            ++pos;
+        }
+    }
+    return out;
+}
+
 std::string decodeSettingsText(std::string_view bytes) {
     if (bytes.starts_with("\xFF\xFE")) return utf16ToUtf8(bytes.substr(2), false);
     if (bytes.starts_with("\xFE\xFF")) return utf16ToUtf8(bytes.substr(2), true);
     if (bytes.starts_with(kUtf8Bom)) {
-        const std::string_view rest = bytes.substr(kUtf8Bom.size());
+        // Marks repeated by an editor that adds one on each save say no more than one.
+        std::string_view rest = bytes;
+        while (rest.starts_with(kUtf8Bom))
+            rest.remove_prefix(kUtf8Bom.size());
         // A mark in front of bytes that are no UTF-8 is not believed: reading them as cp1252
         // keeps every byte, where replacement characters would lose them on the next save.
         return isValidUtf8(rest) ? std::string(rest) : cp1252ToUtf8(rest);

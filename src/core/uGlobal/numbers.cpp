@@ -27,11 +27,11 @@ std::string_view trimBlanks(std::string_view text) {
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 [[noreturn]] void throwNotAReal(std::string_view text) {
-    throw ConversionError("'" + std::string(text) + "' ist kein gültiger Gleitkommawert");
+    throw ConversionError(quotedValue(text) + " ist kein gültiger Gleitkommawert");
 }
 
 [[noreturn]] void throwNotAnInteger(std::string_view text) {
-    throw ConversionError("'" + std::string(text) + "' ist kein gültiger Integerwert");
+    throw ConversionError(quotedValue(text) + " ist kein gültiger Integerwert");
 }
 
 // Decimal digits and exponent of a finite, non-zero value, correctly rounded to
@@ -382,6 +382,19 @@ std::string formatFixedExact(double value) {
     requireFinite(value);
     char buf[kFixedMaxChars];
     return std::string(buf, writeFixedExact(buf, value));
+}
+
+std::string formatGrouped(double value) {
+    const double whole = std::round(value);
+    if (!(std::fabs(whole) < 1e18)) return formatGeneral(whole, ',');
+    char buffer[24];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<long long>(whole)).ptr;
+    std::string digits(buffer, end);
+    const std::ptrdiff_t first = digits.front() == '-' ? 1 : 0;
+    for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > first; at -= 3) {
+        digits.insert(static_cast<std::size_t>(at), 1, '.');
+    }
+    return digits;
 }
 
 char decimalSeparatorForLocale(std::string_view localeName) {

@@ -41,6 +41,10 @@ double decimalRound(double value, std::int8_t k);
 // Throws FloatingPointError for NaN or infinity.
 std::string formatGeneral(double value, char decimalSeparator);
 
+// A whole number with a point between thousands, as the messages write large counts
+// ("50.000.000"); rounded to the nearest whole number. Beyond 10^18 the general form.
+std::string formatGrouped(double value);
+
 // The document form "0.0000": always '.', four decimals, rounded half away from zero on
 // the 18-significant-digit decimal expansion; a value that rounds to zero has no sign.
 // Throws FloatingPointError for NaN or infinity.

@@ -84,12 +84,16 @@ const QString kBothEdgesHint = QStringLiteral("nur möglich, wenn beide Ränder 
 // Where the window stands by design, at 96 dots per inch.
 constexpr QPoint kDesignPosition{814, 82};
 
-// A stored position from another monitor set-up must not put the title bar out of reach.
-bool titleBarOnScreen(const QRect& frame) {
-    const QRect titleBar(frame.topLeft(), QSize(frame.width(), 30));
+// A stored position from another monitor set-up must not put the title bar out of reach. In
+// 64 bits: a position near the end of int (ScreenPos_Left=2147483647) must not wrap around.
+bool titleBarOnScreen(QPoint topLeft, int width) {
+    const qint64 left = topLeft.x(), top = topLeft.y();
+    const qint64 right = left + width, bottom = top + 30;
     for (const QScreen* screen : QGuiApplication::screens()) {
-        const QRect visible = screen->availableGeometry().intersected(titleBar);
-        if (visible.width() >= std::min(100, frame.width()) && visible.height() >= 10) return true;
+        const QRect a = screen->availableGeometry();
+        const qint64 wide = std::min(right, qint64{a.x()} + a.width()) - std::max(left, qint64{a.x()});
+        const qint64 high = std::min(bottom, qint64{a.y()} + a.height()) - std::max(top, qint64{a.y()});
+        if (wide >= std::min(100, width) && high >= 10) return true;
     }
     return false;
 }
@@ -378,14 +382,19 @@ void TForm1::placeWindow() {
     const auto folder = workingDirectory();
     if (!folder) return;
     try {
-        if (!readPreferencesFile(params_.preferences, stored, *folder)) return;
+        preferencesRead_ = readPreferencesFile(params_.preferences, stored, *folder);
     } catch (const TrassolinError& e) {
-        // The values read before the faulty one are in force; the window stays where it is.
+        // A file that cannot be read at all: the start values are in force, the window stays.
         messages_.show(MessageKind::Error, e.what());
         return;
     }
+    if (!preferencesRead_.found) return;
+    // Every value that could be read is in force; the others are named once.
+    if (!preferencesRead_.problems.empty()) {
+        messages_.show(MessageKind::Error, preferencesRead_.problems);
+    }
     const QPoint storedPlace(stored.left, stored.top);
-    if (titleBarOnScreen(QRect(storedPlace, frame.size()))) move(storedPlace);
+    if (titleBarOnScreen(storedPlace, frame.width())) move(storedPlace);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -397,7 +406,8 @@ void TForm1::closeEvent(QCloseEvent* event) {
             throw IoError("In " + std::string(kPreferencesFileName) +
                           " kann nicht geschrieben werden");
         }
-        writePreferencesFile(params_.preferences, WindowPosition{y(), x()}, separator_, *folder);
+        writePreferencesFile(params_.preferences, WindowPosition{y(), x()}, separator_, *folder,
+                             preferencesRead_);
     } catch (const TrassolinError& e) {
         messages_.show(MessageKind::Error, e.what());
     }

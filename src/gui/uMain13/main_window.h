@@ -3,6 +3,7 @@
 #include "common/presenter.h"
 #include "generation/random_sequence.h"
 #include "settings/parameter_set.h"
+#include "settings/preferences_file.h"
 
 #include <QWidget>
 
@@ -73,6 +74,7 @@ private:
     PresenterMessageSink messages_;
     char separator_;
     ParameterSet params_;
+    PreferencesRead preferencesRead_; // what start-up found in Trassolin.ini
     RandomSequence random_; // continues from run to run while the program runs
     FocusExits* exits_;
 
