@@ -4,7 +4,8 @@
 
 #include "generation/random_sequence.h"
 #include "generation/run.h"
-#include "output/output_file.h"
+#include "io/output_file.h"
+#include "io/paths.h"
 #include "settings/ini_file.h"
 #include "settings/parameter_file.h"
 #include "settings/parameter_set.h"

@@ -5,7 +5,7 @@
 
 #include "uGlobal/errors.h"
 #include "uGlobal/numbers.h"
-#include "settings/ini_file.h"
+#include "io/paths.h"
 #include "utf8_command_line.h"
 
 #include <CLI/CLI.hpp>

@@ -7,7 +7,7 @@
 #include "generation/run_state.h"
 #include "generation/traffic.h"
 #include "output/document.h"
-#include "output/output_file.h"
+#include "io/output_file.h"
 #include "uGlobal/errors.h"
 #include "uGlobal/numbers.h"
 

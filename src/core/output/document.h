@@ -4,7 +4,7 @@
 // head and tail around them. Lines end in CR LF; texts are Latin-1 bytes; numbers are in
 // the fixed form "0.0000".
 
-#include "output/block_list.h"
+#include "mesh/block_list.h"
 #include "uGlobal/punkt.h"
 
 #include <array>

@@ -75,16 +75,4 @@ private:
     std::unordered_map<std::string, std::size_t> index_; // lower-case name -> first section
 };
 
-// An integer as the profile reader takes it: optional sign, then decimal digits or
-// hexadecimal digits after "$" or "0x"; nullopt for any other text or a value beyond 32 bits.
-std::optional<std::int32_t> parseProfileInteger(std::string_view text);
-
-// A path as the messages name it (UTF-8).
-std::string displayPath(const std::filesystem::path& file);
-// The path that a UTF-8 text names, such as a command line argument. A path built from a
-// plain std::string would take it in the ANSI code page on Windows.
-std::filesystem::path pathFromUtf8(std::string_view text);
-
-std::string formatInteger(std::int64_t value);
-
 } // namespace trassolin

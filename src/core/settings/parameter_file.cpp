@@ -1,5 +1,6 @@
 #include "settings/parameter_file.h"
 
+#include "io/paths.h"
 #include "settings/parameter_rows.h"
 #include "uGlobal/errors.h"
 

@@ -1,7 +1,7 @@
-#include "output/output_file.h"
+#include "io/output_file.h"
 
-#include "output/output_file_platform.h"
-#include "settings/ini_file.h"
+#include "io/output_file_platform.h"
+#include "io/paths.h"
 #include "uGlobal/errors.h"
 
 #include <random>
