@@ -1,5 +1,7 @@
 #include "io/paths.h"
 
+#include <system_error>
+
 namespace trassolin {
 
 std::string displayPath(const std::filesystem::path& file) {
@@ -9,6 +11,15 @@ std::string displayPath(const std::filesystem::path& file) {
 
 std::filesystem::path pathFromUtf8(std::string_view text) {
     return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+
+bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+    std::error_code ec;
+    if (std::filesystem::equivalent(a, b, ec)) return true;
+    const auto first = std::filesystem::weakly_canonical(a, ec);
+    if (ec) return false;
+    const auto second = std::filesystem::weakly_canonical(b, ec);
+    return !ec && first == second;
 }
 
 } // namespace trassolin

@@ -15,4 +15,8 @@ std::string displayPath(const std::filesystem::path& file);
 // plain std::string would take it in the ANSI code page on Windows.
 std::filesystem::path pathFromUtf8(std::string_view text);
 
+// One file under two names: "./P.ini" and "P.ini", a symbolic or a hard link; names of files
+// that do not exist yet are one file when they lead to the same place.
+bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b);
+
 } // namespace trassolin

@@ -468,4 +468,11 @@ std::optional<std::int32_t> parseProfileInteger(std::string_view text) {
     return static_cast<std::int32_t>(value);
 }
 
+void appendShortest(std::string& out, double value) {
+    requireFinite(value);
+    char buffer[32]; // the longest shortest form of a double has 24 characters
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out.append(buffer, result.ptr);
+}
+
 } // namespace trassolin

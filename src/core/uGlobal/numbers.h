@@ -64,6 +64,11 @@ char* writeFixed(char* out, double value);
 // against.
 std::string formatFixedExact(double value);
 
+// The shortest text that reads back as exactly `value`: '.' as separator, an exponent where
+// that is shorter ("1e-05"); the number form of JSON files. Throws FloatingPointError for NaN
+// or infinity.
+void appendShortest(std::string& out, double value);
+
 // The decimal separator of the user's environment locale (LC_ALL, then LC_NUMERIC, then
 // LANG). Only the front ends use it as their default; the core always takes a parameter.
 char environmentDecimalSeparator();
