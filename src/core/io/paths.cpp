@@ -16,9 +16,14 @@ std::filesystem::path pathFromUtf8(std::string_view text) {
 bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
     std::error_code ec;
     if (std::filesystem::equivalent(a, b, ec)) return true;
-    const auto first = std::filesystem::weakly_canonical(a, ec);
+    // The place a name leads to: links and "." and ".." resolved as far as the path exists.
+    const auto place = [&ec](const std::filesystem::path& p) {
+        return std::filesystem::weakly_canonical(std::filesystem::absolute(p, ec), ec)
+            .lexically_normal();
+    };
+    const auto first = place(a);
     if (ec) return false;
-    const auto second = std::filesystem::weakly_canonical(b, ec);
+    const auto second = place(b);
     return !ec && first == second;
 }
 
