@@ -32,18 +32,36 @@ constexpr std::uint32_t kBinaryChunk = 0x004E4942;  // "BIN\0"
 
 using Float3 = std::array<float, 3>;
 
+// Every number is taken on a grid far coarser than the last bits in which the mathematical
+// libraries of two systems may differ (a sine, a cosine), so that a road gives the same bytes
+// on Linux and Windows, as its i3d document does: positions, texture coordinates and control
+// vertices on the document's own grid (0.1 mm, 1e-4 repeats), normals on 1e-6 (unit length
+// within 1e-6), rotations on 1e-9. (+ 0.0: a value just below zero is no -0.)
+constexpr double kDocumentGrid = 1e4, kNormalGrid = 1e6, kRotationGrid = 1e9;
+
+double onGrid(double value, double perUnit) {
+    return std::nearbyint(value * perUnit) / perUnit + 0.0;
+}
+
+float onGridFloat(double value, double perUnit) {
+    return static_cast<float>(onGrid(value, perUnit));
+}
+
 // Where a node's coordinates are counted from: a whole metre near the middle of its box.
 Vec3 originOf(const BoundingBox& box) {
     Vec3 origin{0.0, 0.0, 0.0};
     if (box.empty()) return origin;
-    // + 0.0: a middle just below zero rounds to -0, which is no place of its own.
-    for (std::size_t i = 0; i < 3; ++i) origin[i] = std::round((box.min[i] + box.max[i]) / 2) + 0.0;
+    for (std::size_t i = 0; i < 3; ++i) {
+        const double middle = (onGrid(box.min[i], kDocumentGrid) + onGrid(box.max[i], kDocumentGrid)) / 2;
+        origin[i] = std::round(middle) + 0.0;
+    }
     return origin;
 }
 
 Float3 relative(double x, double y, double z, const Vec3& origin) {
-    return {static_cast<float>(x - origin[0]), static_cast<float>(y - origin[1]),
-            static_cast<float>(z - origin[2])};
+    return {static_cast<float>(onGrid(x, kDocumentGrid) - origin[0]),
+            static_cast<float>(onGrid(y, kDocumentGrid) - origin[1]),
+            static_cast<float>(onGrid(z, kDocumentGrid) - origin[2])};
 }
 
 // The bounds a POSITION accessor declares: those of the 32-bit values as stored.
@@ -190,7 +208,8 @@ std::array<double, 4> quaternionOf(const Vec3& degrees) {
     const double x = cy * sx * cz + sy * cx * sz;
     const double y = sy * cx * cz - cy * sx * sz;
     const double z = cy * cx * sz - sy * sx * cz;
-    return {x, y, z, w};
+    return {onGrid(x, kRotationGrid), onGrid(y, kRotationGrid), onGrid(z, kRotationGrid),
+            onGrid(w, kRotationGrid)};
 }
 
 struct Accessor {
@@ -471,11 +490,11 @@ void writeBuffer(const Layout& layout, BinaryWriter& out) {
             for (const float f : relative(v.x, v.y, v.z, p.origin)) out.f32(f);
         });
         vertices.forEach(0, vertices.size(), [&](const MeshVertex& v) {
-            for (const double d : {v.nx, v.ny, v.nz}) out.f32(static_cast<float>(d));
+            for (const double d : {v.nx, v.ny, v.nz}) out.f32(onGridFloat(d, kNormalGrid));
         });
         vertices.forEach(0, vertices.size(), [&](const MeshVertex& v) {
-            out.f32(static_cast<float>(v.u));
-            out.f32(static_cast<float>(v.v));
+            out.f32(onGridFloat(v.u, kDocumentGrid));
+            out.f32(onGridFloat(v.v, kDocumentGrid));
         });
         p.part->triangles().forEach(0, p.part->triangles().size(), [&](const MeshTriangle& t) {
             out.u32(t.a);

@@ -5,9 +5,10 @@
 // NORMAL, TEXCOORD_0, 32-bit indices; one material per texture, the texture's file name as
 // the image's URI), one node per traffic curve (a LINE_STRIP of its control polygon) and an
 // empty node per control point (position and rotation). Axes, units and winding are the i3d
-// document's, which glTF shares. Coordinates are 32-bit floats relative to their node's
-// translation, a whole metre near the middle of the part, so that map coordinates of several
-// kilometres keep millimetres.
+// document's, which glTF shares. Positions and texture coordinates are the document's numbers
+// (four decimals), as 32-bit floats relative to their node's translation, a whole metre near
+// the middle of the part, so that map coordinates of several kilometres keep a tenth of a
+// millimetre.
 //
 // The same mesh gives the same bytes on every system.
 
