@@ -78,8 +78,8 @@ RoadBuild buildRoadMesh(ParameterSet& params, const RunInputs& in, MessageSink& 
                                "linker Rand", leftMaterial);
     {
         std::optional<EdgeStrip> right, left;
-        if (rightPart) right.emplace(params.rechterRand, walk.rightBorder, *rightPart);
-        if (leftPart) left.emplace(params.linkerRand, walk.leftBorder, *leftPart);
+        if (rightPart) right.emplace(EdgeStrip{params.rechterRand, walk.rightBorder, *rightPart});
+        if (leftPart) left.emplace(EdgeStrip{params.linkerRand, walk.leftBorder, *leftPart});
         buildEdgeStrips(right ? &*right : nullptr, left ? &*left : nullptr, messages, log);
     }
     // The borders are done with: their memory goes before the documents are written.
