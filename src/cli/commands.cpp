@@ -4,7 +4,8 @@
 
 #include "generation/random_sequence.h"
 #include "generation/run.h"
-#include "output/output_file.h"
+#include "io/output_file.h"
+#include "io/paths.h"
 #include "settings/ini_file.h"
 #include "settings/parameter_file.h"
 #include "settings/parameter_set.h"
@@ -27,24 +28,27 @@ bool fileExists(const std::filesystem::path& file) {
     return std::filesystem::exists(file, ec);
 }
 
-// One file under two names: "./P.ini" and "P.ini", a symbolic or a hard link. A file that
-// does not exist yet is nobody's twin.
-bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
-    std::error_code ec;
-    return std::filesystem::equivalent(a, b, ec);
+// What a stop left of a target: as it was, or still absent.
+std::string leftAsItWas(const std::filesystem::path& target, bool existed) {
+    return displayPath(target) + (existed ? " bleibt unverändert" : " wurde nicht angelegt");
 }
 
 // Runs a command's work. A failure is reported with its context, and a stop of any kind ends
-// with the verdict, so that the last line on stderr says what the command left behind.
-template <class Work> bool completes(const CommandFiles& files, Work&& work) {
+// with the verdict, so that the last line on stderr says what the command left behind (the
+// target, and a second document written with it when there is one).
+template <class Work>
+bool completes(const CommandFiles& files, Work&& work,
+               const std::filesystem::path& secondTarget = {}) {
     const bool existed = fileExists(files.target);
+    const bool secondExisted = !secondTarget.empty() && fileExists(secondTarget);
     try {
         if (work()) return true;
     } catch (const std::exception& e) {
         printError(describeFailure(e, files));
     }
-    printError("Abgebrochen – kein Dokument geschrieben (" + displayPath(files.target) +
-               (existed ? " bleibt unverändert)" : " wurde nicht angelegt)"));
+    std::string verdict = leftAsItWas(files.target, existed);
+    if (!secondTarget.empty()) verdict += ", " + leftAsItWas(secondTarget, secondExisted);
+    printError("Abgebrochen – kein Dokument geschrieben (" + verdict + ")");
     return false;
 }
 
@@ -158,10 +162,18 @@ int directionsCommand(const std::filesystem::path& parameterFile, char decimalSe
 }
 
 int generateCommand(const std::filesystem::path& parameterFile, const std::filesystem::path& output,
-                    char decimalSeparator, bool writeTexL0) {
-    // Writing the document over its own parameter file would destroy the input.
+                    char decimalSeparator, bool writeTexL0, const std::filesystem::path& gltf) {
+    // Writing a document over its own parameter file would destroy the input.
     if (sameFile(parameterFile, output)) {
         printError("Ausgabedatei und Parameterdatei sind dieselbe Datei: " + displayPath(output));
+        return kUsage;
+    }
+    if (!gltf.empty() && sameFile(parameterFile, gltf)) {
+        printError("glTF-Datei und Parameterdatei sind dieselbe Datei: " + displayPath(gltf));
+        return kUsage;
+    }
+    if (!gltf.empty() && sameFile(output, gltf)) {
+        printError("glTF-Datei und i3d-Datei sind dieselbe Datei: " + displayPath(gltf));
         return kUsage;
     }
     const CommandFiles files{parameterFile, output};
@@ -182,9 +194,10 @@ int generateCommand(const std::filesystem::path& parameterFile, const std::files
         loadParameterFile(parameterFile, set, messages);
         ConsoleStatusLog log;
         RandomSequence random;
-        return runGeneration(set, output, messages, log, random, decimalSeparator, {}, &summary,
-                             prepareParameters);
-    });
+        return runGeneration(set, output, messages, log, random, decimalSeparator,
+                             {.summary = &summary, .beforeReplacing = prepareParameters,
+                              .gltf = gltf});
+    }, gltf);
     if (!written) return kStopped;
 
     if (parameters) {
@@ -201,6 +214,7 @@ int generateCommand(const std::filesystem::path& parameterFile, const std::files
               << " Vertices, " << formatInteger(summary.triangles) << " Dreiecke, "
               << formatGeneral(decimalRound(summary.roadLength, -2), decimalSeparator)
               << " m Fahrbahn, Texturen: " << textureList(summary.textureFiles) << '\n';
+    if (!gltf.empty()) std::cout << "Geschrieben: " << displayPath(gltf) << " – glTF 2.0\n";
     return kComplete;
 }
 

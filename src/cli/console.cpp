@@ -1,6 +1,7 @@
 #include "console.h"
 
-#include "settings/ini_file.h"
+#include "io/paths.h"
+#include "uGlobal/numbers.h"
 #include "uGlobal/errors.h"
 
 #include <iostream>

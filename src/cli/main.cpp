@@ -5,7 +5,8 @@
 
 #include "uGlobal/errors.h"
 #include "uGlobal/numbers.h"
-#include "settings/ini_file.h"
+#include "io/paths.h"
+#include "output/gltf.h"
 #include "utf8_command_line.h"
 
 #include <CLI/CLI.hpp>
@@ -30,6 +31,7 @@ constexpr const char* kExitCodes =
 struct Request {
     std::string parameterFile, exportFile, output;
     std::string separator; // empty: the one of the environment
+    std::string gltf;      // generate --gltf: empty when not asked
     bool writeTexL0 = false;
     bool writeTexL0BeforeCommand = false;
     bool directions = false;
@@ -57,6 +59,15 @@ CLI::Validator separatorValidator() {
         [](std::string& value) -> std::string {
             if (value == "," || value == ".") return {};
             return "erwartet ',' oder '.', nicht '" + value + "'";
+        },
+        "", "");
+}
+
+CLI::Validator gltfNameValidator() {
+    return CLI::Validator(
+        [](std::string& value) -> std::string {
+            if (gltfFormFor(pathFromUtf8(value))) return {};
+            return "erwartet eine Datei auf .glb oder .gltf, nicht '" + value + "'";
         },
         "", "");
 }
@@ -193,7 +204,8 @@ int run(int argc, char** argv) {
     app.footer("Beispiele:\n"
                "  trassolin-cli init meine-strasse.ini\n"
                "  trassolin-cli import-splines --richtungen export.i3d meine-strasse.ini\n"
-               "  trassolin-cli generate meine-strasse.ini meine-strasse.i3d\n\n"
+               "  trassolin-cli generate meine-strasse.ini meine-strasse.i3d\n"
+               "  trassolin-cli generate --gltf meine-strasse.glb meine-strasse.ini meine-strasse.i3d\n\n"
                "Die Optionen eines Befehls zeigt: trassolin-cli BEFEHL --help\n\n" +
                std::string(kExitCodes));
     // Earlier versions took the options before the command; scripts written for them still work.
@@ -237,6 +249,13 @@ int run(int argc, char** argv) {
     addFileArgument(*generate, "AUSGABE.i3d", request.output,
                     "die i3d-Datei; eine vorhandene wird erst ersetzt, wenn die neue\n"
                     "vollständig ist");
+    generate
+        ->add_option("--gltf", request.gltf,
+                     "die Straße zusätzlich als glTF 2.0 schreiben: DATEI.glb (binär) oder\n"
+                     "DATEI.gltf (Text); beide Dateien werden erst ersetzt, wenn beide\n"
+                     "vollständig sind")
+        ->type_name("DATEI")
+        ->check(gltfNameValidator());
     generate->add_flag("--write-texl0", request.writeTexL0,
                        "danach den TexL0-Wert für die nächste Straße in die Parameterdatei\n"
                        "schreiben, damit sie die Textur nahtlos fortsetzt");
@@ -273,7 +292,7 @@ int run(int argc, char** argv) {
         }
         if (command == directions) return directionsCommand(parameterFile, separator);
         return generateCommand(parameterFile, pathFromUtf8(request.output), separator,
-                               request.writeTexL0);
+                               request.writeTexL0, pathFromUtf8(request.gltf));
     } catch (const UsageError& e) {
         printError(e.text);
         std::cerr << "Hilfe: trassolin-cli " << (e.helpFor.empty() ? "" : e.helpFor + " ")

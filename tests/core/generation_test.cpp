@@ -590,7 +590,8 @@ TEST(GenerationRun, theSummaryAddsUpTheMeshPartsAndListsTheDocumentsFiles) {
     CollectingStatusLog log;
     RandomSequence random;
     RunSummary summary;
-    ASSERT_TRUE(runGeneration(params, dir / "road.i3d", messages, log, random, ',', {}, &summary));
+    ASSERT_TRUE(runGeneration(params, dir / "road.i3d", messages, log, random, ',',
+                              {.summary = &summary}));
     const std::string doc = readFile(dir / "road.i3d");
     EXPECT_EQ(summary.vertices, static_cast<int>(vertices(doc).size()));
     EXPECT_EQ(summary.triangles, static_cast<int>(triangles(doc).size()));
@@ -724,8 +725,9 @@ TEST(GenerationRun, runningOutOfMemoryIsSaidInGermanAndKeepsTheOldDocument) {
     CollectingMessageSink messages;
     CollectingStatusLog log;
     RandomSequence random;
-    const bool written = runGeneration(params, dir / "road.i3d", messages, log, random, ',',
-                                       [](TRandPunkte&) { throw std::bad_alloc(); });
+    const bool written =
+        runGeneration(params, dir / "road.i3d", messages, log, random, ',',
+                      {.readEdgeFields = [](TRandPunkte&) { throw std::bad_alloc(); }});
     EXPECT_FALSE(written);
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_EQ(messages.messages[0].text, "Nicht genügend Arbeitsspeicher");

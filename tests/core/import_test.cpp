@@ -126,7 +126,7 @@ TEST(SplineImport, aFailedImportLeavesThePointsAndTheirFileAsTheyWere) {
     test::writeFile(dir / "ohne.i3d", "<i3D>\n<Scene>\n<TransformGroup name=\"leer\"/>\n</Scene>\n");
     // A road this program wrote: Shapes in the scene, but no spline points among them.
     test::writeFile(dir / "strasse.i3d",
-                    documentHead(DocumentOptions{}) +
+                    documentHead(RoadMesh{}) +
                         "  </Shapes>\r\n  <Scene>\r\n    <Shape name=\"Strasse\" shapeId=\"1\">\r\n"
                         "       <TransformGroup name=\"SplinePkt1\" translation=\"0 0 0\"/>\r\n"
                         "    </Shape>\r\n  </Scene>\r\n</i3D>\r\n");

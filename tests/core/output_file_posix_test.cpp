@@ -1,8 +1,8 @@
 // OutputFile behaviour that only POSIX systems have: permissions and the umask, symbolic
 // links, FIFOs and sockets, signals, file size limits and errno values.
 
-#include "output/output_file.h"
-#include "settings/ini_file.h"
+#include "io/output_file.h"
+#include "io/paths.h"
 #include "uGlobal/errors.h"
 
 #include "core/output_file_test.h"

@@ -2,8 +2,8 @@
 // files held open by another program, names counted in UTF-16 units, and the system's error
 // codes. A killed process is imitated with a death test, which Windows runs as a new process.
 
-#include "output/output_file.h"
-#include "settings/ini_file.h"
+#include "io/output_file.h"
+#include "io/paths.h"
 #include "uGlobal/errors.h"
 
 #include "core/output_file_test.h"

@@ -64,8 +64,9 @@ Built build(ParameterSet& params) {
     CollectingStatusLog log;
     RandomSequence random;
     Built b;
-    b.written = runGeneration(params, dir / "road.i3d", messages, log, random, ',', {},
-                              &b.summary);
+    RunOptions options;
+    options.summary = &b.summary;
+    b.written = runGeneration(params, dir / "road.i3d", messages, log, random, ',', options);
     if (!messages.messages.empty()) b.message = messages.messages.front().text;
     if (b.written) b.curvePoints = static_cast<int>(
         test::attributeNumbers(test::readFile(dir / "road.i3d"), "c").size());

@@ -108,7 +108,8 @@ private Q_SLOTS:
         }
         for (const char* name : {"edtBreite", "cboSturz", "sedRandRNr", "bbnGo", "mmoStatus",
                                  "spbRandRAdd", "SpeedButton2", "spbCopyToLeft", "spbOldTexL0",
-                                 "EdtTexEndePxl", "bbnRandLLoadTex", "sedSplinePtsNr"}) {
+                                 "EdtTexEndePxl", "bbnRandLLoadTex", "sedSplinePtsNr",
+                                 "edtGltfFile", "btnGltfFile"}) {
             QVERIFY2(window_->findChild<QWidget*>(QString::fromLatin1(name)) != nullptr, name);
         }
     }
@@ -135,6 +136,44 @@ private Q_SLOTS:
         QVERIFY(!get<QPushButton>("bbnGo")->isEnabled());
         QCOMPARE(get<QPlainTextEdit>("mmoStatus")->toPlainText(), QStringLiteral("mmoStatus"));
         QVERIFY(!std::filesystem::exists(file("strasse.i3d")));
+    }
+
+    void theGltfFieldMakesGoWriteTheRoadAsGltfToo() {
+        window_->splineEditor().selectPoint(2);
+        ui::type(get("edtSplinePtsZ"), QStringLiteral("50"));
+        leave();
+        presenter_->fileAnswers.push_back(fromPath(file("weg.glb")));
+        click("btnGltfFile");
+        QCOMPARE(presenter_->fileRequests.back().proposedName, QStringLiteral("test.glb"));
+        QCOMPARE(presenter_->fileRequests.back().defaultSuffix, QStringLiteral("glb"));
+        QCOMPARE(get("edtGltfFile")->text(), fromPath(file("weg.glb")));
+        presenter_->fileAnswers.push_back(fromPath(file("weg.ini")));
+        click("bbnSavePara");
+        presenter_->fileAnswers.push_back(fromPath(file("weg.i3d")));
+        click("bbnSave");
+        click("bbnGo");
+        QVERIFY2(presenter_->messages.empty(), qPrintable(presenter_->texts().join('\n')));
+        // The same file as the command line's for the saved parameters.
+        const std::string command = std::string(TRASSOLIN_CLI_PATH) + " generate --gltf '" +
+                                    file("cli.glb").string() + "' '" + file("weg.ini").string() +
+                                    "' '" + file("cli.i3d").string() + "' >/dev/null 2>&1";
+        QCOMPARE(std::system(command.c_str()), 0);
+        const std::string fromWindow = trassolin::test::readFile(file("weg.glb"));
+        QVERIFY(fromWindow.starts_with("glTF"));
+        QVERIFY(fromWindow == trassolin::test::readFile(file("cli.glb")));
+
+        // An empty field: no glTF. A name that is no glTF: nothing written, and why.
+        std::filesystem::remove(file("weg.glb"));
+        ui::type(get("edtGltfFile"), QString());
+        click("bbnGo");
+        QVERIFY(!std::filesystem::exists(file("weg.glb")));
+        trassolin::test::writeFile(file("weg.i3d"), "alt");
+        ui::type(get("edtGltfFile"), fromPath(file("weg.obj")));
+        click("bbnGo");
+        QCOMPARE(presenter_->texts(),
+                 QStringList{QStringLiteral("Die glTF-Datei muss auf .glb oder .gltf enden: ") +
+                             fromPath(file("weg.obj"))});
+        QCOMPARE(trassolin::test::readFile(file("weg.i3d")), std::string("alt"));
     }
 
     void segmentButtonsSelectAsTheEditorPromises() {

@@ -1,7 +1,7 @@
 #include "generation/run_bounds.h"
 
-#include "generation/road.h"
-#include "generation/run.h"
+#include "generation/path_sampler.h"
+#include "generation/run_inputs.h"
 #include "uGlobal/errors.h"
 #include "uGlobal/numbers.h"
 

@@ -7,7 +7,7 @@
 
 namespace trassolin {
 
-// Beyond these a run is refused (besides kMaxMeshVertices of run.h). A sample costs a pose in
+// Beyond these a run is refused (besides kMaxMeshVertices of run_inputs.h). A sample costs a pose in
 // three point lists whether or not anything is built from it; a road takes at least two
 // vertices per sample, so no run within the vertex budget samples more often than this.
 inline constexpr double kMaxPathCandidates = 25'000'000.0;

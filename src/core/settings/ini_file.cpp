@@ -1,6 +1,8 @@
 #include "settings/ini_file.h"
 
-#include "output/output_file.h"
+#include "io/output_file.h"
+#include "io/paths.h"
+#include "io/read_file.h"
 #include "settings/text_encoding.h"
 #include "uGlobal/errors.h"
 #include "uGlobal/numbers.h"
@@ -105,47 +107,6 @@ std::string storedValue(std::string_view value) {
 }
 
 } // namespace
-
-std::string formatInteger(std::int64_t value) {
-    char buffer[24];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return {buffer, result.ptr};
-}
-
-std::optional<std::int32_t> parseProfileInteger(std::string_view text) {
-    std::string_view t = trim(text);
-    bool negative = false;
-    if (!t.empty() && (t.front() == '-' || t.front() == '+')) {
-        negative = t.front() == '-';
-        t.remove_prefix(1);
-    }
-    int base = 10;
-    if (t.starts_with('$')) {
-        base = 16;
-        t.remove_prefix(1);
-    } else if (t.starts_with("0x") || t.starts_with("0X")) {
-        base = 16;
-        t.remove_prefix(2);
-    }
-    if (t.empty() || t.front() == '-' || t.front() == '+') return std::nullopt;
-    std::uint64_t magnitude = 0;
-    const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), magnitude, base);
-    if (ec != std::errc() || end != t.data() + t.size()) return std::nullopt;
-    std::int64_t value = 0;
-    if (base == 16) {
-        // Hexadecimal covers the 32-bit pattern, so "$FFFFFFFF" is -1 as on Windows.
-        if (magnitude > 0xFFFFFFFFu) return std::nullopt;
-        value = static_cast<std::int32_t>(static_cast<std::uint32_t>(magnitude));
-    } else {
-        if (magnitude > 0x80000000u) return std::nullopt;
-        value = static_cast<std::int64_t>(magnitude);
-    }
-    if (negative) value = -value;
-    if (value < std::numeric_limits<std::int32_t>::min() ||
-        value > std::numeric_limits<std::int32_t>::max())
-        return std::nullopt;
-    return static_cast<std::int32_t>(value);
-}
 
 IniFile::IniFile(std::string_view bytes)
     : IniFile(Decoded{decodeSettingsText(bytes), bytes.starts_with(kUtf8Bom)}) {}

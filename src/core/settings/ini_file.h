@@ -8,8 +8,6 @@
 // those rules would change on reading is written in double quotes, so that it reads back as
 // it was written.
 
-#include "uGlobal/files.h"
-
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -91,11 +89,5 @@ private:
     bool utf8Bom_ = false;
     std::unordered_map<std::string, std::size_t> index_; // lower-case name -> first section
 };
-
-// An integer as the profile reader takes it: optional sign, then decimal digits or
-// hexadecimal digits after "$" or "0x"; nullopt for any other text or a value beyond 32 bits.
-std::optional<std::int32_t> parseProfileInteger(std::string_view text);
-
-std::string formatInteger(std::int64_t value);
 
 } // namespace trassolin

@@ -1,6 +1,8 @@
 #include "settings/parameter_file.h"
 
+#include "io/paths.h"
 #include "settings/parameter_rows.h"
+#include "settings/parameter_rules.h"
 #include "uGlobal/errors.h"
 #include "uGlobal/numbers.h"
 
@@ -42,7 +44,8 @@ int readCount(const IniFile& ini, const ParameterRow& row, std::string_view sect
 
 // Switching an edge off clears the end-face fill, as the edge's check box does.
 void edgeSwitched(ParameterSet& set) {
-    if (!set.rechterRand.enabled || !set.linkerRand.enabled) set.fuellFlaecheErzeugen = false;
+    set.fuellFlaecheErzeugen =
+        fillStaysOn(set.fuellFlaecheErzeugen, set.rechterRand.enabled, set.linkerRand.enabled);
 }
 
 // The main window shows segment 1 after a load, or the origin when it is alone.

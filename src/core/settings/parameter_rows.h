@@ -5,10 +5,10 @@
 
 #include "settings/ini_file.h"
 #include "settings/parameter_table.h"
+#include "uGlobal/degrees.h"
 #include "uGlobal/errors.h"
 #include "uGlobal/numbers.h"
 
-#include <numbers>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -31,7 +31,7 @@ inline void assign(int& target, ValueForm, std::string_view text, std::string_vi
 }
 inline void assign(double& target, ValueForm form, std::string_view text, std::string_view) {
     const double value = parseTolerantReal(text);
-    target = form == ValueForm::Angle ? value * std::numbers::pi / 180.0 : value;
+    target = form == ValueForm::Angle ? radiansFromDegrees(value) : value;
 }
 
 inline std::string format(const std::string& value, ValueForm, char) {
@@ -44,8 +44,7 @@ inline std::string format(int value, ValueForm, char) {
     return formatInteger(value);
 }
 inline std::string format(double value, ValueForm form, char separator) {
-    if (form == ValueForm::Angle)
-        return formatGeneral(decimalRound(value * 180.0 / std::numbers::pi, -2), separator);
+    if (form == ValueForm::Angle) return formatDegrees(value, separator);
     return formatGeneral(value, separator);
 }
 

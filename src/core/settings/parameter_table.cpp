@@ -1,5 +1,6 @@
 #include "settings/parameter_table.h"
 
+#include "settings/parameter_rules.h"
 #include "settings/text_encoding.h"
 
 #include <array>
@@ -22,14 +23,11 @@ template <auto Member> constexpr auto member() {
 }
 
 // The main window's check-box reactions that a load runs.
-void backFoldClicked(ParameterSet& p) {
-    if (p.rueckfaltung) p.ruecksetzen = false;
-}
-void resetClicked(ParameterSet& p) {
-    if (p.ruecksetzen) p.rueckfaltung = false;
-}
+void backFoldClicked(ParameterSet& p) { p.ruecksetzen = textureSwitchAfter(p.ruecksetzen, p.rueckfaltung); }
+void resetClicked(ParameterSet& p) { p.rueckfaltung = textureSwitchAfter(p.rueckfaltung, p.ruecksetzen); }
 void fillClicked(ParameterSet& p) {
-    if (!p.rechterRand.enabled || !p.linkerRand.enabled) p.fuellFlaecheErzeugen = false;
+    p.fuellFlaecheErzeugen =
+        fillStaysOn(p.fuellFlaecheErzeugen, p.rechterRand.enabled, p.linkerRand.enabled);
 }
 
 using S = Scope;

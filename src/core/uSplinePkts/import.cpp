@@ -5,7 +5,8 @@
 #include "uSplinePkts/spline_punkte.h"
 
 #include "uGlobal/errors.h"
-#include "uGlobal/files.h"
+#include "io/paths.h"
+#include "io/read_file.h"
 #include "uGlobal/numbers.h"
 #include "uGlobal/text_lines.h"
 

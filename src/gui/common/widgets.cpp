@@ -1,5 +1,6 @@
 #include "common/widgets.h"
 
+#include "uGlobal/degrees.h"
 #include "uGlobal/numbers.h"
 
 #include <QApplication>
@@ -9,7 +10,6 @@
 #include <QStyle>
 #include <QWheelEvent>
 
-#include <numbers>
 
 namespace trassolin::gui {
 
@@ -148,7 +148,7 @@ QString formatNumber(double value, char decimalSeparator) {
 }
 
 QString formatDegrees(double radians, char decimalSeparator) {
-    return formatNumber(decimalRound(radians * 180.0 / std::numbers::pi, -2), decimalSeparator);
+    return toQt(trassolin::formatDegrees(radians, decimalSeparator));
 }
 
 } // namespace trassolin::gui

@@ -2,6 +2,7 @@
 
 #include "common/focus_exits.h"
 #include "common/widgets.h"
+#include "settings/parameter_rules.h"
 #include "settings/preferences_file.h"
 #include "uGlobal/errors.h"
 #include "uGlobal/numbers.h"
@@ -255,6 +256,11 @@ QWidget* TForm1::buildTopRow() {
     grid->setContentsMargins(0, 0, 0, 0);
     save_ = makePushButton(QStringLiteral("bbnSave"), QStringLiteral("i3d-File"));
     fileName_ = makeField(QStringLiteral("edtFileName"), QStringLiteral("edtFileName"));
+    // Optional: Go writes the road as glTF too while this field names a file.
+    auto* gltfButton = makePushButton(QStringLiteral("btnGltfFile"), QStringLiteral("glTF-Datei"));
+    gltfButton->setToolTip(QStringLiteral("Die Straße zusätzlich als glTF 2.0 speichern (.glb oder .gltf)"));
+    gltfFile_ = makeField(QStringLiteral("edtGltfFile"));
+    gltfFile_->setPlaceholderText(QStringLiteral("leer: kein glTF"));
     auto* shapeName = makeField(QStringLiteral("edtShapeName"));
     go_ = makePushButton(QStringLiteral("bbnGo"), QStringLiteral("Go"));
     go_->setEnabled(false);
@@ -262,9 +268,11 @@ QWidget* TForm1::buildTopRow() {
     go_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
     grid->addWidget(save_, 0, 0);
     grid->addWidget(fileName_, 0, 1);
-    grid->addWidget(makeLabel(QStringLiteral("ShapeName"), shapeName), 1, 0);
-    grid->addWidget(shapeName, 1, 1);
-    grid->addWidget(go_, 0, 2, 2, 1);
+    grid->addWidget(gltfButton, 1, 0);
+    grid->addWidget(gltfFile_, 1, 1);
+    grid->addWidget(makeLabel(QStringLiteral("ShapeName"), shapeName), 2, 0);
+    grid->addWidget(shapeName, 2, 1);
+    grid->addWidget(go_, 0, 2, 3, 1);
     grid->setColumnStretch(1, 1);
     return top;
 }
@@ -303,6 +311,7 @@ void TForm1::connectReactions() {
         });
     };
     onClick("bbnSave", &TForm1::bbnSaveClick);
+    onClick("btnGltfFile", &TForm1::btnGltfFileClick);
     onClick("bbnGo", &TForm1::bbnGoClick);
     onClick("bbnSplinePtsOpen", &TForm1::bbnSplinePtsOpenClick);
     onClick("bbnSavePara", &TForm1::bbnSaveParaClick);
@@ -327,19 +336,14 @@ void TForm1::connectReactions() {
         // "Kopie" beside an edge's box copies that edge onto the other side.
         connect(panel->copyButton(), &QToolButton::clicked, this,
                 [this, panel, other] { guarded(messages_, [&] { other->copyFrom(*panel); }); });
-        panel->onSwitched = [this] {
-            if (!right_->enableBox()->isChecked() || !left_->enableBox()->isChecked()) {
-                fill_->setChecked(false);
-            }
-        };
+        panel->onSwitched = [this] { fillClicked(fill_->isChecked()); };
     }
     connect(fill_, &QCheckBox::toggled, this, [this](bool on) { fillClicked(on); });
 }
 
 void TForm1::fillClicked(bool on) {
-    if (on && (!right_->enableBox()->isChecked() || !left_->enableBox()->isChecked())) {
-        fill_->setChecked(false);
-    }
+    fill_->setChecked(
+        fillStaysOn(on, right_->enableBox()->isChecked(), left_->enableBox()->isChecked()));
 }
 
 void TForm1::fieldsToParameters() {

@@ -37,6 +37,7 @@ public:
     ~TForm1() override;
 
     void bbnSaveClick();
+    void btnGltfFileClick();
     void bbnGoClick();
     void textureButtonClick(const QString& buttonName); // bbnLoadFahrbahnTexClick
     void bbnSplinePtsOpenClick();
@@ -80,6 +81,7 @@ private:
 
     QPushButton* save_ = nullptr;
     QLineEdit* fileName_ = nullptr;
+    QLineEdit* gltfFile_ = nullptr; // empty: Go writes no glTF
     QPushButton* go_ = nullptr;
     RoadTextureGroup* roadTexture_ = nullptr;
     SplinePointEditor* splines_ = nullptr;

@@ -62,6 +62,14 @@ void TForm1::bbnSaveClick() {
     go_->setEnabled(true);
 }
 
+void TForm1::btnGltfFileClick() {
+    const auto file = presenter_.saveFileName(
+        this, {QStringLiteral("glTF-Datei wählen"), QStringLiteral("test.glb"),
+               QStringLiteral("glTF binär (*.glb);;glTF Text (*.gltf);;alle Dateien (*)"),
+               QStringLiteral("glb")});
+    if (file) gltfFile_->setText(*file);
+}
+
 void TForm1::bbnGoClick() {
     const WaitCursor wait;
     for (EdgePanel* edge : {right_, left_}) {
@@ -72,8 +80,11 @@ void TForm1::bbnGoClick() {
     const auto readEdgeFields = [this](TRandPunkte& edge) {
         (&edge == &params_.rechterRand ? right_ : left_)->texture()->readForRun();
     };
-    const bool written = runGeneration(params_, toPath(fileName_->text()), messages_, log, random_,
-                                       separator_, readEdgeFields);
+    const QString gltf = gltfFile_->text().trimmed();
+    const bool written =
+        runGeneration(params_, toPath(fileName_->text()), messages_, log, random_, separator_,
+                      {.readEdgeFields = readEdgeFields,
+                       .gltf = gltf.isEmpty() ? std::filesystem::path() : toPath(gltf)});
     if (params_.splines.count() < 2) go_->setEnabled(false);
     if (written && params_.fahrbahnErzeugen) roadTexture_->texL0Field()->setText(toQt(params_.texL0));
 }

@@ -3,6 +3,7 @@
 #include "common/focus_exits.h"
 #include "common/presenter.h"
 #include "common/widgets.h"
+#include "settings/parameter_rules.h"
 #include "settings/parameter_set.h"
 #include "uGlobal/checked_math.h"
 
@@ -71,12 +72,11 @@ RoadTextureGroup::RoadTextureGroup(ParameterSet& params, MessageSink& messages,
     onLeave(endePxl_, &RoadTextureGroup::endPixelsLeft);
     connect(oldTexL0_, &QToolButton::clicked, this,
             [this, &messages] { guarded(messages, [this] { restoreTexL0(); }); });
-    // Random mirroring and resetting exclude each other.
     connect(backFold_, &QCheckBox::toggled, this, [this](bool on) {
-        if (on) reset_->setChecked(false);
+        reset_->setChecked(textureSwitchAfter(reset_->isChecked(), on));
     });
     connect(reset_, &QCheckBox::toggled, this, [this](bool on) {
-        if (on) backFold_->setChecked(false);
+        backFold_->setChecked(textureSwitchAfter(backFold_->isChecked(), on));
     });
 }
 

@@ -4,6 +4,7 @@
 #include "common/presenter.h"
 #include "common/widgets.h"
 #include "uGlobal/checked_math.h"
+#include "uGlobal/degrees.h"
 #include "uGlobal/rand_punkte.h"
 
 #include <QGridLayout>
@@ -11,7 +12,6 @@
 #include <QScopedValueRollback>
 
 #include <algorithm>
-#include <numbers>
 
 namespace trassolin::gui {
 
@@ -114,10 +114,10 @@ void SegmentEditor::commit() {
         s.length = 0.0; // the origin lies on the road edge; its angle stays
     } else {
         s.length = parseField(breite_);
-        s.angle = parseField(winkel_) * std::numbers::pi / 180.0;
+        s.angle = radiansFromDegrees(parseField(winkel_));
     }
     s.u = parseField(ende_);
-    s.normalAngle = parseField(normale_) * std::numbers::pi / 180.0;
+    s.normalAngle = radiansFromDegrees(parseField(normale_));
     s.manualNormal = normMan_->isChecked();
     profile_.updateSegmentGeometry(c);
     profile_.recompute(messages_);

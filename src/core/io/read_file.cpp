@@ -1,5 +1,6 @@
-#include "uGlobal/files.h"
+#include "io/read_file.h"
 
+#include "io/paths.h"
 #include "uGlobal/errors.h"
 #include "uGlobal/numbers.h"
 
@@ -7,15 +8,6 @@
 #include <system_error>
 
 namespace trassolin {
-
-std::string displayPath(const std::filesystem::path& file) {
-    const auto text = file.u8string();
-    return {text.begin(), text.end()};
-}
-
-std::filesystem::path pathFromUtf8(std::string_view text) {
-    return std::filesystem::path(std::u8string(text.begin(), text.end()));
-}
 
 std::string megabytes(std::uintmax_t bytes) {
     constexpr std::uintmax_t kMegabyte = 1024 * 1024;

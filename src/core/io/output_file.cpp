@@ -1,8 +1,8 @@
-#include "output/output_file.h"
+#include "io/output_file.h"
 
-#include "output/output_file_platform.h"
+#include "io/output_file_platform.h"
+#include "io/paths.h"
 #include "uGlobal/errors.h"
-#include "uGlobal/files.h"
 
 #include <random>
 #include <stdexcept>

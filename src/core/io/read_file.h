@@ -1,6 +1,6 @@
 #pragma once
 
-// Paths as the user reads them, and files that a reader takes in at once.
+// Files that a reader takes in at once, refused by their size before they take the memory.
 
 #include <cstdint>
 #include <filesystem>
@@ -9,12 +9,6 @@
 #include <string_view>
 
 namespace trassolin {
-
-// A path as the messages name it (UTF-8).
-std::string displayPath(const std::filesystem::path& file);
-// The path that a UTF-8 text names, such as a command line argument. A path built from a
-// plain std::string would take it in the ANSI code page on Windows.
-std::filesystem::path pathFromUtf8(std::string_view text);
 
 // The whole file, or nullopt when it cannot be opened. A file chosen by mistake (a video, a disk
 // image, a device that never ends) must not take the memory and minutes before it is refused:
