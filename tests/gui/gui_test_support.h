@@ -25,6 +25,9 @@ public:
     void message(QWidget*, MessageKind kind, const QString& text) override {
         messages.push_back({kind, text});
     }
+    // Takes the next queued answer (a choice's text); without one, `unscriptedAnswer`.
+    int choose(QWidget*, const QString& title, const QString& text,
+               const QStringList& choices) override;
     void about(QWidget*, const QString& title, const QString& text) override {
         aboutTexts.push_back(title + QLatin1Char('\n') + text);
     }
@@ -41,6 +44,10 @@ public:
     QStringList fileAnswers;
     std::vector<FileDialogRequest> fileRequests;
     std::optional<QFont> nextFont;
+    QStringList questions; // the texts of the questions asked
+    QStringList choiceAnswers;
+    // Leaves no file behind and stops nothing: a test that does not expect a question goes on.
+    QString unscriptedAnswer = QStringLiteral("Verwerfen");
     // Runs while a modal window is shown; its result is the window's result.
     std::function<int(QDialog&)> onModal = [](QDialog&) { return int(QDialog::Accepted); };
 };
