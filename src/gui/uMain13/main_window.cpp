@@ -32,6 +32,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <optional>
@@ -143,15 +144,15 @@ TForm1::TForm1(Presenter& presenter, QWidget* parent)
     right_->showEdge();
     left_->showEdge();
     splines_->showPoint();
-    placeWindow();
     if (const auto folder = workingDirectory()) {
         try {
             recent_.read(*folder);
         } catch (const TrassolinError&) {
-            // The preferences could not be read either and said so; the list starts empty.
+            // The preferences file cannot be read: the window starts without the list.
         }
     }
     buildMenu();
+    placeWindow();
 
     prefs_ = new TFormPref(presenter_, separator_, this);
     grafik_ = new TForm2(presenter_, params_.rechterRand, params_.linkerRand, separator_, this);
@@ -252,14 +253,13 @@ void TForm1::buildWindow() {
 
     status_ = named(new QPlainTextEdit(QStringLiteral("mmoStatus")), QStringLiteral("mmoStatus"));
     status_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    status_->setMinimumHeight(120);
+    status_->setMinimumHeight(4 * status_->fontMetrics().lineSpacing() + 12);
 
-    // On a small screen or at a large scaling the fields scroll; the buttons and the status
-    // log stay in view, and the menu reaches every button's reaction.
+    // On a small screen or at a large scaling the three columns scroll; the output file, "Go",
+    // the buttons and the status log stay in view, and the menu reaches every button.
     content_ = new QWidget;
     auto* contentLayout = new QVBoxLayout(content_);
     contentLayout->setContentsMargins(0, 0, 0, 0);
-    contentLayout->addWidget(buildTopRow());
     contentLayout->addLayout(columns);
     scroll_ = new QScrollArea;
     scroll_->setWidgetResizable(true);
@@ -281,7 +281,9 @@ void TForm1::buildWindow() {
 
     auto* central = new QWidget;
     auto* root = new QVBoxLayout(central);
-    root->addWidget(split_);
+    top_ = buildTopRow();
+    root->addWidget(top_);
+    root->addWidget(split_, 1);
     setCentralWidget(central);
 }
 
@@ -517,12 +519,16 @@ void TForm1::placeWindow() {
     // As large as the fields want, as far as the screen allows.
     const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
     const QSize fields = content_->sizeHint();
+    const int line = fontMetrics().height();
     const int chrome = 40; // title bar and frame, which the window does not know before showing
+    const int above = menuBar()->sizeHint().height() + top_->sizeHint().height() + 24;
     const QSize wanted(fields.width() + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 24,
-                       fields.height() + 8 * fontMetrics().height() + 80 +
-                           menuBar()->sizeHint().height());
+                       above + fields.height() + 8 * line + 56);
     resize(wanted.boundedTo(available.size() - QSize(chrome / 2, chrome)));
-    split_->setSizes({fields.height(), 8 * fontMetrics().height()});
+    // A small screen gives the fields what the status log can spare: four lines stay.
+    const int splitter = height() - above;
+    const int log = std::clamp(splitter - fields.height(), 4 * line + 56, 8 * line + 56);
+    split_->setSizes({splitter - log, log});
     move(kDesignPosition);
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     const QRect frame = frameGeometry();

@@ -149,7 +149,8 @@ private:
     QLabel* parameter1_ = nullptr;
     QLabel* parameter_ = nullptr;
     QPlainTextEdit* status_ = nullptr;
-    QWidget* content_ = nullptr; // everything above the button row
+    QWidget* top_ = nullptr;     // output file, shape name and "Go"
+    QWidget* content_ = nullptr; // the three columns
     QScrollArea* scroll_ = nullptr;
     QSplitter* split_ = nullptr; // between the fields and the status log
 

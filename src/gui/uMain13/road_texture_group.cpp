@@ -59,8 +59,12 @@ RoadTextureGroup::RoadTextureGroup(ParameterSet& params, PresenterMessageSink& m
     setCaption(backFoldP_, QStringLiteral("zufällig spiegeln"));
     backFoldP_->setToolTip(QStringLiteral("Wahrscheinlichkeit einer Spiegelung je Punkt"));
     grid->addWidget(reset_, 6, 0, 1, 4);
-    addRow(grid, 7, QStringLiteral("TexL0"), texL0_, QStringLiteral("0…1"));
-    grid->addWidget(oldTexL0_, 7, 3, Qt::AlignLeft);
+    // The next road's start coordinate has up to 15 significant digits: room for them.
+    grid->addWidget(makeLabel(QStringLiteral("TexL0"), texL0_), 7, 0);
+    setCaption(texL0_, QStringLiteral("TexL0"));
+    grid->addWidget(texL0_, 7, 1, 1, 3);
+    addUnit(grid, 7, 4, texL0_, QStringLiteral("0…1"));
+    grid->addWidget(oldTexL0_, 7, 5, Qt::AlignLeft);
     addRow(grid, 8, QStringLiteral("Strecken bei Gefälle"), streckung_, QStringLiteral("Faktor"));
     streckung_->setToolTip(QStringLiteral(
         "Die Texturlänge wächst bergauf um Faktor · Steigung / 90° (0: keine Streckung)"));
