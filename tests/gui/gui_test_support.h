@@ -3,12 +3,12 @@
 #include "common/presenter.h"
 
 #include <QDialog>
+#include <QLineEdit>
 #include <QStringList>
 
 #include <functional>
 #include <vector>
 
-class QLineEdit;
 class QWidget;
 
 namespace trassolin::gui::test {
@@ -51,6 +51,13 @@ public:
     // Runs while a modal window is shown; its result is the window's result.
     std::function<int(QDialog&)> onModal = [](QDialog&) { return int(QDialog::Accepted); };
 };
+
+// The window's control of that name; fails the test when there is none.
+template <class W = QLineEdit> W* control(QObject& window, const char* name) {
+    auto* w = window.findChild<W*>(QString::fromLatin1(name));
+    if (w == nullptr) qFatal("no control %s", name);
+    return w;
+}
 
 // Whether `action` showed a modal window (which is closed again at once with "OK").
 bool opensModal(ScriptedPresenter& presenter, const std::function<void()>& action);

@@ -58,16 +58,11 @@ std::string replaced(std::string text, const std::string& from, const std::strin
 class MainWindowWorkflowTest : public QObject {
     Q_OBJECT
 
-private:
     std::unique_ptr<TempDir> dir_;
     std::unique_ptr<ui::ScriptedPresenter> presenter_;
     std::unique_ptr<TForm1> window_;
 
-    template <class W = QLineEdit> W* get(const char* name) {
-        auto* w = window_->findChild<W*>(QString::fromLatin1(name));
-        if (w == nullptr) qFatal("no control %s", name);
-        return w;
-    }
+    template <class W = QLineEdit> W* get(const char* name) { return ui::control<W>(*window_, name); }
     QAction* action(const char* name) { return get<QAction>(name); }
     void click(const char* name) { QTest::mouseClick(get<QAbstractButton>(name), Qt::LeftButton); }
     void leave() { ui::focus(get("edtShapeName")); }
