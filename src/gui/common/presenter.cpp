@@ -11,6 +11,8 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <set>
+#include <utility>
 #include <vector>
 
 namespace trassolin::gui {
@@ -136,9 +138,10 @@ void PresenterMessageSink::flush() {
     if (!pending_.empty()) {
         // The same doubt raised twice in one reaction is one line of the box.
         std::vector<Message> lines;
+        std::set<std::pair<MessageKind, std::string>> seen;
         MessageKind kind = MessageKind::Information;
         for (Message& m : pending_) {
-            if (std::find(lines.begin(), lines.end(), m) != lines.end()) continue;
+            if (!seen.emplace(m.kind, m.text).second) continue;
             kind = std::max(kind, m.kind);
             lines.push_back(std::move(m));
         }

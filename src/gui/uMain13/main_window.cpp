@@ -160,7 +160,12 @@ TForm1::TForm1(Presenter& presenter, QWidget* parent)
     history_->restart();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    // The children go after this body: nothing they do on the way may reach the menu or the
+    // history through this object any more.
+    messages_.afterReaction = nullptr;
+    history_->stack().blockSignals(true);
+}
 
 void TForm1::buildWindow() {
     right_ = new EdgePanel(params_.rechterRand, messages_, *exits_, separator_, true);
