@@ -62,7 +62,9 @@ class MainWindowWorkflowTest : public QObject {
     std::unique_ptr<ui::ScriptedPresenter> presenter_;
     std::unique_ptr<TForm1> window_;
 
-    template <class W = QLineEdit> W* get(const char* name) { return ui::control<W>(*window_, name); }
+    template <class W = QLineEdit> W* get(const char* name) {
+        return ui::control<W>(*window_, name);
+    }
     QAction* action(const char* name) { return get<QAction>(name); }
     void click(const char* name) { QTest::mouseClick(get<QAbstractButton>(name), Qt::LeftButton); }
     void leave() { ui::focus(get("edtShapeName")); }
@@ -292,6 +294,9 @@ private Q_SLOTS:
         presenter_->choiceAnswers << QStringLiteral("Verwerfen"); // the run moved TexL0 on
         load(copyOf("dorfstrasse.ini", "dorf.ini"));
         QCOMPARE(presenter_->questions.size(), 3);
+        QCOMPARE(presenter_->questions.back(),
+                 QStringLiteral("Die Straße „Landstrasse“ hat ungespeicherte Änderungen (Go "
+                                "(TexL0)).\n\nÄnderungen speichern?"));
         QCOMPARE(get("edtFileName")->text(), QString());
         QVERIFY(!get<QPushButton>("bbnGo")->isEnabled());
         QVERIFY(!action("actGo")->isEnabled());

@@ -3,6 +3,8 @@
 #include <QScopedValueRollback>
 #include <QUndoCommand>
 
+#include <algorithm>
+
 namespace trassolin::gui {
 
 namespace {
@@ -80,6 +82,15 @@ void EditHistory::markSaved() {
 bool EditHistory::unsaved() {
     recordNow();
     return !stack_.isClean();
+}
+
+QStringList EditHistory::stepsSinceSaved() const {
+    QStringList names;
+    // A clean state that fell off the stack's bottom counts as the oldest step kept.
+    for (int i = std::max(stack_.cleanIndex(), 0); i < stack_.index(); ++i) {
+        if (!names.contains(stack_.text(i))) names << stack_.text(i);
+    }
+    return names;
 }
 
 void EditHistory::apply(const std::shared_ptr<const WindowState>& state, bool withFile) {

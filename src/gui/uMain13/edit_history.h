@@ -38,6 +38,9 @@ public:
     void markSaved();
     // Whether the road differs from the one last loaded or saved; records first.
     bool unsaved();
+    // The names of the steps since the road was loaded or saved, each once, oldest first;
+    // empty when the road got there by undoing.
+    QStringList stepsSinceSaved() const;
 
     QUndoStack& stack() { return stack_; }
 

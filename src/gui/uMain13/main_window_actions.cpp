@@ -191,11 +191,18 @@ void TForm1::writeRoad(const QString& file) {
 
 bool TForm1::mayDiscardRoad() {
     if (!history_->unsaved()) return true;
-    const QString name = toQt(params_.strassenName);
+    // Which edits: after a run that is only TexL0, which is news to many.
+    QStringList steps = history_->stepsSinceSaved();
+    if (steps.size() > 4) {
+        steps = steps.mid(steps.size() - 4);
+        steps.prepend(QStringLiteral("…"));
+    }
+    const QString which =
+        steps.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(steps.join(", "));
     const int choice = presenter_.choose(
         this, QStringLiteral("Trassolin"),
-        QStringLiteral("Die Straße „%1“ hat ungespeicherte Änderungen.\n\nÄnderungen speichern?")
-            .arg(name),
+        QStringLiteral("Die Straße „%1“ hat ungespeicherte Änderungen%2.\n\nÄnderungen speichern?")
+            .arg(toQt(params_.strassenName), which),
         {QStringLiteral("Speichern"), QStringLiteral("Verwerfen"), QStringLiteral("Abbrechen")});
     if (choice == 0) return saveRoad();
     return choice == 1;

@@ -116,7 +116,8 @@ void TForm1::buildMenu() {
     }
     presets->setEnabled(!presets->isEmpty());
     file->addSeparator();
-    QAction* quit = entry(file, "actBeenden", QStringLiteral("&Beenden"), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    QAction* quit =
+        entry(file, "actBeenden", QStringLiteral("&Beenden"), QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(quit, &QAction::triggered, this, &QWidget::close);
 
     QMenu* edit = menu("mnuBearbeiten", QStringLiteral("&Bearbeiten"));
