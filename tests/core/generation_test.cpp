@@ -362,6 +362,14 @@ TEST(GenerationRun, aStoppedRunLeavesTheOldOutputUntouched) {
          "'' ist kein gültiger Gleitkommawert"},
         {"texture length 0", [](ParameterSet& p) { p.texturLaenge = "0"; },
          "Ungültige Gleitkommaoperation"},
+        // The verge and the key are named, not only the division that would fail.
+        {"verge texture length 0",
+         [](ParameterSet& p) {
+             p.linkerRand = test::profileOf(false, {{1.0, -10.0, 0.5}});
+             p.linkerRand.textureLength = -0.0;
+         },
+         "linker Rand: Texturlänge 0 m – der Rand braucht eine Länge über 0 m je "
+         "Texturwiederholung ([Rand_links_Textur] Laenge)"},
         {"pixel width no integer", [](ParameterSet& p) { p.texPixel = "1,5"; },
          "'1,5' ist kein gültiger Integerwert"},
         {"points too close", [](ParameterSet& p) { p.splines.get(1)->Z = 0.05; }, nullptr},

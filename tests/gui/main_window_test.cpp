@@ -224,7 +224,9 @@ private Q_SLOTS:
         ui::type(get("edtRandRBreite"), QStringLiteral("abc"));
         presenter_->messages.clear();
         get<QToolButton>("spbRandRDel")->click();
-        QCOMPARE(presenter_->texts(), QStringList{QStringLiteral("'abc' ist kein gültiger Gleitkommawert")});
+        QCOMPARE(presenter_->texts(),
+                 QStringList{QStringLiteral(
+                     "Breite (Randsegmente rechts): 'abc' ist kein gültiger Gleitkommawert")});
         QCOMPARE(profile.count(), 3);
 
         QVERIFY(!ui::opensModal(*presenter_, [this] { click("bbnGrafikSchnitt"); }));
@@ -233,7 +235,9 @@ private Q_SLOTS:
         ui::type(get("edtSplinePtsX"), QStringLiteral("x"));
         presenter_->messages.clear();
         get<QToolButton>("spbSplineSub")->click();
-        QCOMPARE(presenter_->texts(), QStringList{QStringLiteral("'x' ist kein gültiger Gleitkommawert")});
+        QCOMPARE(
+            presenter_->texts(),
+            QStringList{QStringLiteral("X (Spline-Punkte): 'x' ist kein gültiger Gleitkommawert")});
         QCOMPARE(window_->parameters().splines.count(), 3);
     }
 

@@ -78,6 +78,14 @@ RunInputs readInputs(ParameterSet& params, StatusLog& log, char decimalSeparator
     for (TRandPunkte* edge : {&params.rechterRand, &params.linkerRand}) {
         if (!edge->enabled) continue;
         if (readEdgeFields) readEdgeFields(*edge);
+        // The strip's length coordinate grows by border length / texture length: 0 m would
+        // stop the run later as a bare "Ungültige Gleitkommaoperation".
+        if (edge->textureLength == 0.0) {
+            throw TrassolinError(edge->name() + ": Texturlänge 0 m – der Rand braucht eine Länge "
+                                                "über 0 m je Texturwiederholung ([" +
+                                 (edge->rightSide() ? "Rand_rechts" : "Rand_links") +
+                                 "_Textur] Laenge)");
+        }
         appendListing(*edge, log, decimalSeparator);
     }
     double shortest = 1e10;

@@ -199,7 +199,8 @@ ImportReport TSplinePunkte::importFromI3d(const std::filesystem::path& file) {
 }
 
 void checkImportedPoints(const TSplinePunkte& points, const ImportReport& report,
-                         std::string_view source, MessageSink& messages, char decimalSeparator) {
+                         std::string_view source, MessageSink& messages, char decimalSeparator,
+                         std::string_view directionsCommand) {
     const auto warn = [&](const std::string& text) {
         messages.show(MessageKind::Warning, std::string(source) + ": " + text);
     };
@@ -234,8 +235,8 @@ void checkImportedPoints(const TSplinePunkte& points, const ImportReport& report
     // that the points were never turned in the editor.
     if (p.size() >= 2 && everyHeadingZero && !everyChordAlongZ) {
         warn("alle Punkte haben Yrot = 0: die Straße verläuft an jedem Punkt in +Z-Richtung; "
-             "Punkte im Editor ausrichten oder die Richtungen berechnen lassen "
-             "(import-splines --richtungen)");
+             "Punkte im Editor ausrichten oder die Richtungen berechnen lassen (" +
+             std::string(directionsCommand) + ")");
     }
     if (report.skippedShapes > 0) {
         warn(counted(report.skippedShapes, "Shape", "Shapes") +

@@ -97,8 +97,10 @@ private:
 
 // Warnings about freshly imported points that will not give the road the user means: fewer
 // than two points, neighbours on one spot, no heading anywhere, Shapes skipped or read inside
-// transformed groups. `source` names the export at the start of each text.
+// transformed groups. `source` names the export at the start of each text;
+// `directionsCommand` is how the front end computes headings.
 void checkImportedPoints(const TSplinePunkte& points, const ImportReport& report,
-                         std::string_view source, MessageSink& messages, char decimalSeparator);
+                         std::string_view source, MessageSink& messages, char decimalSeparator,
+                         std::string_view directionsCommand = "import-splines --richtungen");
 
 } // namespace trassolin
