@@ -14,6 +14,7 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <span>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -280,17 +281,38 @@ void appendFileLine(std::string& out, int fileId, const std::string& name) {
     out.append(kEol);
 }
 
-void appendMaterial(std::string& out, const std::string& name, int materialId, int fileId) {
+void appendMapReference(std::string& out, std::string_view element, int fileId) {
+    out.append("      <");
+    out.append(element);
+    out.append(" fileId=\"");
+    appendInt(out, fileId);
+    out.append("\"/>");
+    out.append(kEol);
+}
+
+// The companion maps' files follow the textures': normal maps 4 ids on, gloss maps 8.
+constexpr int kNormalMapFileOffset = 4;
+constexpr int kGlossMapFileOffset = 8;
+
+// A texture without a file name has no companions to name.
+bool hasCompanionMaps(const MeshMaterial& material, const DocumentOptions& o) {
+    return o.normalMaps && !material.texture.empty();
+}
+
+void appendMaterial(std::string& out, const std::string& name, int materialId, int fileId,
+                    bool companionMaps) {
     out.append("    <Material name=\"");
     appendAttribute(out, name);
     out.append("\" materialId=\"");
     appendInt(out, materialId);
     out.append("\" ambientColor=\"1 1 1\">");
     out.append(kEol);
-    out.append("      <Texture fileId=\"");
-    appendInt(out, fileId);
-    out.append("\"/>");
-    out.append(kEol);
+    appendMapReference(out, "Texture", fileId);
+    // In the order of the older schema's sequence; the current one takes any order.
+    if (companionMaps) {
+        appendMapReference(out, "Glossmap", fileId + kGlossMapFileOffset);
+        appendMapReference(out, "Normalmap", fileId + kNormalMapFileOffset);
+    }
     appendLine(out, "    </Material>");
 }
 
@@ -306,7 +328,7 @@ void appendCurve(TailWriter& w, const MeshCurve& curve, int shapeId) {
     w.text("    </NurbsCurve>\r\n");
 }
 
-// The shape and scene node of a curve, and its place in DocumentOptions::maxWidth.
+// The shape and scene node of a curve.
 int curveId(CurveKind kind) {
     switch (kind) {
     case CurveKind::Middle:
@@ -318,8 +340,6 @@ int curveId(CurveKind kind) {
     }
     return 11;
 }
-
-std::size_t curveIndex(CurveKind kind) { return static_cast<std::size_t>(curveId(kind) - 11); }
 
 // The AI road's group sits in the scene beside the main node; 10 is free below the curves.
 constexpr int kAiGroupNodeId = 10;
@@ -358,21 +378,24 @@ void openUserAttribute(std::string& out, int nodeId) {
     appendLine(out, "\">");
 }
 
-// The block the editor writes after the scene: the AI road's callback on its group, then per
-// curve its attributes in the editor's (alphabetical) order.
+// The block the editor writes after the scene: the AI road's callback and limits on its
+// group, then per curve its attributes, each in the editor's (alphabetical) order.
 void appendUserAttributes(std::string& out, const DocumentOptions& o,
                           const std::vector<MeshCurve>& curves, bool aiGroup) {
     appendLine(out, "");
     appendLine(out, "  <UserAttributes>");
     if (aiGroup) {
         openUserAttribute(out, kAiGroupNodeId);
+        if (o.maxHeight) appendFloatAttribute(out, "maxHeight", *o.maxHeight);
+        if (o.maxTurningRadius) appendFloatAttribute(out, "maxTurningRadius", *o.maxTurningRadius);
+        appendFloatAttribute(out, "maxWidth", o.maxWidth);
         appendUserAttribute(out, "onCreate", "scriptCallback", "AISystem.onCreateAIRoadSpline");
         appendLine(out, "    </UserAttribute>");
     }
     for (const MeshCurve& curve : curves) {
         openUserAttribute(out, curveId(curve.kind));
+        if (aiGroup) appendUserAttribute(out, "isAISpline", "boolean", "true");
         if (o.trafficAttributes) appendFloatAttribute(out, "maxSpeedScale", o.maxSpeedScale);
-        if (aiGroup) appendFloatAttribute(out, "maxWidth", o.maxWidth[curveIndex(curve.kind)]);
         if (o.trafficAttributes) appendFloatAttribute(out, "speedLimit", o.speedLimit);
         appendLine(out, "    </UserAttribute>");
     }
@@ -399,11 +422,13 @@ void appendCountedList(TailWriter& w, std::string_view name, std::uint64_t count
     w.text(out);
 }
 
+using Parts = std::span<const MeshPart>;
+
 // One subset per part, in the order built: they tile the vertex and index ranges.
-std::string subsetLines(const RoadMesh& mesh) {
+std::string subsetLines(Parts parts) {
     std::string out;
     long long firstVertex = 0, firstTriangle = 0;
-    for (const MeshPart& part : mesh.parts) {
+    for (const MeshPart& part : parts) {
         out.append("          <Subset firstVertex=\"");
         appendInt(out, firstVertex);
         out.append("\" numVertices=\"");
@@ -420,13 +445,20 @@ std::string subsetLines(const RoadMesh& mesh) {
     return out;
 }
 
-void appendMeshBlock(TailWriter& w, const RoadMesh& mesh) {
+// One IndexedTriangleSet of `parts`, one subset each.
+void appendMeshBlock(TailWriter& w, const std::string& name, int shapeId, Parts parts) {
+    BoundingBox box;
+    std::uint64_t vertices = 0, triangles = 0;
+    for (const MeshPart& part : parts) {
+        box.include(part.bounds());
+        vertices += part.vertexCount();
+        triangles += part.triangleCount();
+    }
     // Centre of the box and half its diagonal. Without a vertex the box still holds its start
     // values (a sphere of 1.7e10 m); an empty mesh gets an empty sphere instead.
     double c[3] = {0.0, 0.0, 0.0};
     double r = 0.0;
-    if (mesh.vertexCount() > 0) {
-        const BoundingBox box = mesh.bounds();
+    if (vertices > 0) {
         double sum = 0.0;
         for (std::size_t i = 0; i < 3; ++i) {
             c[i] = (box.min[i] + box.max[i]) / 2.0;
@@ -435,7 +467,11 @@ void appendMeshBlock(TailWriter& w, const RoadMesh& mesh) {
         }
         r = std::sqrt(sum);
     }
-    std::string out = "     <IndexedTriangleSet name=\"Road\" shapeId=\"1\" bvCenter=\"";
+    std::string out = "     <IndexedTriangleSet name=\"";
+    appendAttribute(out, name);
+    out.append("\" shapeId=\"");
+    appendInt(out, shapeId);
+    out.append("\" bvCenter=\"");
     appendTriple(out, c[0], c[1], c[2]);
     out.append("\" bvRadius=\"");
     appendFixed(out, r);
@@ -443,15 +479,15 @@ void appendMeshBlock(TailWriter& w, const RoadMesh& mesh) {
     out.append(kEol);
     w.text(out);
 
-    appendCountedList(w, "Vertices", mesh.vertexCount(),
+    appendCountedList(w, "Vertices", vertices,
                       "\" normal=\"true\" uv0=\"true\" tangent=\"true\">", [&] {
-                          for (const MeshPart& part : mesh.parts) {
+                          for (const MeshPart& part : parts) {
                               w.lines(part.vertices(), kMaxVertexLine, writeVertexLine);
                           }
                       });
-    appendCountedList(w, "Triangles", mesh.triangleCount(), "\">", [&] {
+    appendCountedList(w, "Triangles", triangles, "\">", [&] {
         std::uint32_t first = 0;
-        for (const MeshPart& part : mesh.parts) {
+        for (const MeshPart& part : parts) {
             w.lines(part.triangles(), kMaxTriangleLine,
                     [first](char* line, const MeshTriangle& t) {
                         return writeTriangleLine(line, t, first);
@@ -459,8 +495,14 @@ void appendMeshBlock(TailWriter& w, const RoadMesh& mesh) {
             first += part.vertexCount();
         }
     });
-    appendCountedList(w, "Subsets", mesh.parts.size(), "\">", [&] { w.text(subsetLines(mesh)); });
+    appendCountedList(w, "Subsets", parts.size(), "\">", [&] { w.text(subsetLines(parts)); });
     w.text("      </IndexedTriangleSet>\r\n");
+}
+
+// Shape and scene node of the k-th separate shape (from 0): after the control points' groups,
+// so that no id depends on another option.
+int separateShapeId(const RoadMesh& mesh, std::size_t k) {
+    return static_cast<int>(21 + mesh.controlPoints.size() + k);
 }
 
 int fileId(PartKind kind) {
@@ -488,34 +530,50 @@ std::vector<int> materialFileIds(const RoadMesh& mesh) {
 }
 
 // One entry per subset, in subset order; the end faces share a texture and give two entries.
-std::string materialList(const RoadMesh& mesh) {
+std::string materialList(Parts parts) {
     std::string list;
-    for (const MeshPart& part : mesh.parts) {
+    for (const MeshPart& part : parts) {
         if (!list.empty()) list.append(", ");
         appendInt(list, 10 + fileId(part.kind()));
     }
     return list;
 }
 
-void appendMainNode(std::string& out, const RoadMesh& mesh, const DocumentOptions& o) {
-    const bool anyPart = !mesh.parts.empty();
-    if (anyPart) {
-        out.append("       <Shape name=\"");
-        appendAttribute(out, mesh.name);
-        out.append("\" static=\"true\" clipDistance=\"500\" nodeId=\"1\" materialIds=\"");
-        out.append(materialList(mesh));
-        out.append("\" shapeId=\"1\" receiveShadows=\"true\"");
-    } else {
-        // The blank before the end of the tag is what the editor has always been given.
-        out.append("       <TransformGroup name=\"");
-        appendAttribute(out, mesh.name);
-        out.append("\" nodeId=\"1\" ");
-    }
-    if (!o.transformGroups) {
-        appendLine(out, "/>");
-        return;
-    }
-    appendLine(out, ">");
+void appendCollision(std::string& out, const ShapeCollision& c) {
+    const auto attribute = [&out](const char* name, const std::string& value) {
+        out.append(" ");
+        out.append(name);
+        out.append("=\"");
+        out.append(value);
+        out.append("\"");
+    };
+    if (c.filterGroup) attribute("collisionFilterGroup", formatHexMask(*c.filterGroup));
+    if (c.filterMask) attribute("collisionFilterMask", formatHexMask(*c.filterMask));
+    if (c.mask) attribute("collisionMask", formatInteger(*c.mask));
+}
+
+// The opening of a mesh shape's scene line, without the end of its tag.
+void appendShapeNode(std::string& out, std::string_view indent, const std::string& name,
+                     int id, Parts parts, const ShapeCollision& collision,
+                     const DocumentOptions& o) {
+    out.append(indent);
+    out.append("<Shape name=\"");
+    appendAttribute(out, name);
+    out.append("\" static=\"true\"");
+    appendCollision(out, collision);
+    out.append(" clipDistance=\"");
+    out.append(formatGeneral(o.clipDistance, '.'));
+    out.append("\" nodeId=\"");
+    appendInt(out, id);
+    out.append("\" materialIds=\"");
+    out.append(materialList(parts));
+    out.append("\" shapeId=\"");
+    appendInt(out, id);
+    out.append(o.castsShadows ? "\" castsShadows=\"true\" receiveShadows=\"true\""
+                              : "\" receiveShadows=\"true\"");
+}
+
+void appendControlPointGroups(std::string& out, const RoadMesh& mesh) {
     int k = 0;
     for (const ControlPointPose& p : mesh.controlPoints) {
         ++k;
@@ -530,6 +588,47 @@ void appendMainNode(std::string& out, const RoadMesh& mesh, const DocumentOption
         out.append("\"/>");
         out.append(kEol);
     }
+}
+
+bool isVerge(const MeshPart& part) { return part.kind() != PartKind::RoadSurface; }
+
+// The road's group with one shape per part, then the control points' groups.
+void appendSeparateShapes(std::string& out, const RoadMesh& mesh, const DocumentOptions& o) {
+    out.append("       <TransformGroup name=\"");
+    appendAttribute(out, mesh.name);
+    appendLine(out, "\" nodeId=\"1\">");
+    for (std::size_t k = 0; k < mesh.parts.size(); ++k) {
+        const MeshPart& part = mesh.parts[k];
+        appendShapeNode(out, "        ", part.name(), separateShapeId(mesh, k), Parts(&part, 1),
+                        isVerge(part) ? o.verges : o.road, o);
+        appendLine(out, "/>");
+    }
+    if (o.transformGroups) appendControlPointGroups(out, mesh);
+    appendLine(out, "      </TransformGroup>");
+}
+
+void appendMainNode(std::string& out, const RoadMesh& mesh, const DocumentOptions& o) {
+    const bool anyPart = !mesh.parts.empty();
+    if (anyPart && o.separateShapes) {
+        appendSeparateShapes(out, mesh, o);
+        return;
+    }
+    if (anyPart) {
+        // A shape of several parts carries the road's collision: separateShapes keeps the
+        // verges' own apart.
+        appendShapeNode(out, "       ", mesh.name, 1, mesh.parts, o.road, o);
+    } else {
+        // The blank before the end of the tag is what the editor has always been given.
+        out.append("       <TransformGroup name=\"");
+        appendAttribute(out, mesh.name);
+        out.append("\" nodeId=\"1\" ");
+    }
+    if (!o.transformGroups) {
+        appendLine(out, "/>");
+        return;
+    }
+    appendLine(out, ">");
+    appendControlPointGroups(out, mesh);
     appendLine(out, anyPart ? "      </Shape>" : "      </TransformGroup>");
 }
 
@@ -550,7 +649,7 @@ std::string controlVertexLines(const MeshCurve& curve) {
     return linesText(curve.controlVertices, kMaxCurvePointLine, writeCurvePointLine);
 }
 
-std::string documentHead(const RoadMesh& mesh) {
+std::string documentHead(const RoadMesh& mesh, const DocumentOptions& o) {
     std::string out;
     out.reserve(1024);
     appendLine(out, "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>");
@@ -565,11 +664,19 @@ std::string documentHead(const RoadMesh& mesh) {
     for (std::size_t m = 0; m < mesh.materials.size(); ++m) {
         appendFileLine(out, fileIds[m], mesh.materials[m].texture);
     }
+    for (const auto& [offset, suffix] : {std::pair{kNormalMapFileOffset, "_normal"},
+                                         std::pair{kGlossMapFileOffset, "_specular"}}) {
+        for (std::size_t m = 0; m < mesh.materials.size(); ++m) {
+            if (!hasCompanionMaps(mesh.materials[m], o)) continue;
+            appendFileLine(out, fileIds[m] + offset, textureVariant(mesh.materials[m].texture, suffix));
+        }
+    }
     appendLine(out, "  </Files>");
     appendLine(out, "");
     appendLine(out, "  <Materials>");
     for (std::size_t m = 0; m < mesh.materials.size(); ++m) {
-        appendMaterial(out, mesh.materials[m].name, 10 + fileIds[m], fileIds[m]);
+        appendMaterial(out, mesh.materials[m].name, 10 + fileIds[m], fileIds[m],
+                       hasCompanionMaps(mesh.materials[m], o));
     }
     appendLine(out, "  </Materials>");
     appendLine(out, "");
@@ -580,7 +687,14 @@ std::string documentHead(const RoadMesh& mesh) {
 void writeDocumentTail(const RoadMesh& mesh, const DocumentOptions& o, const DocumentSink& sink) {
     TailWriter w(sink);
     for (const MeshCurve& curve : mesh.curves) appendCurve(w, curve, curveId(curve.kind));
-    if (!mesh.parts.empty()) appendMeshBlock(w, mesh);
+    if (!mesh.parts.empty() && o.separateShapes) {
+        for (std::size_t k = 0; k < mesh.parts.size(); ++k) {
+            appendMeshBlock(w, mesh.parts[k].name(), separateShapeId(mesh, k),
+                            Parts(&mesh.parts[k], 1));
+        }
+    } else if (!mesh.parts.empty()) {
+        appendMeshBlock(w, "Road", 1, mesh.parts);
+    }
     const bool anyCurve = !mesh.curves.empty();
     const bool aiGroup = o.aiRoad && anyCurve;
     std::string out;
@@ -616,8 +730,22 @@ std::string documentTail(const RoadMesh& mesh, const DocumentOptions& o) {
 }
 
 void writeI3dDocument(const RoadMesh& mesh, const DocumentOptions& o, const DocumentSink& sink) {
-    sink(documentHead(mesh));
+    sink(documentHead(mesh, o));
     writeDocumentTail(mesh, o, sink);
+}
+
+std::string textureVariant(const std::string& texture, std::string_view suffix) {
+    std::string name = texture;
+    const std::size_t folder = name.find_last_of("/\\");
+    const std::size_t stem = folder == std::string::npos ? 0 : folder + 1;
+    constexpr std::string_view kDiffuse = "_diffuse";
+    const std::size_t diffuse = name.rfind(kDiffuse);
+    if (diffuse != std::string::npos && diffuse >= stem) {
+        return name.replace(diffuse, kDiffuse.size(), suffix);
+    }
+    const std::size_t dot = name.rfind('.');
+    const std::size_t at = dot == std::string::npos || dot <= stem ? name.size() : dot;
+    return name.insert(at, suffix);
 }
 
 std::string escapeAttributeLatin1(const std::string& utf8) {
