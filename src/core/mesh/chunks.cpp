@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -25,7 +26,9 @@ struct Piece {
 
 // The cross-sections first .. last - 1 of `part` as a part of their own: first the vertices
 // their triangles take from other sections (each in a section at the station it came from),
-// then their own sections.
+// then their own sections with the vertices their triangles use. (A texture reset writes the
+// last row of a stretch twice; the copy with the new coordinates serves the next stretch,
+// which copies it in turn.)
 MeshPart pieceOf(const MeshPart& part, const std::vector<CrossSection>& sections, std::size_t first,
                  std::size_t last, std::size_t chunk) {
     const std::uint32_t v0 = sections[first].firstVertex;
@@ -35,16 +38,32 @@ MeshPart pieceOf(const MeshPart& part, const std::vector<CrossSection>& sections
     const std::vector<MeshTriangle> triangles = itemsOf(part.triangles(), t0, t1);
     const std::vector<MeshVertex> own = itemsOf(part.vertices(), v0, v1);
 
+    constexpr std::uint32_t kUnused = UINT32_MAX;
+    std::vector<std::uint32_t> ownLocal(v1 - v0, kUnused);
     std::vector<std::uint32_t> borrowed; // vertices of other sections, by index
     for (const MeshTriangle& t : triangles) {
         for (std::uint32_t i : {t.a, t.b, t.c}) {
-            if (i < v0 || i >= v1) borrowed.push_back(i);
+            if (i < v0 || i >= v1) {
+                borrowed.push_back(i);
+            } else {
+                ownLocal[i - v0] = 0;
+            }
         }
     }
     std::sort(borrowed.begin(), borrowed.end());
     borrowed.erase(std::unique(borrowed.begin(), borrowed.end()), borrowed.end());
     const auto before = static_cast<std::uint32_t>(
         std::lower_bound(borrowed.begin(), borrowed.end(), v0) - borrowed.begin());
+    std::uint32_t next = before;
+    for (std::uint32_t& local : ownLocal) {
+        if (local != kUnused) local = next++;
+    }
+    const auto local = [&](std::uint32_t i) -> std::uint32_t {
+        if (i >= v0 && i < v1) return ownLocal[i - v0];
+        const auto at = static_cast<std::uint32_t>(
+            std::lower_bound(borrowed.begin(), borrowed.end(), i) - borrowed.begin());
+        return at < before ? at : next + (at - before);
+    };
 
     MeshPart piece(part.kind(), part.name() + " " + std::to_string(chunk + 1), part.material(),
                    part.rowLength());
@@ -65,19 +84,13 @@ MeshPart pieceOf(const MeshPart& part, const std::vector<CrossSection>& sections
             part.vertices().forEach(index, index + 1, [&](const MeshVertex& v) { piece.addVertex(v); });
         }
     };
-    const auto local = [&](std::uint32_t i) -> std::uint32_t {
-        if (i >= v0 && i < v1) return before + (i - v0);
-        const auto at = static_cast<std::uint32_t>(
-            std::lower_bound(borrowed.begin(), borrowed.end(), i) - borrowed.begin());
-        return at < before ? at : at + (v1 - v0);
-    };
 
     addBorrowed(0, before);
     for (std::size_t s = first; s < last; ++s) {
         const CrossSection& section = sections[s];
         piece.beginSection(section.station);
         for (std::uint32_t v = section.firstVertex; v < section.firstVertex + section.vertexCount; ++v) {
-            piece.addVertex(own[v - v0]);
+            if (ownLocal[v - v0] != kUnused) piece.addVertex(own[v - v0]);
         }
         for (std::uint32_t t = section.firstTriangle;
              t < section.firstTriangle + section.triangleCount; ++t) {
@@ -100,12 +113,18 @@ void splitPart(const MeshPart& part, double length, std::vector<Piece>& pieces) 
         pieces.push_back({0, std::move(whole)});
         return;
     }
+    const std::size_t before = pieces.size();
     std::size_t first = 0;
     while (first < sections.size()) {
         const std::size_t chunk = chunkOf(sections[first].station, length);
         std::size_t last = first + 1;
         while (last < sections.size() && chunkOf(sections[last].station, length) == chunk) ++last;
-        pieces.push_back({chunk, pieceOf(part, sections, first, last, chunk)});
+        // The first row of a part closes no triangle: alone in its chunk it would be a shape
+        // of nothing, and the next chunk copies what it needs of it.
+        MeshPart piece = pieceOf(part, sections, first, last, chunk);
+        if (piece.triangleCount() > 0 || (last == sections.size() && pieces.size() == before)) {
+            pieces.push_back({chunk, std::move(piece)});
+        }
         first = last;
     }
 }

@@ -16,11 +16,11 @@ std::size_t chunkOf(double station, double length);
 // Replaces every part by its chunks, in chunk order and, within a chunk, in the order of the
 // parts; each named after its part and its chunk counted from 1 ("Fahrbahn 3"), so that the
 // pieces of one stretch share their number. A chunk holds the triangles of the cross-sections
-// of its stretch and every vertex they use: the vertices of the seam, where the first triangles
-// of a chunk reach back into the previous one, are copies, so each chunk stands alone, with
-// its own bounds. Together the chunks hold exactly the triangles of the part, at the same
-// positions, normals and texture coordinates. A part without cross-sections stays whole as
-// chunk 1. The curves and control points stay as they are. `length` must be above 0.
+// of its stretch and the vertices they use, no other: the vertices of the seam, where the first
+// triangles of a chunk reach back into the previous one, are copies, so each chunk stands
+// alone, with its own bounds. Together the chunks hold exactly the triangles of the part, at the same
+// positions, normals and texture coordinates; a stretch whose sections close no triangle
+// gives no piece. A part without cross-sections stays whole as chunk 1. The curves and control points stay as they are. `length` must be above 0.
 // Returns the number of chunks that hold a piece.
 std::size_t splitIntoChunks(RoadMesh& mesh, double length);
 

@@ -24,87 +24,34 @@ double knot(int k, int n) {
     return static_cast<double>(k - kDegree) / (n - kDegree);
 }
 
-// The non-zero basis functions of span `span` at u and their first and second derivatives:
-// ders[d][j] belongs to control vertex span - 3 + j (Piegl and Tiller, The NURBS Book,
-// algorithm A2.3).
-std::array<std::array<double, 4>, 3> basisDerivatives(int span, double u, int n) {
-    constexpr int p = kDegree;
-    double ndu[p + 1][p + 1];
-    double left[p + 1], right[p + 1];
-    ndu[0][0] = 1.0;
-    for (int j = 1; j <= p; ++j) {
-        left[j] = u - knot(span + 1 - j, n);
-        right[j] = knot(span + j, n) - u;
+// The four basis functions of span `span` that are not zero at u; basis[j] belongs to control
+// vertex span - 3 + j (Piegl and Tiller, The NURBS Book, algorithm A2.2).
+std::array<double, kDegree + 1> basisFunctions(int span, double u, int n) {
+    std::array<double, kDegree + 1> basis{};
+    std::array<double, kDegree + 1> left{}, right{};
+    basis[0] = 1.0;
+    for (std::size_t j = 1; j <= kDegree; ++j) {
+        left[j] = u - knot(span + 1 - static_cast<int>(j), n);
+        right[j] = knot(span + static_cast<int>(j), n) - u;
         double saved = 0.0;
-        for (int r = 0; r < j; ++r) {
-            ndu[j][r] = right[r + 1] + left[j - r];
-            const double temp = ndu[r][j - 1] / ndu[j][r];
-            ndu[r][j] = saved + right[r + 1] * temp;
+        for (std::size_t r = 0; r < j; ++r) {
+            const double temp = basis[r] / (right[r + 1] + left[j - r]);
+            basis[r] = saved + right[r + 1] * temp;
             saved = left[j - r] * temp;
         }
-        ndu[j][j] = saved;
+        basis[j] = saved;
     }
-    std::array<std::array<double, 4>, 3> ders{};
-    for (int j = 0; j <= p; ++j) ders[0][static_cast<std::size_t>(j)] = ndu[j][p];
-    for (int r = 0; r <= p; ++r) {
-        double a[2][p + 1] = {};
-        int s1 = 0, s2 = 1;
-        a[0][0] = 1.0;
-        for (int k = 1; k <= 2; ++k) {
-            double d = 0.0;
-            const int rk = r - k, pk = p - k;
-            if (r >= k) {
-                a[s2][0] = a[s1][0] / ndu[pk + 1][rk];
-                d = a[s2][0] * ndu[rk][pk];
-            }
-            const int j1 = rk >= -1 ? 1 : -rk;
-            const int j2 = r - 1 <= pk ? k - 1 : p - r;
-            for (int j = j1; j <= j2; ++j) {
-                a[s2][j] = (a[s1][j] - a[s1][j - 1]) / ndu[pk + 1][rk + j];
-                d += a[s2][j] * ndu[rk + j][pk];
-            }
-            if (r <= pk) {
-                a[s2][k] = -a[s1][k - 1] / ndu[pk + 1][r];
-                d += a[s2][k] * ndu[r][pk];
-            }
-            ders[static_cast<std::size_t>(k)][static_cast<std::size_t>(r)] = d;
-            std::swap(s1, s2);
-        }
-    }
-    int factor = p;
-    for (std::size_t k = 1; k <= 2; ++k) {
-        for (double& value : ders[k]) value *= factor;
-        factor *= p - static_cast<int>(k);
-    }
-    return ders;
+    return basis;
 }
 
-struct Evaluation {
-    Vec3 position, first, second;
-};
-
-Evaluation evaluate(const std::vector<Vec3>& cvs, int span, double u) {
-    const int n = static_cast<int>(cvs.size());
-    const auto ders = basisDerivatives(span, u, n);
-    Evaluation e{};
+Vec3 evaluate(const std::vector<Vec3>& cvs, int span, double u) {
+    const auto basis = basisFunctions(span, u, static_cast<int>(cvs.size()));
+    Vec3 point{};
     for (std::size_t j = 0; j <= kDegree; ++j) {
         const Vec3& p = cvs[static_cast<std::size_t>(span - kDegree) + j];
-        for (std::size_t c = 0; c < 3; ++c) {
-            e.position[c] += ders[0][j] * p[c];
-            e.first[c] += ders[1][j] * p[c];
-            e.second[c] += ders[2][j] * p[c];
-        }
+        for (std::size_t c = 0; c < 3; ++c) point[c] += basis[j] * p[c];
     }
-    return e;
-}
-
-// The radius in the horizontal plane (x, z), m.
-double horizontalRadius(const Evaluation& e) {
-    const double speed = e.first[0] * e.first[0] + e.first[2] * e.first[2];
-    if (!(speed > 1e-18)) return kInfinite;
-    const double turn = std::fabs(e.first[0] * e.second[2] - e.first[2] * e.second[0]);
-    const double curvature = turn / (speed * std::sqrt(speed));
-    return curvature > 0.0 ? 1.0 / curvature : kInfinite;
+    return point;
 }
 
 double distance(const Vec3& a, const Vec3& b) {
@@ -268,8 +215,7 @@ void sampleCurve(const MeshCurve& curve, double step,
     if (n <= kDegree) return;
 
     const auto emit = [&](int span, double u, double station) {
-        const Evaluation e = evaluate(cvs, span, u);
-        onSample({e.position, station, horizontalRadius(e)});
+        onSample({evaluate(cvs, span, u), station});
     };
     emit(kDegree, 0.0, 0.0);
     double travelled = 0.0, next = step, lastEmitted = 0.0;
@@ -285,7 +231,7 @@ void sampleCurve(const MeshCurve& curve, double step,
         const int steps = static_cast<int>(std::clamp(std::ceil(polygon / 0.25), 4.0, 100000.0));
         for (int k = 1; k <= steps; ++k) {
             const double u = u0 + (u1 - u0) * k / steps;
-            const Vec3 here = evaluate(cvs, span, u).position;
+            const Vec3 here = evaluate(cvs, span, u);
             const double chord = distance(previous, here);
             while (chord > 0.0 && travelled + chord >= next) {
                 const double t = (next - travelled) / chord;
@@ -301,14 +247,28 @@ void sampleCurve(const MeshCurve& curve, double step,
     if (travelled > lastEmitted + 1e-9) emit(n - 1, 1.0, travelled);
 }
 
+double circleRadius(const Vec3& a, const Vec3& b, const Vec3& c) {
+    const double abx = b[0] - a[0], abz = b[2] - a[2];
+    const double acx = c[0] - a[0], acz = c[2] - a[2];
+    const double bcx = c[0] - b[0], bcz = c[2] - b[2];
+    const double ab = std::hypot(abx, abz), ac = std::hypot(acx, acz), bc = std::hypot(bcx, bcz);
+    const double twiceArea = std::fabs(abx * acz - abz * acx);
+    // Points on a line (to the last bits of their coordinates) have no circle.
+    if (!(twiceArea > 1e-12 * ab * ac)) return kInfinite;
+    return ab * ac * bc / (2.0 * twiceArea);
+}
+
 CurveCheck checkTrafficCurves(const RoadMesh& mesh, const CurveCheckLimits& limits) {
     CurveCheck check;
     const SurfaceGrid surface = surfaceOf(mesh);
     check.surfaceChecked = !surface.empty();
     for (const MeshCurve& curve : mesh.curves) {
+        std::vector<CurveSample> samples;
+        sampleCurve(curve, 1.0, [&](const CurveSample& s) { samples.push_back(s); });
         std::vector<CurveFinding> found;
         Stretch onSurface(curve.kind, found), bends(curve.kind, found);
-        sampleCurve(curve, 1.0, [&](const CurveSample& s) {
+        for (std::size_t k = 0; k < samples.size(); ++k) {
+            const CurveSample& s = samples[k];
             if (check.surfaceChecked) {
                 const auto [x, y, z] = s.position;
                 std::optional<CurveFindingKind> kind;
@@ -325,11 +285,15 @@ CurveCheck checkTrafficCurves(const RoadMesh& mesh, const CurveCheckLimits& limi
                 }
                 onSurface.sample(kind, s.station, value);
             }
-            bends.sample(s.radius < limits.minRadius
-                             ? std::optional(CurveFindingKind::TightBend)
-                             : std::nullopt,
-                         s.station, s.radius);
-        });
+            constexpr auto b = static_cast<std::size_t>(kRadiusBaseline);
+            if (k >= b && k + b < samples.size()) {
+                const double radius =
+                    circleRadius(samples[k - b].position, s.position, samples[k + b].position);
+                bends.sample(radius < limits.minRadius ? std::optional(CurveFindingKind::TightBend)
+                                                       : std::nullopt,
+                             s.station, radius);
+            }
+        }
         onSurface.flush();
         bends.flush();
         std::stable_sort(found.begin(), found.end(), [](const CurveFinding& a, const CurveFinding& b) {
