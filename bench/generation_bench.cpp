@@ -16,6 +16,10 @@
 //                             renaming the file)
 // BM_CliPeakMemory runs `/usr/bin/time trassolin-cli generate` on the road's parameter file
 // and reports the command line's peak memory against the document's size.
+// BM_Chunked runs the road in chunks of 250 m ([Spiel] Abschnittslaenge) against the same road
+// in one shape, alternating within the benchmark:
+//   chunked_ms, whole_ms      wall time of each run (medians)
+//   wall_ratio, cpu_ratio     chunked / whole, per iteration (medians)
 #include "generation/random_sequence.h"
 #include "generation/run.h"
 #include "settings/parameter_set.h"
@@ -240,6 +244,49 @@ BENCHMARK(BM_AgainstFloor)->Arg(1)->Iterations(41)->UseManualTime()->Unit(benchm
 BENCHMARK(BM_AgainstFloor)->Arg(10)->Iterations(21)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AgainstFloor)->Arg(100)->Iterations(11)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AgainstFloor)->Arg(1000)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_Chunked(benchmark::State& state) {
+    const Road& r = road(static_cast<int>(state.range(0)));
+    const auto file = benchFolder() / "chunked.i3d";
+    NullSink messages;
+    NullLog log;
+    std::vector<double> chunkedWall, wholeWall, wallRatio, cpuRatio;
+    bool chunkedFirst = true;
+    for (auto _ : state) {
+        Times chunked, whole;
+        const auto runWith = [&](const char* chunkLength, Times& times) {
+            ParameterSet params = r.params;
+            params.abschnittslaenge = chunkLength;
+            RandomSequence random;
+            times = timed([&] {
+                if (!runGeneration(params, file, messages, log, random, '.')) {
+                    throw std::runtime_error("run failed");
+                }
+            });
+        };
+        if (chunkedFirst) {
+            runWith("250", chunked);
+            runWith("0", whole);
+        } else {
+            runWith("0", whole);
+            runWith("250", chunked);
+        }
+        chunkedFirst = !chunkedFirst;
+        state.SetIterationTime(chunked.wall);
+        chunkedWall.push_back(chunked.wall);
+        wholeWall.push_back(whole.wall);
+        wallRatio.push_back(chunked.wall / whole.wall);
+        cpuRatio.push_back(chunked.cpu / whole.cpu);
+    }
+    std::filesystem::remove(file);
+    state.counters["chunked_ms"] = median(chunkedWall) * 1e3;
+    state.counters["whole_ms"] = median(wholeWall) * 1e3;
+    state.counters["wall_ratio"] = median(wallRatio);
+    state.counters["cpu_ratio"] = median(cpuRatio);
+}
+
+// The performance bar of chunks: a 100 km road in 250 m chunks no more than 10 % slower.
+BENCHMARK(BM_Chunked)->Arg(100)->Iterations(11)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // GNU time reports the peak of the command line's own process. A process spawned straight
 // from this one would be charged this process's memory as well: the kernel keeps the peak of

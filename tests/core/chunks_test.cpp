@@ -32,10 +32,22 @@ template <typename T> std::vector<T> itemsOf(const BlockList<T>& list) {
 // position, normal and texture coordinate is the same double.
 using TriangleBits = std::array<std::uint64_t, 24>;
 
-std::vector<TriangleBits> trianglesOf(const MeshPart& part) {
-    const auto vertices = itemsOf(part.vertices());
+std::vector<MeshVertex> verticesOf(const MeshShape& shape) {
+    std::vector<MeshVertex> vertices;
+    shape.forEachVertex([&](const MeshVertex& v) { vertices.push_back(v); });
+    return vertices;
+}
+
+std::vector<MeshTriangle> trianglesOf(const MeshShape& shape) {
+    std::vector<MeshTriangle> triangles;
+    shape.forEachTriangle([&](const MeshTriangle& t) { triangles.push_back(t); });
+    return triangles;
+}
+
+std::vector<TriangleBits> triangleBitsOf(const MeshShape& shape) {
+    const auto vertices = verticesOf(shape);
     std::vector<TriangleBits> out;
-    for (const MeshTriangle& t : itemsOf(part.triangles())) {
+    for (const MeshTriangle& t : trianglesOf(shape)) {
         TriangleBits bits{};
         std::size_t k = 0;
         for (std::uint32_t i : {t.a, t.b, t.c}) {
@@ -50,10 +62,20 @@ std::vector<TriangleBits> trianglesOf(const MeshPart& part) {
     return out;
 }
 
-// The name of a part without its chunk number, and that number.
-std::pair<std::string, int> partAndChunk(const std::string& name) {
-    const auto blank = name.rfind(' ');
-    return {name.substr(0, blank), std::stoi(name.substr(blank + 1))};
+// The stations of the first and the last cross-section whose vertices the shape holds.
+std::pair<double, double> stretchOf(const MeshShape& shape) {
+    double from = 1e300, to = -1e300;
+    for (const CrossSection& s : itemsOf(shape.part().sections())) {
+        bool holds = s.firstVertex < shape.firstOwnVertex() + shape.ownVertexCount() &&
+                     s.firstVertex + s.vertexCount > shape.firstOwnVertex();
+        for (auto seam : {shape.seamBefore(), shape.seamAfter()}) {
+            for (std::uint32_t i : seam) holds = holds || (i >= s.firstVertex && i < s.firstVertex + s.vertexCount);
+        }
+        if (!holds) continue;
+        from = std::min(from, s.station);
+        to = std::max(to, s.station);
+    }
+    return {from, to};
 }
 
 double halfDiagonal(const BoundingBox& box) {
@@ -106,56 +128,51 @@ TEST_P(Chunks, tileEachPartTriangleForTriangleAndStandAlone) {
     const ChunkCase& c = GetParam();
     test::TempDir dir;
     ParameterSet params = c.road(dir);
-    const RoadMesh whole = meshOf(params).mesh;
-    RoadMesh chunked = meshOf(params).mesh;
-    const std::size_t chunks = splitIntoChunks(chunked, c.length);
+    RoadMesh mesh = meshOf(params).mesh;
+    mesh.chunks = chunksOf(mesh, c.length);
+    const std::vector<MeshShape> shapes = mesh.shapes();
+    ASSERT_EQ(shapes.size(), mesh.chunks.size());
 
-    std::map<std::string, std::vector<const MeshPart*>> pieces;
-    std::vector<int> numbers;
-    for (const MeshPart& piece : chunked.parts) {
-        const auto [part, chunk] = partAndChunk(piece.name());
-        pieces[part].push_back(&piece);
-        if (numbers.empty() || numbers.back() != chunk) numbers.push_back(chunk);
+    // In chunk order, the pieces of one stretch together and named by it.
+    for (std::size_t k = 0; k < mesh.chunks.size(); ++k) {
+        const MeshChunk& chunk = mesh.chunks[k];
+        if (k > 0) {
+            EXPECT_LE(mesh.chunks[k - 1].number, chunk.number);
+        }
+        EXPECT_EQ(chunk.name, mesh.parts.at(chunk.part).name() + " " + std::to_string(chunk.number + 1));
     }
-    // In chunk order; the pieces of one stretch together.
-    EXPECT_TRUE(std::is_sorted(numbers.begin(), numbers.end()));
-    EXPECT_EQ(numbers.size(), chunks);
-    EXPECT_EQ(chunked.curves.size(), whole.curves.size());
-    EXPECT_EQ(chunked.controlPoints.size(), whole.controlPoints.size());
-    EXPECT_EQ(chunked.triangleCount(), whole.triangleCount());
-
-    for (const MeshPart& part : whole.parts) {
-        ASSERT_TRUE(pieces.contains(part.name())) << part.name();
+    for (std::size_t p = 0; p < mesh.parts.size(); ++p) {
+        const MeshPart& part = mesh.parts[p];
         std::vector<TriangleBits> union_;
-        for (const MeshPart* piece : pieces[part.name()]) {
-            EXPECT_EQ(piece->kind(), part.kind());
-            EXPECT_EQ(piece->material(), part.material());
-            EXPECT_GT(piece->triangleCount(), 0u) << piece->name();
-            // Every vertex is used by a triangle of the piece: the seam is copied, not shared.
-            std::vector<bool> used(piece->vertexCount());
-            for (const MeshTriangle& t : itemsOf(piece->triangles())) {
+        for (std::size_t k = 0; k < shapes.size(); ++k) {
+            const MeshShape& shape = shapes[k];
+            if (&shape.part() != &part) continue;
+            EXPECT_GT(shape.triangleCount(), 0u) << shape.name();
+            // Every vertex is used by a triangle of the shape: the seam is copied, not shared.
+            std::vector<bool> used(shape.vertexCount());
+            for (const MeshTriangle& t : trianglesOf(shape)) {
                 for (std::uint32_t i : {t.a, t.b, t.c}) {
-                    ASSERT_LT(i, piece->vertexCount()) << piece->name();
+                    ASSERT_LT(i, shape.vertexCount()) << shape.name();
                     used[i] = true;
                 }
             }
-            EXPECT_EQ(std::count(used.begin(), used.end(), false), 0) << piece->name();
+            EXPECT_EQ(std::count(used.begin(), used.end(), false), 0) << shape.name();
 
             // Culled on its own: about half its stretch of path plus the road's reach.
-            const auto sections = itemsOf(piece->sections());
-            ASSERT_FALSE(sections.empty());
-            const double stretch = sections.back().station - sections.front().station;
-            EXPECT_LE(halfDiagonal(piece->bounds()), stretch / 2 + c.reach) << piece->name();
+            const auto [from, to] = stretchOf(shape);
+            EXPECT_LE(halfDiagonal(shape.bounds()), (to - from) / 2 + c.reach) << shape.name();
+            // Samples are at most 35 m apart, and a triangle of the road reaches two back.
+            EXPECT_LE(to - from, c.length + 2 * 35.5) << shape.name();
             BoundingBox own;
-            for (const MeshVertex& v : itemsOf(piece->vertices())) own.include(v.x, v.y, v.z);
-            EXPECT_EQ(piece->bounds().min, own.min);
-            EXPECT_EQ(piece->bounds().max, own.max);
+            for (const MeshVertex& v : verticesOf(shape)) own.include(v.x, v.y, v.z);
+            EXPECT_EQ(shape.bounds().min, own.min) << shape.name();
+            EXPECT_EQ(shape.bounds().max, own.max) << shape.name();
 
-            const auto triangles = trianglesOf(*piece);
+            const auto triangles = triangleBitsOf(shape);
             union_.insert(union_.end(), triangles.begin(), triangles.end());
         }
         std::sort(union_.begin(), union_.end());
-        EXPECT_EQ(union_, trianglesOf(part)) << part.name();
+        EXPECT_EQ(union_, triangleBitsOf(MeshShape(part))) << part.name();
     }
 }
 
@@ -168,10 +185,11 @@ TEST(Chunks, aLongRoadIsShorterPiecesThanItsWhole) {
     ParameterSet params = windingRoad(dir);
     RoadMesh mesh = meshOf(params).mesh;
     const double whole = halfDiagonal(mesh.parts[0].bounds());
-    splitIntoChunks(mesh, 250);
-    for (const MeshPart& piece : mesh.parts) {
-        if (piece.kind() == PartKind::RoadSurface) {
-            EXPECT_LT(halfDiagonal(piece.bounds()), whole / 4) << piece.name();
+    mesh.chunks = chunksOf(mesh, 250);
+    EXPECT_GT(mesh.chunks.size(), 12u * 3);
+    for (const MeshShape& shape : mesh.shapes()) {
+        if (shape.part().kind() == PartKind::RoadSurface) {
+            EXPECT_LT(halfDiagonal(shape.bounds()), whole / 4) << shape.name();
         }
     }
 }
@@ -189,16 +207,16 @@ TEST(Chunks, ofAPartWithoutSectionsAreThePartWhole) {
     RoadMesh mesh;
     MeshPart& part = mesh.parts.emplace_back(PartKind::StartFace, "Stirnfläche Anfang", 0);
     TPunkt p;
-    for (double x : {0.0, 1.0, 0.0}) {
+    for (const auto& [x, y] : {std::pair{0.0, 0.0}, {1.0, 0.0}, {0.0, 1.0}}) {
         p.x = x;
-        p.y = x == 0.0 && part.vertexCount() == 2 ? 1.0 : 0.0;
+        p.y = y;
         part.addVertex(p);
     }
     part.addTriangle(0, 1, 2);
-    EXPECT_EQ(splitIntoChunks(mesh, 10), 1u);
-    ASSERT_EQ(mesh.parts.size(), 1u);
-    EXPECT_EQ(mesh.parts[0].name(), "Stirnfläche Anfang 1");
-    EXPECT_EQ(trianglesOf(mesh.parts[0]).size(), 1u);
+    mesh.chunks = chunksOf(mesh, 10);
+    ASSERT_EQ(mesh.chunks.size(), 1u);
+    EXPECT_EQ(mesh.chunks[0].name, "Stirnfläche Anfang 1");
+    EXPECT_EQ(triangleBitsOf(mesh.shapes()[0]), triangleBitsOf(MeshShape(part)));
 }
 
 } // namespace

@@ -62,10 +62,14 @@ DocumentOptions documentOptions(const ParameterSet& params, const RunInputs& in)
 // The chunks of a long road, and a line that says how many.
 void splitIfAsked(RoadMesh& mesh, double chunkLength, StatusLog& log, char separator) {
     if (!(chunkLength > 0.0) || mesh.parts.empty()) return;
-    const std::size_t chunks = splitIntoChunks(mesh, chunkLength);
-    log.append("Abschnitte: " + formatInteger(static_cast<std::int64_t>(chunks)) + " zu je " +
+    mesh.chunks = chunksOf(mesh, chunkLength);
+    std::size_t stretches = 0;
+    for (std::size_t k = 0; k < mesh.chunks.size(); ++k) {
+        if (k == 0 || mesh.chunks[k].number != mesh.chunks[k - 1].number) ++stretches;
+    }
+    log.append("Abschnitte: " + formatInteger(static_cast<std::int64_t>(stretches)) + " zu je " +
                formatGeneral(chunkLength, separator) + " m, " +
-               formatInteger(static_cast<std::int64_t>(mesh.parts.size())) + " Shapes");
+               formatInteger(static_cast<std::int64_t>(mesh.chunks.size())) + " Shapes");
 }
 
 // The glTF's form by its name; a name that says neither, or the i3d document's own file, is

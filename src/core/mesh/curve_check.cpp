@@ -185,8 +185,11 @@ public:
             return;
         }
         current_->to = station;
-        const bool worse = *kind == CurveFindingKind::TightBend ? value < current_->value
-                                                                : value > current_->value;
+        // By more than the last bits of a computation: along a stretch of one value (a lane
+        // beside a straight) the finding stays at its start on every system.
+        constexpr double kMargin = 1e-6;
+        const bool worse = *kind == CurveFindingKind::TightBend ? value < current_->value - kMargin
+                                                                : value > current_->value + kMargin;
         if (worse) {
             current_->station = station;
             current_->value = value;
