@@ -167,10 +167,17 @@ public:
     }
     // Each triangle with the shape's indices.
     template <typename F> void forEachTriangle(F&& f) const {
-        part_.triangles().forEach(firstTriangle_, firstTriangle_ + triangleCount(),
-                                  [&](const MeshTriangle& t) {
-                                      f(MeshTriangle{local(t.a), local(t.b), local(t.c)});
-                                  });
+        const std::uint32_t first = firstTriangle_, last = first + triangleCount();
+        if (seamBefore_.empty() && seamAfter_.empty()) {
+            // Every index moves alike (a whole part: not at all).
+            part_.triangles().forEach(first, last, [&](const MeshTriangle& t) {
+                f(MeshTriangle{t.a - firstVertex_, t.b - firstVertex_, t.c - firstVertex_});
+            });
+            return;
+        }
+        part_.triangles().forEach(first, last, [&](const MeshTriangle& t) {
+            f(MeshTriangle{local(t.a), local(t.b), local(t.c)});
+        });
     }
 
 private:

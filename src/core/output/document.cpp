@@ -501,6 +501,14 @@ void appendTriangleLines(TailWriter& w, const MeshShape& shape, std::uint32_t fi
     const std::uint32_t own0 = shape.firstOwnVertex(), own = shape.ownVertexCount();
     const std::uint32_t offset =
         first + static_cast<std::uint32_t>(shape.seamBefore().size()) - own0;
+    if (shape.seamBefore().empty() && shape.seamAfter().empty()) {
+        // A whole part, or a chunk without a seam: every index moves alike.
+        w.lines(shape.part().triangles(), t0, t1, kMaxTriangleLine,
+                [offset](char* line, const MeshTriangle& t) {
+                    return writeTriangleLine(line, t, offset);
+                });
+        return;
+    }
     w.lines(shape.part().triangles(), t0, t1, kMaxTriangleLine,
             [&shape, first, offset, own0, own](char* line, const MeshTriangle& t) {
                 if (t.a - own0 < own && t.b - own0 < own && t.c - own0 < own) {
