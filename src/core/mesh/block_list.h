@@ -8,20 +8,16 @@
 
 namespace trassolin {
 
-// An append-only list stored in blocks. Growing never moves what is stored, so a list of many
-// megabytes never exists twice in memory while it grows, as a vector's would when it
-// reallocates; and a list built elsewhere joins this one without a copy. The blocks double
-// from a small first one up to kPerBlock items, so that the many short lists of a road in
-// chunks cost what they hold.
+// An append-only list stored in blocks of fixed capacity. Growing never moves what is stored,
+// so a list of many megabytes never exists twice in memory while it grows, as a vector's
+// would when it reallocates; and a list built elsewhere joins this one without a copy.
 template <typename T> class BlockList {
 public:
     static constexpr std::size_t kPerBlock = 4096;
-    static constexpr std::size_t kFirstBlock = 32;
 
     void push_back(const T& item) {
-        if (blocks_.empty() || blocks_.back().count == blocks_.back().capacity) {
-            const std::size_t capacity = std::clamp(size_, kFirstBlock, kPerBlock);
-            blocks_.push_back({std::make_unique_for_overwrite<T[]>(capacity), 0, capacity});
+        if (blocks_.empty() || blocks_.back().count == kPerBlock) {
+            blocks_.push_back({std::make_unique_for_overwrite<T[]>(kPerBlock), 0});
         }
         Block& last = blocks_.back();
         last.items[last.count++] = item;
@@ -67,7 +63,6 @@ private:
     struct Block {
         std::unique_ptr<T[]> items;
         std::size_t count;
-        std::size_t capacity;
     };
     std::vector<Block> blocks_;
     std::size_t size_ = 0;

@@ -54,8 +54,13 @@ Vec3 evaluate(const std::vector<Vec3>& cvs, int span, double u) {
     return point;
 }
 
+// Lengths through the square root, which every system rounds alike (hypot differs between
+// mathematical libraries in the last bits): the findings read the same on Linux and Windows.
+double length(double x, double z) { return std::sqrt(x * x + z * z); }
+
 double distance(const Vec3& a, const Vec3& b) {
-    return std::hypot(b[0] - a[0], b[1] - a[1], b[2] - a[2]);
+    const double x = b[0] - a[0], y = b[1] - a[1], z = b[2] - a[2];
+    return std::sqrt(x * x + y * y + z * z);
 }
 
 // --- The road surface, looked up from above -------------------------------------------------
@@ -79,7 +84,7 @@ double segmentDistance(double x, double z, const Vec3& p, const Vec3& q) {
     const double lengthSquared = dx * dx + dz * dz;
     double t = lengthSquared > 0.0 ? ((x - p[0]) * dx + (z - p[2]) * dz) / lengthSquared : 0.0;
     t = std::clamp(t, 0.0, 1.0);
-    return std::hypot(x - (p[0] + t * dx), z - (p[2] + t * dz));
+    return length(x - (p[0] + t * dx), z - (p[2] + t * dz));
 }
 
 // The road's triangles in square cells of the horizontal plane.
@@ -254,7 +259,7 @@ double circleRadius(const Vec3& a, const Vec3& b, const Vec3& c) {
     const double abx = b[0] - a[0], abz = b[2] - a[2];
     const double acx = c[0] - a[0], acz = c[2] - a[2];
     const double bcx = c[0] - b[0], bcz = c[2] - b[2];
-    const double ab = std::hypot(abx, abz), ac = std::hypot(acx, acz), bc = std::hypot(bcx, bcz);
+    const double ab = length(abx, abz), ac = length(acx, acz), bc = length(bcx, bcz);
     const double twiceArea = std::fabs(abx * acz - abz * acx);
     // Points on a line (to the last bits of their coordinates) have no circle.
     if (!(twiceArea > 1e-12 * ab * ac)) return kInfinite;

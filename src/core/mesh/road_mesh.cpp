@@ -30,16 +30,12 @@ void MeshPart::beginSection(double station) {
 }
 
 std::uint32_t MeshPart::addVertex(const TPunkt& p) {
-    return addVertex(MeshVertex{p.x, p.y, p.z, p.nx, p.ny, p.nz, p.u, p.v});
-}
-
-std::uint32_t MeshPart::addVertex(const MeshVertex& v) {
     // In the order a document writes them, so the first number that could not be written
     // names the failure.
-    for (double value : {v.x, v.y, v.z, v.nx, v.ny, v.nz, v.u, v.v}) requireFinite(value);
+    for (double value : {p.x, p.y, p.z, p.nx, p.ny, p.nz, p.u, p.v}) requireFinite(value);
     const std::uint32_t index = vertexCount();
-    vertices_.push_back(v);
-    bounds_.include(v.x, v.y, v.z);
+    vertices_.push_back({p.x, p.y, p.z, p.nx, p.ny, p.nz, p.u, p.v});
+    bounds_.include(p.x, p.y, p.z);
     if (!sections_.empty()) ++sections_.back().vertexCount;
     return index;
 }

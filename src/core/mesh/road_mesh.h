@@ -71,7 +71,6 @@ public:
     // Position, normal and texture coordinates of `p`; returns the new vertex's index. A
     // non-finite number throws FloatingPointError and adds nothing.
     std::uint32_t addVertex(const TPunkt& p);
-    std::uint32_t addVertex(const MeshVertex& v);
     void addTriangle(std::uint32_t a, std::uint32_t b, std::uint32_t c);
 
     PartKind kind() const { return kind_; }

@@ -221,7 +221,8 @@ void TForm1::buildWindow() {
                                 QStringLiteral("KI-Straßenspline"));
     aiRoad->setToolTip(QStringLiteral(
         "Splines in die Gruppe ShapeName_AI mit onCreate = AISystem.onCreateAIRoadSpline; "
-        "jeder Spline erhält maxWidth (Breite seiner Spur)"));
+        "die Gruppe erhält maxWidth (die Fahrbahnbreite oder die maximale Breite unter "
+        "„Spiel …“), jeder Spline isAISpline"));
     auto* trafficAttributes = makeCheckBox(QStringLiteral("cboVerkehrsspline"),
                                            QStringLiteral("Verkehrsspline"));
     trafficAttributes->setToolTip(

@@ -65,7 +65,7 @@ TFormSpiel::TFormSpiel(Presenter& presenter, QWidget* parent)
     setObjectName(QStringLiteral("TFormSpiel"));
     setWindowTitle(QStringLiteral("Spiel"));
 
-    auto* game = makeGroup(QStringLiteral("gboSpielProfil"), QStringLiteral("Spiel"));
+    auto* game = makeGroup(QStringLiteral("gboSpielProfil"), QStringLiteral("Spiel und Kollision"));
     auto* gameGrid = new QGridLayout(game);
     profile_ = named(new QComboBox, QStringLiteral("cmbProfil"));
     profile_->addItems(kProfiles);
@@ -79,7 +79,8 @@ TFormSpiel::TFormSpiel(Presenter& presenter, QWidget* parent)
     addRows(gameGrid, row, kCollisionRows);
     gameGrid->setColumnStretch(1, 1);
 
-    auto* shapes = makeGroup(QStringLiteral("gboSpielDarstellung"), QStringLiteral("Shapes"));
+    auto* shapes = makeGroup(QStringLiteral("gboSpielDarstellung"),
+                             QStringLiteral("Sichtbarkeit und Abschnitte"));
     auto* shapeGrid = new QGridLayout(shapes);
     row = 0;
     addRows(shapeGrid, row, kShapeRows);
