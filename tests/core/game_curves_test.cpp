@@ -2,9 +2,9 @@
 // lane reversed, the AI road group and the curves' user attributes.
 #include "generation/random_sequence.h"
 #include "generation/run.h"
-#include "generation/traffic.h"
 #include "settings/parameter_file.h"
 #include "settings/parameter_set.h"
+#include "support/road_runs.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -24,12 +24,7 @@ namespace {
 
 using test::crlf;
 
-struct Outcome {
-    bool written = false;
-    std::string document;
-    std::vector<std::string> log;
-    std::vector<Message> messages;
-};
+using Outcome = test::RunOutcome;
 
 struct Options {
     bool reverse = false, ai = false, traffic = false;
@@ -48,18 +43,7 @@ ParameterSet countryRoad(const Options& o) {
     return p;
 }
 
-Outcome run(ParameterSet params) {
-    test::TempDir dir;
-    CollectingMessageSink messages;
-    CollectingStatusLog log;
-    RandomSequence random;
-    Outcome o;
-    o.written = runGeneration(params, dir / "road.i3d", messages, log, random, '.');
-    if (std::filesystem::exists(dir / "road.i3d")) o.document = test::readFile(dir / "road.i3d");
-    o.log = log.lines;
-    o.messages = messages.messages;
-    return o;
-}
+Outcome run(ParameterSet params) { return test::runOf(std::move(params)); }
 
 // The text from `open` up to and including `close`; empty when `open` is absent.
 std::string between(const std::string& doc, const std::string& open, const std::string& close) {

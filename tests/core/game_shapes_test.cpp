@@ -25,24 +25,10 @@ namespace {
 
 using test::crlf;
 
-struct Outcome {
-    bool written = false;
-    std::string document;
-    std::vector<std::string> log;
-    std::vector<Message> messages;
-};
+using Outcome = test::RunOutcome;
 
 Outcome run(ParameterSet params, const std::filesystem::path& gltf = {}) {
-    test::TempDir dir;
-    CollectingMessageSink messages;
-    CollectingStatusLog log;
-    RandomSequence random;
-    Outcome o;
-    o.written = runGeneration(params, dir / "road.i3d", messages, log, random, '.', {.gltf = gltf});
-    if (o.written) o.document = test::readFile(dir / "road.i3d");
-    o.log = log.lines;
-    o.messages = messages.messages;
-    return o;
+    return test::runOf(std::move(params), gltf);
 }
 
 ParameterSet countryRoad() {

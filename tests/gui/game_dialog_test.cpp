@@ -14,7 +14,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -28,21 +27,20 @@
 using namespace trassolin;
 using namespace trassolin::gui;
 namespace ui = trassolin::gui::test;
-using trassolin::test::TempDir;
 
 class GameDialogTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TempDir> dir_;
-    std::unique_ptr<ui::ScriptedPresenter> presenter_;
-    std::unique_ptr<TForm1> window_;
+    std::unique_ptr<ui::WindowInFolder> at_;
+    ui::ScriptedPresenter* presenter_ = nullptr;
+    TForm1* window_ = nullptr;
 
     template <class W = QLineEdit> W* get(const char* name) {
         return ui::control<W>(*window_, name);
     }
     void click(const char* name) { QTest::mouseClick(get<QAbstractButton>(name), Qt::LeftButton); }
-    std::filesystem::path file(const char* name) { return *dir_ / name; }
+    std::filesystem::path file(const char* name) { return at_->file(name); }
     QString status() { return get<QPlainTextEdit>("mmoStatus")->toPlainText(); }
 
     // Opens "Spiel …", lets `edit` work on the dialog and answers with `result`.
@@ -67,17 +65,11 @@ private:
 
 private Q_SLOTS:
     void init() {
-        dir_ = std::make_unique<TempDir>();
-        QDir::setCurrent(fromPath(dir_->path()));
-        presenter_ = std::make_unique<ui::ScriptedPresenter>();
-        window_ = std::make_unique<TForm1>(*presenter_);
-        QVERIFY(ui::showActive(*window_));
+        at_ = std::make_unique<ui::WindowInFolder>();
+        presenter_ = &at_->presenter();
+        window_ = &at_->window();
     }
-    void cleanup() {
-        window_.reset();
-        QDir::setCurrent(QDir::tempPath());
-        dir_.reset();
-    }
+    void cleanup() { at_.reset(); }
 
     void everyControlIsNamedAfterItsKeyAndEveryLabelHasItsField() {
         bool shown = false;
@@ -222,9 +214,8 @@ private Q_SLOTS:
     void pruefenLeavesTheNextGoAsItWouldHaveBeen() {
         std::string documents[2];
         for (int withCheck = 0; withCheck < 2; ++withCheck) {
-            window_.reset();
-            window_ = std::make_unique<TForm1>(*presenter_);
-            QVERIFY(ui::showActive(*window_));
+            at_->restart();
+            window_ = &at_->window();
             straightRoadWithCurves();
             get<QCheckBox>("cboRandomBackFold")->setChecked(true);
             ui::type(get("edtTextur1Laenge"), QStringLiteral("5"));
