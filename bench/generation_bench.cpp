@@ -16,6 +16,10 @@
 //                             renaming the file)
 // BM_CliPeakMemory runs `/usr/bin/time trassolin-cli generate` on the road's parameter file
 // and reports the command line's peak memory against the document's size.
+// BM_Chunked runs the road in chunks of 250 m ([Spiel] Abschnittslaenge) against the same road
+// in one shape, alternating within the benchmark:
+//   chunked_ms, whole_ms      wall time of each run (medians)
+//   wall_ratio, cpu_ratio     chunked / whole, per iteration (medians)
 #include "generation/random_sequence.h"
 #include "generation/run.h"
 #include "settings/parameter_set.h"
@@ -40,6 +44,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -168,6 +173,31 @@ template <typename F> Times timed(F&& f) {
     return {wallSeconds() - w, processCpuSeconds() - c};
 }
 
+// One iteration of two measurements, in turns the one first and the other, so that the load
+// of a shared machine falls on both alike.
+template <typename A, typename B> std::pair<Times, Times> inTurn(bool& aFirst, A&& a, B&& b) {
+    Times ta, tb;
+    if (aFirst) {
+        ta = timed(a);
+        tb = timed(b);
+    } else {
+        tb = timed(b);
+        ta = timed(a);
+    }
+    aFirst = !aFirst;
+    return {ta, tb};
+}
+
+// A whole run of `params` into `file`, with a fresh random sequence.
+void generate(ParameterSet& params, const std::filesystem::path& file) {
+    NullSink messages;
+    NullLog log;
+    RandomSequence random;
+    if (!runGeneration(params, file, messages, log, random, '.')) {
+        throw std::runtime_error("run failed");
+    }
+}
+
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     const std::size_t n = v.size();
@@ -178,30 +208,12 @@ void BM_AgainstFloor(benchmark::State& state) {
     const Road& r = road(static_cast<int>(state.range(0)));
     const auto floorFile = benchFolder() / "floor.out";
     const auto runFile = benchFolder() / "run.i3d";
-    NullSink messages;
-    NullLog log;
     std::vector<double> runWall, runCpu, floorWall, floorCpu, wallRatio, cpuRatio;
     bool floorFirst = true;
     for (auto _ : state) {
         ParameterSet params = r.params;
-        RandomSequence random;
-        Times run, floor;
-        const auto doRun = [&] {
-            run = timed([&] {
-                if (!runGeneration(params, runFile, messages, log, random, '.')) {
-                    throw std::runtime_error("run failed");
-                }
-            });
-        };
-        const auto doFloor = [&] { floor = timed([&] { writeFloor(r, floorFile); }); };
-        if (floorFirst) {
-            doFloor();
-            doRun();
-        } else {
-            doRun();
-            doFloor();
-        }
-        floorFirst = !floorFirst;
+        const auto [floor, run] = inTurn(
+            floorFirst, [&] { writeFloor(r, floorFile); }, [&] { generate(params, runFile); });
         state.SetIterationTime(run.wall);
         runWall.push_back(run.wall);
         runCpu.push_back(run.cpu);
@@ -240,6 +252,32 @@ BENCHMARK(BM_AgainstFloor)->Arg(1)->Iterations(41)->UseManualTime()->Unit(benchm
 BENCHMARK(BM_AgainstFloor)->Arg(10)->Iterations(21)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AgainstFloor)->Arg(100)->Iterations(11)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AgainstFloor)->Arg(1000)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_Chunked(benchmark::State& state) {
+    const Road& r = road(static_cast<int>(state.range(0)));
+    const auto file = benchFolder() / "chunked.i3d";
+    std::vector<double> chunkedWall, wholeWall, wallRatio, cpuRatio;
+    bool chunkedFirst = true;
+    for (auto _ : state) {
+        ParameterSet inChunks = r.params, whole = r.params;
+        inChunks.abschnittslaenge = "250";
+        const auto [chunked, oneShape] = inTurn(
+            chunkedFirst, [&] { generate(inChunks, file); }, [&] { generate(whole, file); });
+        state.SetIterationTime(chunked.wall);
+        chunkedWall.push_back(chunked.wall);
+        wholeWall.push_back(oneShape.wall);
+        wallRatio.push_back(chunked.wall / oneShape.wall);
+        cpuRatio.push_back(chunked.cpu / oneShape.cpu);
+    }
+    std::filesystem::remove(file);
+    state.counters["chunked_ms"] = median(chunkedWall) * 1e3;
+    state.counters["whole_ms"] = median(wholeWall) * 1e3;
+    state.counters["wall_ratio"] = median(wallRatio);
+    state.counters["cpu_ratio"] = median(cpuRatio);
+}
+
+// The performance bar of chunks: a 100 km road in 250 m chunks no more than 10 % slower.
+BENCHMARK(BM_Chunked)->Arg(100)->Iterations(11)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // GNU time reports the peak of the command line's own process. A process spawned straight
 // from this one would be charged this process's memory as well: the kernel keeps the peak of

@@ -1,7 +1,9 @@
 // Any bytes as a parameter file, then a whole run: it writes a complete document and glTF or
-// stops with a German message and leaves both old files byte for byte. Inputs that only make the
+// stops with a German message and leaves both old files byte for byte; and the check of its
+// traffic curves, which builds the same road, ends with its findings or with the same stop. Inputs that only make the
 // run long (many points, far-apart points, large profiles) are skipped.
 
+#include "generation/check.h"
 #include "generation/random_sequence.h"
 #include "generation/run.h"
 #include "settings/ini_file.h"
@@ -64,6 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     NoLog log;
     trassolin::RandomSequence random;
+    const auto check = trassolin::checkRoad(set, messages, random, ',');
     const bool written =
         trassolin::runGeneration(set, output, messages, log, random, ',', {.gltf = gltf});
     const auto read = [](const std::filesystem::path& file) {
@@ -72,6 +75,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     };
     const std::string document = read(output), binary = read(gltf);
     if (!written && (document != "old" || binary != "old")) std::abort();
+    // A road that can be checked builds; the check says something, if only "Keine Befunde".
+    // (The check also reads [KI] MaxWenderadius, which a run without the AI road ignores.)
+    if (check && !written) std::abort();
+    if (check && check->lines.empty()) std::abort();
     if (written && (!document.starts_with("<?xml") || !document.ends_with("</i3D>\r\n"))) {
         std::abort();
     }

@@ -4,6 +4,8 @@
 # program with the Linux one (build/src/cli/trassolin-cli, built here when missing):
 #   - the documents of every bundled example, byte for byte, and the status logs; their glTF
 #     files (.glb and .gltf), byte for byte;
+#   - a road for the game (profile, chunks, AI road): its document, glTF and status log, and
+#     the lines of pruefen for it and the examples;
 #   - the parameter files of init and import-splines (CR LF, cp1252), byte for byte, the
 #     FileName line allowing for the Windows spelling of the same path;
 #   - file names beyond the ANSI code page (the command line is taken as UTF-16);
@@ -103,6 +105,28 @@ for example in examples/*.ini; do
         same_file "$work/linux/Straßen/$gltf" "$work/windows/Straßen/$gltf" "$gltf"
     done
 done
+
+echo "== Windows: a road for the game (profile, chunks, AI road) and pruefen"
+for side in linux windows; do
+    # The country road for the current game in chunks, with a turning radius that gives
+    # findings: document, glTF and the check's lines must be the same on both systems.
+    { cat examples/landstrasse.ini
+      printf '[KI]\r\nGegenspurUmkehren=1\r\nKIStrassenspline=1\r\nMaxWenderadius=150\r\n'
+      printf '[Spiel]\r\nProfil=FS25\r\nNormalmaps=1\r\nAbschnittslaenge=250\r\n'
+    } >"$work/$side/Straßen/spiel.ini"
+done
+(cd "$work/linux/Straßen" && run_linux generate --gltf spiel.glb spiel.ini spiel.i3d >spiel.log)
+(cd "$work/windows/Straßen" && run_windows generate --gltf spiel.glb spiel.ini spiel.i3d >spiel.log)
+same_file "$work/linux/Straßen/spiel.i3d" "$work/windows/Straßen/spiel.i3d" "spiel.i3d"
+same_file "$work/linux/Straßen/spiel.glb" "$work/windows/Straßen/spiel.glb" "spiel.glb"
+same_log "$work/linux/Straßen/spiel.log" "$work/windows/Straßen/spiel.log" "Statusprotokoll spiel"
+for name in spiel landstrasse dorfstrasse; do
+    (cd "$work/linux/Straßen" && run_linux pruefen "$name.ini" >"$name-pruefen.txt" || true)
+    (cd "$work/windows/Straßen" && run_windows pruefen "$name.ini" >"$name-pruefen.txt" || true)
+    same_log "$work/linux/Straßen/$name-pruefen.txt" "$work/windows/Straßen/$name-pruefen.txt" \
+             "pruefen $name"
+done
+grep -q '^Kurve ' "$work/linux/Straßen/spiel-pruefen.txt" || fail "pruefen spiel: keine Befunde"
 
 echo "== Windows: parameter files of init and import-splines"
 for separator in , .; do

@@ -2,6 +2,7 @@
 
 #include "console.h"
 
+#include "generation/check.h"
 #include "generation/random_sequence.h"
 #include "generation/run.h"
 #include "io/output_file.h"
@@ -13,6 +14,7 @@
 #include "uGlobal/numbers.h"
 
 #include <algorithm>
+#include <optional>
 #include <memory>
 #include <iostream>
 #include <string>
@@ -216,6 +218,25 @@ int generateCommand(const std::filesystem::path& parameterFile, const std::files
               << " m Fahrbahn, Texturen: " << textureList(summary.textureFiles) << '\n';
     if (!gltf.empty()) std::cout << "Geschrieben: " << displayPath(gltf) << " – glTF 2.0\n";
     return kComplete;
+}
+
+int checkCommand(const std::filesystem::path& parameterFile, char decimalSeparator) {
+    const CommandFiles files{parameterFile, {}};
+    ConsoleMessages messages(files);
+    std::optional<RoadCheck> check;
+    try {
+        ParameterSet set;
+        loadParameterFile(parameterFile, set, messages);
+        check = checkRoad(std::move(set), messages, RandomSequence{}, decimalSeparator);
+    } catch (const std::exception& e) {
+        printError(describeFailure(e, files));
+    }
+    if (!check) {
+        printError("Abgebrochen – nicht geprüft");
+        return kStopped;
+    }
+    for (const std::string& line : check->lines) std::cout << line << '\n';
+    return check->findings == 0 ? kComplete : kFindings;
 }
 
 } // namespace trassolin::cli

@@ -15,6 +15,8 @@ inline constexpr int kUsage = 2;
 // 3: generate --write-texl0 replaced the document, but the parameter file could not take the
 // new TexL0 at the very last step.
 inline constexpr int kDocumentOnly = 3;
+// 1 for pruefen: the check has findings (or could not build the road).
+inline constexpr int kFindings = 1;
 
 int initCommand(const std::filesystem::path& parameterFile, char decimalSeparator);
 
@@ -32,5 +34,9 @@ int directionsCommand(const std::filesystem::path& parameterFile, char decimalSe
 int generateCommand(const std::filesystem::path& parameterFile, const std::filesystem::path& output,
                     char decimalSeparator, bool writeTexL0,
                     const std::filesystem::path& gltf = {});
+
+// Builds the road in memory and checks its traffic curves; writes nothing. 0: "Keine Befunde";
+// 1: findings, or the road could not be built.
+int checkCommand(const std::filesystem::path& parameterFile, char decimalSeparator);
 
 } // namespace trassolin::cli

@@ -26,6 +26,9 @@ constexpr const char* kExitCodes =
     "Rückgabewert: 0 vollständig geschrieben, 1 abgebrochen (die Zieldatei bleibt, wie sie war),\n"
     "              2 Aufruffehler, 3 Dokument geschrieben, TexL0 aber nicht gespeichert\n"
     "              (nur generate, beim Zurückschreiben von TexL0).";
+constexpr const char* kCheckExitCodes =
+    "Rückgabewert: 0 keine Befunde, 1 Befunde (oder die Straße ließ sich nicht bauen),\n"
+    "              2 Aufruffehler.";
 
 // What the command line asked for.
 struct Request {
@@ -83,11 +86,11 @@ void addSeparatorOption(CLI::App& app, Request& request) {
 
 // Every command writes numbers as text, so every command takes the separator.
 CLI::App* addCommand(CLI::App& app, Request& request, const char* name, const char* description,
-                     const std::string& example) {
+                     const std::string& example, const char* exitCodes = kExitCodes) {
     CLI::App* command = app.add_subcommand(name, description);
     command->group("Befehle");
     command->get_help_ptr()->group("Optionen");
-    command->footer("Beispiel:\n  " + example + "\n\n" + kExitCodes);
+    command->footer("Beispiel:\n  " + example + "\n\n" + exitCodes);
     addSeparatorOption(*command, request);
     return command;
 }
@@ -205,7 +208,8 @@ int run(int argc, char** argv) {
                "  trassolin-cli init meine-strasse.ini\n"
                "  trassolin-cli import-splines --richtungen export.i3d meine-strasse.ini\n"
                "  trassolin-cli generate meine-strasse.ini meine-strasse.i3d\n"
-               "  trassolin-cli generate --gltf meine-strasse.glb meine-strasse.ini meine-strasse.i3d\n\n"
+               "  trassolin-cli generate --gltf meine-strasse.glb meine-strasse.ini meine-strasse.i3d\n"
+               "  trassolin-cli pruefen meine-strasse.ini\n\n"
                "Die Optionen eines Befehls zeigt: trassolin-cli BEFEHL --help\n\n" +
                std::string(kExitCodes));
     // Earlier versions took the options before the command; scripts written for them still work.
@@ -260,6 +264,14 @@ int run(int argc, char** argv) {
                        "danach den TexL0-Wert für die nächste Straße in die Parameterdatei\n"
                        "schreiben, damit sie die Textur nahtlos fortsetzt");
 
+    CLI::App* check = addCommand(
+        app, request, "pruefen",
+        "die Straße im Speicher bauen und ihre Verkehrskurven prüfen, wie das Spiel sie\n"
+        "fährt: Abstand zur Fahrbahn über 0,45 m, Radien unter [KI] MaxWenderadius\n"
+        "(sonst 20 m), Kurven neben der Fahrbahn; schreibt nichts",
+        "trassolin-cli pruefen meine-strasse.ini", kCheckExitCodes);
+    addFileArgument(*check, "PARAMETER.ini", request.parameterFile, "die Parameterdatei");
+
     try {
         try {
             app.parse(argc, argv);
@@ -291,6 +303,7 @@ int run(int argc, char** argv) {
                                         request.directions);
         }
         if (command == directions) return directionsCommand(parameterFile, separator);
+        if (command == check) return checkCommand(parameterFile, separator);
         return generateCommand(parameterFile, pathFromUtf8(request.output), separator,
                                request.writeTexL0, pathFromUtf8(request.gltf));
     } catch (const UsageError& e) {

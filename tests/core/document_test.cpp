@@ -445,12 +445,16 @@ TEST(Curves, comeInTheOrderOfTheMeshWithTheirSceneShapes) {
 )"));
 }
 
-TEST(Curves, ofTheAiRoadSitInItsGroupAndCarryTheirAttributesAfterTheScene) {
+// The game reads the AI road's limits only from the node that carries onCreate, and nothing
+// but isAISpline from the curves below it.
+TEST(Curves, ofTheAiRoadSitInItsGroupWhichCarriesTheLimitsAfterTheScene) {
     RunSetup o;
     o.road = false, o.transformGroups = false;
     o.shapeName = "A&B";
     o.aiRoad = o.trafficAttributes = true;
-    o.maxWidth = {7.0, 1.0 / 3.0, 2.5};
+    o.maxWidth = 1.0 / 3.0;
+    o.maxTurningRadius = 12.5;
+    o.maxHeight = 4;
     o.speedLimit = 100;
     o.maxSpeedScale = 0.75;
     RoadMesh mesh = emptyMesh(o);
@@ -465,11 +469,14 @@ TEST(Curves, ofTheAiRoadSitInItsGroupAndCarryTheirAttributesAfterTheScene) {
 
   <UserAttributes>
     <UserAttribute nodeId="10">
+      <Attribute name="maxHeight" type="float" value="4"/>
+      <Attribute name="maxTurningRadius" type="float" value="12.5"/>
+      <Attribute name="maxWidth" type="float" value="0.333333333333333"/>
       <Attribute name="onCreate" type="scriptCallback" value="AISystem.onCreateAIRoadSpline"/>
     </UserAttribute>
     <UserAttribute nodeId="12">
+      <Attribute name="isAISpline" type="boolean" value="true"/>
       <Attribute name="maxSpeedScale" type="float" value="0.75"/>
-      <Attribute name="maxWidth" type="float" value="0.333333333333333"/>
       <Attribute name="speedLimit" type="float" value="100"/>
     </UserAttribute>
   </UserAttributes>

@@ -2,9 +2,9 @@
 // lane reversed, the AI road group and the curves' user attributes.
 #include "generation/random_sequence.h"
 #include "generation/run.h"
-#include "generation/traffic.h"
 #include "settings/parameter_file.h"
 #include "settings/parameter_set.h"
+#include "support/road_runs.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -24,12 +24,7 @@ namespace {
 
 using test::crlf;
 
-struct Outcome {
-    bool written = false;
-    std::string document;
-    std::vector<std::string> log;
-    std::vector<Message> messages;
-};
+using Outcome = test::RunOutcome;
 
 struct Options {
     bool reverse = false, ai = false, traffic = false;
@@ -48,18 +43,7 @@ ParameterSet countryRoad(const Options& o) {
     return p;
 }
 
-Outcome run(ParameterSet params) {
-    test::TempDir dir;
-    CollectingMessageSink messages;
-    CollectingStatusLog log;
-    RandomSequence random;
-    Outcome o;
-    o.written = runGeneration(params, dir / "road.i3d", messages, log, random, '.');
-    if (std::filesystem::exists(dir / "road.i3d")) o.document = test::readFile(dir / "road.i3d");
-    o.log = log.lines;
-    o.messages = messages.messages;
-    return o;
-}
+Outcome run(ParameterSet params) { return test::runOf(std::move(params)); }
 
 // The text from `open` up to and including `close`; empty when `open` is absent.
 std::string between(const std::string& doc, const std::string& open, const std::string& close) {
@@ -97,13 +81,14 @@ std::string curveAttributes(const char* id, const char* lines) {
            "    </UserAttribute>\n";
 }
 
+// The group with onCreate carries the road's width: the game reads maxWidth nowhere else.
 const std::string kAiGroupAttribute = curveAttributes(
-    "10", "      <Attribute name=\"onCreate\" type=\"scriptCallback\" "
+    "10", "      <Attribute name=\"maxWidth\" type=\"float\" value=\"6.5\"/>\n"
+          "      <Attribute name=\"onCreate\" type=\"scriptCallback\" "
           "value=\"AISystem.onCreateAIRoadSpline\"/>\n");
 const char* kSpeedScale = "      <Attribute name=\"maxSpeedScale\" type=\"float\" value=\"0.8\"/>\n";
 const char* kSpeedLimit = "      <Attribute name=\"speedLimit\" type=\"float\" value=\"80\"/>\n";
-const char* kRoadWidth = "      <Attribute name=\"maxWidth\" type=\"float\" value=\"6.5\"/>\n";
-const char* kLaneWidth = "      <Attribute name=\"maxWidth\" type=\"float\" value=\"3.25\"/>\n";
+const char* kAiSpline = "      <Attribute name=\"isAISpline\" type=\"boolean\" value=\"true\"/>\n";
 
 std::string block(const std::string& entries) {
     return "  <UserAttributes>\n" + entries + "  </UserAttributes>\n";
@@ -115,8 +100,8 @@ const GameCase kCases[] = {
     {"laneDirection", {true, false, false}, ""},
     {"aiRoad",
      {false, true, false},
-     block(kAiGroupAttribute + curveAttributes("11", kRoadWidth) +
-           curveAttributes("12", kLaneWidth) + curveAttributes("13", kLaneWidth))},
+     block(kAiGroupAttribute + curveAttributes("11", kAiSpline) +
+           curveAttributes("12", kAiSpline) + curveAttributes("13", kAiSpline))},
     {"trafficAttributes",
      {false, false, true},
      block(curveAttributes("11", kTrafficEntry.c_str()) +
@@ -125,9 +110,9 @@ const GameCase kCases[] = {
     {"everything",
      {true, true, true},
      block(kAiGroupAttribute +
-           curveAttributes("11", (std::string(kSpeedScale) + kRoadWidth + kSpeedLimit).c_str()) +
-           curveAttributes("12", (std::string(kSpeedScale) + kLaneWidth + kSpeedLimit).c_str()) +
-           curveAttributes("13", (std::string(kSpeedScale) + kLaneWidth + kSpeedLimit).c_str()))},
+           curveAttributes("11", (std::string(kAiSpline) + kSpeedScale + kSpeedLimit).c_str()) +
+           curveAttributes("12", (std::string(kAiSpline) + kSpeedScale + kSpeedLimit).c_str()) +
+           curveAttributes("13", (std::string(kAiSpline) + kSpeedScale + kSpeedLimit).c_str()))},
 };
 
 class GameCurves : public ::testing::TestWithParam<GameCase> {};
@@ -241,21 +226,67 @@ TEST(GameCurves, needACurveToAppearAtAll) {
     EXPECT_EQ(run(params).document, run(plain).document);
 }
 
-TEST(AiLaneWidths, areTheRoadForTheMiddleAndTwiceTheNearerBorderDistanceForALane) {
+// The AI road's limits on its group: maxWidth the road's width unless MaxBreite is given, the
+// others only when given, maxHeight only for the generation that reads it.
+TEST(AiRoadLimits, areWhatTheFieldsSayOnTheGroupAlone) {
     struct Case {
-        double breite, percent, lane;
+        const char *breite, *maxBreite, *maxWenderadius, *maxHoehe, *profil;
+        std::string group; // the attributes of node 10 before onCreate
     };
-    for (const Case& c : {Case{7, 50, 3.5}, Case{7, 0, 7}, Case{7, 100, 0}, Case{7, 150, 3.5},
-                          Case{7, -50, 3.5}, Case{-7, 50, 3.5}, Case{6.5, 25, 4.875}}) {
-        RunInputs in;
-        in.breite = c.breite;
-        in.rechtsProzent = c.percent;
-        in.linksProzent = c.percent;
-        const auto widths = aiLaneWidths(in);
-        EXPECT_DOUBLE_EQ(widths[0], std::abs(c.breite));
-        EXPECT_DOUBLE_EQ(widths[1], c.lane) << c.breite << " m at " << c.percent << " %";
-        EXPECT_DOUBLE_EQ(widths[2], c.lane) << c.breite << " m at " << c.percent << " %";
+    const auto attribute = [](const char* name, const char* value) {
+        return std::string("      <Attribute name=\"") + name + "\" type=\"float\" value=\"" +
+               value + "\"/>\n";
+    };
+    const Case cases[] = {
+        {"6,5", "", "", "", "keins", attribute("maxWidth", "6.5")},
+        {"-7", "", "", "", "keins", attribute("maxWidth", "7")},
+        {"6,5", "3,5", "", "", "keins", attribute("maxWidth", "3.5")},
+        {"6,5", "", "12", "", "FS22",
+         attribute("maxTurningRadius", "12") + attribute("maxWidth", "6.5")},
+        {"6,5", "", "", "4", "FS22", attribute("maxWidth", "6.5")},
+        {"6,5", "", "", "4", "FS25", attribute("maxHeight", "4") + attribute("maxWidth", "6.5")},
+    };
+    for (const Case& c : cases) {
+        ParameterSet p = countryRoad({false, true, false});
+        p.breite = c.breite;
+        p.maxBreite = c.maxBreite;
+        p.maxWenderadius = c.maxWenderadius;
+        p.maxHoehe = c.maxHoehe;
+        p.profil = c.profil;
+        const Outcome o = run(p);
+        ASSERT_TRUE(o.written) << c.profil;
+        EXPECT_EQ(between(o.document, "    <UserAttribute nodeId=\"10\">", "    </UserAttribute>"),
+                  crlf("    <UserAttribute nodeId=\"10\">\n" + c.group +
+                       "      <Attribute name=\"onCreate\" type=\"scriptCallback\" "
+                       "value=\"AISystem.onCreateAIRoadSpline\"/>\n    </UserAttribute>"))
+            << c.breite << " " << c.maxBreite << " " << c.maxHoehe << " " << c.profil;
+        // What is not written is said.
+        const bool heightDropped = std::string(c.maxHoehe) != "" && std::string(c.profil) != "FS25";
+        EXPECT_EQ(std::count(o.log.begin(), o.log.end(),
+                             "KI: maxHeight liest nur FS25 – MaxHoehe nicht geschrieben"),
+                  heightDropped ? 1 : 0);
     }
+}
+
+TEST(AiRoadLimits, thatTheGameCannotTakeStopTheRunNamingTheKey) {
+    for (const auto& [key, text] : {std::pair{"MaxBreite", "0"}, {"MaxWenderadius", "-3"},
+                                    {"MaxHoehe", "101"}}) {
+        ParameterSet p = countryRoad({false, true, false});
+        p.profil = "FS25";
+        (std::string(key) == "MaxBreite" ? p.maxBreite
+         : std::string(key) == "MaxWenderadius" ? p.maxWenderadius
+                                                 : p.maxHoehe) = text;
+        const Outcome o = run(p);
+        EXPECT_FALSE(o.written) << key;
+        ASSERT_EQ(o.messages.size(), 1u) << key;
+        EXPECT_TRUE(o.messages[0].text.starts_with(std::string("[KI] ") + key + ": '" + text +
+                                                   "' nimmt das Spiel nicht an"))
+            << o.messages[0].text;
+    }
+    // Read only while the group is written: without it they may hold anything.
+    ParameterSet p = countryRoad({});
+    p.maxBreite = "breit";
+    EXPECT_TRUE(run(p).written);
 }
 
 } // namespace

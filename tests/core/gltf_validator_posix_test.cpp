@@ -1,5 +1,5 @@
-// The glTF files of the bundled examples and of a 10 km road before the Khronos glTF
-// validator (tools/gltf-validator, installed by scripts/install-deps.sh and run with Node).
+// The glTF files of the bundled examples (one of them in chunks) and of a 10 km road before
+// the Khronos glTF validator (tools/gltf-validator, installed by scripts/install-deps.sh and run with Node).
 #include "generation/random_sequence.h"
 #include "generation/run.h"
 #include "support/road_runs.h"
@@ -34,7 +34,9 @@ TEST(GltfValidator, findsNoErrorAndNoWarningInTheExamplesAndATenKilometreRoad) {
         ParameterSet params;
     } roads[] = {{"landstrasse", test::example("landstrasse.ini", true)},
                  {"dorfstrasse", test::example("dorfstrasse.ini", true)},
-                 {"road-10km", bench::loadWindingRoad(dir / "road-10km.ini")}};
+                 {"road-10km", bench::loadWindingRoad(dir / "road-10km.ini")},
+                 {"landstrasse-chunks", test::example("landstrasse.ini", true)}};
+    roads[3].params.abschnittslaenge = "100"; // a node per chunk
     std::string files;
     for (Road& road : roads) {
         for (const char* extension : {".glb", ".gltf"}) {
@@ -59,7 +61,7 @@ TEST(GltfValidator, findsNoErrorAndNoWarningInTheExamplesAndATenKilometreRoad) {
          at = text.find(": 0 Fehler, 0 Warnungen,", at + 1)) {
         ++clean;
     }
-    EXPECT_EQ(clean, 6u) << text;
+    EXPECT_EQ(clean, 8u) << text;
 }
 
 } // namespace

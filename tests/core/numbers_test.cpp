@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <ostream>
 #include <random>
 #include <string>
@@ -543,6 +544,48 @@ TEST(LocaleSeparator, followsTheLanguageAndTerritoryOfTheLocaleName) {
           {"fr_FR@euro", ','}, {"nl_NL.ISO-8859-1", ','}, {"es_MX.UTF-8", '.'},
           {"en_US.UTF-8", '.'}, {"C", '.'}, {"POSIX", '.'}, {"C.UTF-8", '.'}, {"", '.'}})
         EXPECT_EQ(decimalSeparatorForLocale(name), separator) << name;
+}
+
+// Whole numbers as messages group them: a point by default, a blank for the stations of the
+// curve check.
+TEST(GroupedForm, putsTheSeparatorBetweenThousandsAndRounds) {
+    const struct {
+        double value;
+        char separator;
+        const char* text;
+    } cases[] = {{0.4, '.', "0"},        {999.5, '.', "1.000"},    {1234.4, ' ', "1 234"},
+                 {-1234567, ' ', "-1 234 567"}, {50e6, '.', "50.000.000"}, {100, ' ', "100"}};
+    for (const auto& c : cases) EXPECT_EQ(formatGrouped(c.value, c.separator), c.text) << c.value;
+}
+
+TEST(DecimalsForm, givesExactlyTheDigitsAskedForRoundingHalfAwayFromZero) {
+    const struct {
+        double value;
+        int decimals;
+        char separator;
+        const char* text;
+    } cases[] = {{0.6, 2, ',', "0,60"},     {0.625, 2, ',', "0,63"},  {-0.625, 2, '.', "-0.63"},
+                 {-0.004, 2, ',', "0,00"},  {14.8, 2, ',', "14,80"},  {1234.5, 0, ',', "1235"},
+                 {0.05, 1, '.', "0.1"},      {3, 3, ',', "3,000"},     {1e20, 2, ',', "1E20"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(formatDecimals(c.value, c.decimals, c.separator), c.text) << c.value;
+    }
+    EXPECT_THROW(formatDecimals(std::nan(""), 2, ','), FloatingPointError);
+}
+
+// Masks as the editor shows them, in either case, with or without 0x.
+TEST(HexMask, readsWhatTheEditorShowsAndWritesItAsTheCurrentEditorDoes) {
+    const struct {
+        const char* text;
+        std::optional<std::uint32_t> value;
+    } cases[] = {{"0x601c", 0x601c},       {"601C", 0x601c},         {" 0XFFFFFBFF ", 0xfffffbff},
+                 {"0", 0},                 {"00000001", 1},          {"", std::nullopt},
+                 {"0x", std::nullopt},     {"123456789", std::nullopt}, {"0x-1", std::nullopt},
+                 {"12g", std::nullopt},    {"$601c", std::nullopt},  {"6 01c", std::nullopt}};
+    for (const auto& c : cases) EXPECT_EQ(parseHexMask(c.text), c.value) << c.text;
+    EXPECT_EQ(formatHexMask(0x601c), "0x601c");
+    EXPECT_EQ(formatHexMask(0xfffffbff), "0xfffffbff");
+    EXPECT_EQ(formatHexMask(0), "0x0");
 }
 
 } // namespace

@@ -178,6 +178,91 @@ TEST(ParameterFile, theKiSectionComesLastAndOnlyOnceItSaysSomething) {
         "TempoFaktor=1\r\n"));
 }
 
+// The game's settings for the road's shapes and the AI road's limits, each away from its
+// start value.
+void setGameValues(ParameterSet& p) {
+    p.maxBreite = "3,5", p.maxWenderadius = "12", p.maxHoehe = "4.2";
+    p.profil = "FS25", p.bruecke = true;
+    p.kollisionsgruppe = "0x8000", p.kollisionsmaske = "FFFF";
+    p.randKollisionsgruppe = "0x2", p.randKollisionsmaske = "ff";
+    p.sichtweite = "300", p.schattenWerfen = p.normalmaps = true, p.abschnittslaenge = "250,5";
+}
+
+TEST(ParameterFile, theGameValuesLoadBackAsTheyWereTyped) {
+    ParameterSet original;
+    setGameValues(original);
+    const std::string text = saved(original).encoded();
+    EXPECT_TRUE(text.ends_with(
+        "[KI]\r\nGegenspurUmkehren=0\r\nKIStrassenspline=0\r\nVerkehrsspline=0\r\nTempo=50\r\n"
+        "TempoFaktor=1\r\nMaxBreite=3,5\r\nMaxWenderadius=12\r\nMaxHoehe=4.2\r\n"
+        "[Spiel]\r\nProfil=FS25\r\nBruecke=1\r\nKollisionsgruppe=0x8000\r\n"
+        "Kollisionsmaske=FFFF\r\nRandKollisionsgruppe=0x2\r\nRandKollisionsmaske=ff\r\n"
+        "Sichtweite=300\r\nSchattenWerfen=1\r\nNormalmaps=1\r\nAbschnittslaenge=250,5\r\n"))
+        << text;
+    ParameterSet loaded;
+    NullSink sink;
+    loadParameterSet(IniFile(text), loaded, sink);
+    EXPECT_EQ(saved(loaded).encoded(), text);
+    EXPECT_EQ(loaded.maxHoehe, "4.2");
+    EXPECT_TRUE(loaded.normalmaps);
+}
+
+// [Spiel] as [KI]: absent while every value is the start value, whole once one is not or the
+// file has it. The AI road's limits came after [KI]: a file written before them keeps its
+// bytes, and each of them is written only once used or when the file has it.
+TEST(ParameterFile, theGameSectionsAppearOnlyOnceTheySaySomething) {
+    EXPECT_EQ(saved(ParameterSet{}).encoded().find("[Spiel]"), std::string::npos);
+    {
+        ParameterSet set;
+        set.sichtweite = "400";
+        const std::string text = saved(set).encoded();
+        EXPECT_EQ(text.find("[KI]"), std::string::npos);
+        EXPECT_TRUE(text.ends_with("TauschHB=0\r\n[Spiel]\r\nProfil=keins\r\nBruecke=0\r\n"
+                                   "Kollisionsgruppe=\r\nKollisionsmaske=\r\n"
+                                   "RandKollisionsgruppe=\r\nRandKollisionsmaske=\r\n"
+                                   "Sichtweite=400\r\nSchattenWerfen=0\r\nNormalmaps=0\r\n"
+                                   "Abschnittslaenge=0\r\n"))
+            << text;
+    }
+    {
+        ParameterSet set;
+        set.maxWenderadius = "15";
+        EXPECT_TRUE(saved(set).encoded().ends_with(
+            "TauschHB=0\r\n[KI]\r\nGegenspurUmkehren=0\r\nKIStrassenspline=0\r\n"
+            "Verkehrsspline=0\r\nTempo=50\r\nTempoFaktor=1\r\nMaxWenderadius=15\r\n"));
+    }
+
+    test::TempDir dir;
+    const auto file = dir / "Parameter.ini";
+    const std::string before = "[Fahrbahn_Geo]\r\nBreite=6\r\n[KI]\r\nGegenspurUmkehren=1\r\n"
+                               "KIStrassenspline=1\r\nVerkehrsspline=0\r\nTempo=50\r\n"
+                               "TempoFaktor=1\r\n";
+    test::writeFile(file, before);
+    ParameterSet set;
+    CollectingMessageSink messages;
+    loadParameterFile(file, set, messages);
+    saveParameterFile(file, set, ',');
+    const std::string again = test::readFile(file);
+    EXPECT_NE(again.find("TempoFaktor=1\r\n[Preferences]"), std::string::npos) << again;
+    EXPECT_EQ(again.find("Max"), std::string::npos);
+    EXPECT_EQ(again.find("[Spiel]"), std::string::npos);
+
+    // Emptied again, a limit reaches the file, and so do profile values switched back.
+    set.maxBreite = "4";
+    set.profil = "FS22";
+    saveParameterFile(file, set, ',');
+    set.maxBreite.clear();
+    set.profil = "keins";
+    saveParameterFile(file, set, ',');
+    const std::string last = test::readFile(file);
+    EXPECT_NE(last.find("TempoFaktor=1\r\nMaxBreite=\r\n"), std::string::npos) << last;
+    EXPECT_NE(last.find("[Spiel]\r\nProfil=keins\r\n"), std::string::npos) << last;
+    ParameterSet reloaded;
+    loadParameterFile(file, reloaded, messages);
+    EXPECT_EQ(reloaded.maxBreite, "");
+    EXPECT_EQ(reloaded.profil, "keins");
+}
+
 TEST(ParameterFile, aFileWithoutTheKiSectionSwitchesTheGameOptionsOff) {
     ParameterSet set = distinctiveSet();
     CollectingMessageSink messages;

@@ -1,6 +1,11 @@
 #include "gui_test_support.h"
 
+#include "common/widgets.h"
+#include "support/test_support.h"
+#include "uMain13/main_window.h"
+
 #include <QApplication>
+#include <QDir>
 #include <QLineEdit>
 #include <QTest>
 
@@ -71,6 +76,27 @@ void focus(QWidget* target) {
 void type(QLineEdit* field, const QString& text) {
     focus(field);
     field->setText(text);
+}
+
+WindowInFolder::WindowInFolder()
+    : dir_(std::make_unique<trassolin::test::TempDir>()),
+      presenter_(std::make_unique<ScriptedPresenter>()) {
+    // The window reads and writes its preferences in the working directory.
+    QDir::setCurrent(fromPath(dir_->path()));
+    restart();
+}
+
+WindowInFolder::~WindowInFolder() {
+    window_.reset();
+    QDir::setCurrent(QDir::tempPath());
+}
+
+std::filesystem::path WindowInFolder::file(const char* name) const { return *dir_ / name; }
+
+void WindowInFolder::restart() {
+    window_.reset();
+    window_ = std::make_unique<TForm1>(*presenter_);
+    if (!showActive(*window_)) qFatal("the window does not become active");
 }
 
 } // namespace trassolin::gui::test

@@ -6,10 +6,20 @@
 #include <QLineEdit>
 #include <QStringList>
 
+#include <filesystem>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QWidget;
+
+namespace trassolin::test {
+class TempDir;
+}
+
+namespace trassolin::gui {
+class TForm1;
+}
 
 namespace trassolin::gui::test {
 
@@ -50,6 +60,27 @@ public:
     QString unscriptedAnswer = QStringLiteral("Verwerfen");
     // Runs while a modal window is shown; its result is the window's result.
     std::function<int(QDialog&)> onModal = [](QDialog&) { return int(QDialog::Accepted); };
+};
+
+// The main window in a working folder of its own, shown and active, its boxes and dialogs
+// answered by a scripted presenter: where a test of the window starts.
+class WindowInFolder {
+public:
+    WindowInFolder();
+    ~WindowInFolder(); // the window goes first; the working directory is the temporary one again
+    WindowInFolder(const WindowInFolder&) = delete;
+    WindowInFolder& operator=(const WindowInFolder&) = delete;
+
+    TForm1& window() { return *window_; }
+    ScriptedPresenter& presenter() { return *presenter_; }
+    std::filesystem::path file(const char* name) const;
+    // A new window in place of the old one, as after a restart of the program.
+    void restart();
+
+private:
+    std::unique_ptr<trassolin::test::TempDir> dir_;
+    std::unique_ptr<ScriptedPresenter> presenter_;
+    std::unique_ptr<TForm1> window_;
 };
 
 // The window's control of that name; fails the test when there is none.

@@ -585,7 +585,7 @@ private Q_SLOTS:
         QVERIFY(doc.find("       <TransformGroup name=\"Strasse_AI\" nodeId=\"10\">\r\n") !=
                 std::string::npos);
         for (const char* attribute : {R"(<Attribute name="maxSpeedScale" type="float" value="0.9"/>)",
-                                      R"(<Attribute name="maxWidth" type="float" value="3.5"/>)",
+                                      R"(<Attribute name="maxWidth" type="float" value="7"/>)",
                                       R"(<Attribute name="speedLimit" type="float" value="70"/>)"}) {
             QVERIFY2(doc.find(attribute) != std::string::npos, attribute);
         }

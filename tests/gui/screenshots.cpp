@@ -1,5 +1,5 @@
 // Takes the README's pictures: the main window with the bundled country road loaded, its menu
-// with the presets, and its cross-section graphic. The window takes the size its screen
+// with the presets, its cross-section graphic and the game settings ("Spiel …"). The window takes the size its screen
 // allows, so the screen decides the picture: the README's are taken on a virtual screen of
 // 1920 × 1200 with a German decimal comma; QT_SCALE_FACTOR=1.5 shows the 150 % layout, a
 // screen of 1366 × 768 the small one (the offscreen platform's own screen is 800 × 800).
@@ -78,6 +78,17 @@ int main(int argc, char** argv) {
         return int(QDialog::Accepted);
     };
     window.bbnGrafikSchnittClick();
+
+    // The country road as a modder sets it up for the current game.
+    window.parameters().profil = "FS25";
+    window.parameters().abschnittslaenge = "250";
+    window.parameters().kiStrassenspline = true;
+    presenter.onModal = [&](QDialog& dialog) {
+        QApplication::processEvents();
+        saved = dialog.grab().save(folder + QStringLiteral("/spiel-dialog.png")) && saved;
+        return int(QDialog::Rejected);
+    };
+    window.bbnSpielClick();
     for (const auto& m : presenter.messages) std::fprintf(stderr, "%s\n", qPrintable(m.text));
     // Closing would ask about the run's new TexL0.
     presenter.unscriptedAnswer = QStringLiteral("Verwerfen");

@@ -1,5 +1,6 @@
 #include "support/road_runs.h"
 
+#include "generation/run.h"
 #include "settings/parameter_file.h"
 #include "support/test_support.h"
 
@@ -25,6 +26,19 @@ RoadBuild meshOf(ParameterSet& params) {
     EXPECT_TRUE(params.splines.refine(messages, '.'));
     const RunInputs in = readRunInputs(params, log, '.');
     return buildRoadMesh(params, in, messages, log, random);
+}
+
+RunOutcome runOf(ParameterSet params, const std::filesystem::path& gltf) {
+    TempDir dir;
+    CollectingMessageSink messages;
+    CollectingStatusLog log;
+    RandomSequence random;
+    RunOutcome o;
+    o.written = runGeneration(params, dir / "road.i3d", messages, log, random, '.', {.gltf = gltf});
+    if (std::filesystem::exists(dir / "road.i3d")) o.document = readFile(dir / "road.i3d");
+    o.log = log.lines;
+    o.messages = messages.messages;
+    return o;
 }
 
 } // namespace trassolin::test

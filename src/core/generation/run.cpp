@@ -3,12 +3,16 @@
 #include "generation/build.h"
 #include "generation/traffic.h"
 #include "io/output_file.h"
+#include "mesh/chunks.h"
 #include "io/paths.h"
 #include "output/document.h"
 #include "output/gltf.h"
+#include "uGlobal/checked_math.h"
 #include "uGlobal/errors.h"
 #include "uGlobal/numbers.h"
 
+#include <cmath>
+#include <cstdint>
 #include <new>
 #include <optional>
 #include <string>
@@ -17,15 +21,55 @@ namespace trassolin {
 
 namespace {
 
+// What the game generation of the profile asks of the road's and the verges' shapes.
+void collisionOf(const GameInputs& game, ShapeCollision& road, ShapeCollision& verges) {
+    switch (game.profile) {
+    case GameProfile::None:
+        return;
+    case GameProfile::FS25:
+        road.filterGroup = game.group.value_or(game.bridge ? kBridgeCollisionGroup : kRoadCollisionGroup);
+        road.filterMask = game.mask.value_or(kRoadCollisionMask);
+        verges.filterGroup = game.vergeGroup;
+        verges.filterMask = game.vergeMask;
+        return;
+    case GameProfile::FS22:
+        road.mask = game.mask;
+        verges.mask = game.vergeMask;
+        return;
+    }
+}
+
 DocumentOptions documentOptions(const ParameterSet& params, const RunInputs& in) {
     DocumentOptions o;
     o.transformGroups = params.transformGroup;
     o.aiRoad = in.kiStrassenspline;
-    if (o.aiRoad) o.maxWidth = aiLaneWidths(in);
+    if (o.aiRoad) {
+        o.maxWidth = requireFinite(in.game.maxWidth.value_or(std::fabs(in.breite)));
+        o.maxTurningRadius = in.game.maxTurningRadius;
+        o.maxHeight = in.game.maxHeight;
+    }
     o.trafficAttributes = in.verkehrsspline;
     o.speedLimit = in.tempo;
     o.maxSpeedScale = in.tempoFaktor;
+    o.clipDistance = in.game.clipDistance;
+    o.castsShadows = in.game.castsShadows;
+    o.normalMaps = in.game.normalMaps;
+    collisionOf(in.game, o.road, o.verges);
+    o.separateShapes = in.game.chunkLength > 0.0 || o.road.any() || o.verges.any();
     return o;
+}
+
+// The chunks of a long road, and a line that says how many.
+void splitIfAsked(RoadMesh& mesh, double chunkLength, StatusLog& log, char separator) {
+    if (!(chunkLength > 0.0) || mesh.parts.empty()) return;
+    mesh.chunks = chunksOf(mesh, chunkLength);
+    std::size_t stretches = 0;
+    for (std::size_t k = 0; k < mesh.chunks.size(); ++k) {
+        if (k == 0 || mesh.chunks[k].number != mesh.chunks[k - 1].number) ++stretches;
+    }
+    log.append("Abschnitte: " + formatInteger(static_cast<std::int64_t>(stretches)) + " zu je " +
+               formatGeneral(chunkLength, separator) + " m, " +
+               formatInteger(static_cast<std::int64_t>(mesh.chunks.size())) + " Shapes");
 }
 
 // The glTF's form by its name; a name that says neither, or the i3d document's own file, is
@@ -69,8 +113,8 @@ bool runGeneration(ParameterSet& params, const std::filesystem::path& output, Me
             gltf.emplace(options.gltf);
         }
 
-        const RoadBuild built =
-            buildRoadMesh(params, in, messages, log, random, options.progress);
+        RoadBuild built = buildRoadMesh(params, in, messages, log, random, options.progress);
+        splitIfAsked(built.mesh, in.game.chunkLength, log, decimalSeparator);
         writeI3dDocument(built.mesh, documentOpts, into(document));
         document.prepare();
         if (gltf) {

@@ -114,6 +114,9 @@ RunInputs readInputs(ParameterSet& params, StatusLog& log, char decimalSeparator
         in.tempo = gameValue(params.tempo, "Tempo", kMaxTempo, " km/h");
         in.tempoFaktor = gameValue(params.tempoFaktor, "TempoFaktor", kMaxTempoFaktor, "");
     }
+    in.game = readGameInputs(params,
+                             in.kiStrassenspline && (in.curveMiddle || in.curveRight || in.curveLeft),
+                             decimalSeparator);
     in.fill = params.fuellFlaecheErzeugen;
 
     in.texL0 = realField(params.texL0, "Fahrbahn_Textur", "TexL0");
@@ -126,6 +129,7 @@ RunInputs readRunInputs(ParameterSet& params, StatusLog& log, char decimalSepara
                         const EdgeFieldReader& readEdgeFields) {
     RunInputs in = readInputs(params, log, decimalSeparator, readEdgeFields);
     refuseOversizedRun(runSizeAtMost(params), params.splines.count());
+    for (const std::string& note : in.game.notes) log.append(note);
     return in;
 }
 

@@ -2,6 +2,7 @@
 
 // What one generation run has read of its parameters, parsed once at its start.
 
+#include "generation/game_inputs.h"
 #include "settings/parameter_set.h"
 #include "uGlobal/messages.h"
 
@@ -32,6 +33,8 @@ struct RunInputs {
     // KI: lane direction and the game's attributes of the curves
     bool gegenspurUmkehren = false, kiStrassenspline = false, verkehrsspline = false;
     double tempo = 0.0, tempoFaktor = 0.0; // km/h; factor; read only with verkehrsspline
+    // Spiel: the game generation and what it asks of the shapes; the AI road's limits
+    GameInputs game;
     // Shortest texture length of the switched-on parts; 1e10 when none is on.
     double shortestTextureLength = 1e10;
     Preferences preferences;
@@ -56,6 +59,7 @@ inline constexpr double kMaxMeshVertices = 50'000'000.0;
 // geometry, the road texture and the edge profiles on the way (`readEdgeFields` first for each
 // enabled edge). A text that is no number stops here with a ConversionError naming its section
 // and key, and a road beyond kMaxMeshVertices with a TrassolinError; nothing is built yet.
+// What the game settings leave unwritten ends the report.
 // Sets params.roadTexturePixels. The spline points must be refined.
 RunInputs readRunInputs(ParameterSet& params, StatusLog& log, char decimalSeparator,
                         const EdgeFieldReader& readEdgeFields = {});

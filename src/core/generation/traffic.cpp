@@ -82,14 +82,4 @@ void reverseTrafficCurve(MeshCurve& curve) {
     replacePoints(curve, points);
 }
 
-std::array<double, 3> aiLaneWidths(const RunInputs& in) {
-    // A side curve at p percent lies B/2 * p/100 from the centre; the borders lie at +-B/2.
-    const auto lane = [&](double percent) {
-        const double share = percent / 100.0;
-        return std::fabs(in.breite) * std::min(std::fabs(1.0 - share), std::fabs(1.0 + share));
-    };
-    return {requireFinite(std::fabs(in.breite)), requireFinite(lane(in.rechtsProzent)),
-            requireFinite(lane(in.linksProzent))};
-}
-
 } // namespace trassolin

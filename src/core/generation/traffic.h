@@ -3,7 +3,6 @@
 #include "generation/run_inputs.h"
 #include "mesh/road_mesh.h"
 
-#include <array>
 #include <optional>
 
 namespace trassolin {
@@ -27,11 +26,5 @@ void finishTrafficCurve(MeshCurve& curve);
 
 // The control vertices in the opposite order: the curve then runs the other way.
 void reverseTrafficCurve(MeshCurve& curve);
-
-// maxWidth of the curves middle, right, left for the game's AI, m: the road width for the
-// middle curve, twice the distance to the nearer road border for a side curve, taken on a
-// straight (a default the modder can change in the editor). FloatingPointError when a width
-// is no finite number.
-std::array<double, 3> aiLaneWidths(const RunInputs& in);
 
 } // namespace trassolin

@@ -75,4 +75,48 @@ const MeshPart* RoadMesh::find(PartKind kind) const {
     return nullptr;
 }
 
+MeshShape::MeshShape(const MeshPart& part, const MeshChunk* chunk)
+    : part_(part), chunk_(chunk), firstVertex_(chunk ? chunk->firstVertex : 0),
+      ownVertices_(chunk ? chunk->vertexCount : part.vertexCount()),
+      firstTriangle_(chunk ? chunk->firstTriangle : 0) {
+    if (!chunk) return;
+    const auto before = std::lower_bound(chunk->seam.begin(), chunk->seam.end(), firstVertex_);
+    seamBefore_ = {chunk->seam.begin(), before};
+    seamAfter_ = {before, chunk->seam.end()};
+}
+
+const std::string& MeshShape::name() const { return chunk_ ? chunk_->name : part_.name(); }
+
+const BoundingBox& MeshShape::bounds() const { return chunk_ ? chunk_->bounds : part_.bounds(); }
+
+std::uint32_t MeshShape::vertexCount() const {
+    return ownVertices_ + static_cast<std::uint32_t>(seamBefore_.size() + seamAfter_.size());
+}
+
+std::uint32_t MeshShape::triangleCount() const {
+    return chunk_ ? chunk_->triangleCount : part_.triangleCount();
+}
+
+std::uint32_t MeshShape::local(std::uint32_t i) const {
+    const auto before = static_cast<std::uint32_t>(seamBefore_.size());
+    if (i - firstVertex_ < ownVertices_) return before + (i - firstVertex_);
+    if (i < firstVertex_) {
+        return static_cast<std::uint32_t>(
+            std::lower_bound(seamBefore_.begin(), seamBefore_.end(), i) - seamBefore_.begin());
+    }
+    return before + ownVertices_ +
+           static_cast<std::uint32_t>(std::lower_bound(seamAfter_.begin(), seamAfter_.end(), i) -
+                                      seamAfter_.begin());
+}
+
+std::vector<MeshShape> RoadMesh::shapes() const {
+    std::vector<MeshShape> out;
+    if (chunks.empty()) {
+        for (const MeshPart& part : parts) out.emplace_back(part);
+    } else {
+        for (const MeshChunk& chunk : chunks) out.emplace_back(parts.at(chunk.part), &chunk);
+    }
+    return out;
+}
+
 } // namespace trassolin

@@ -14,6 +14,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -121,6 +122,70 @@ struct ControlPointPose {
     Vec3 rotation;
 };
 
+// A stretch of one part drawn as a shape of its own (mesh/chunks.h cuts them): the part's
+// vertices firstVertex .. firstVertex + vertexCount - 1 and the triangles of the stretch's
+// cross-sections, together with the vertices of other stretches that those triangles use (the
+// seam), which the shape holds as copies of its own. Nothing is copied in memory: the chunk
+// names what a writer takes from its part.
+struct MeshChunk {
+    std::size_t part = 0;            // in RoadMesh::parts
+    std::size_t number = 0;          // of the stretch, from 0: chunk k ends at (k + 1) lengths
+    std::string name;                // the part's name and the chunk's number from 1: "Fahrbahn 3"
+    std::vector<std::uint32_t> seam; // the part's indices of the seam's vertices, ascending
+    std::uint32_t firstVertex = 0, vertexCount = 0;
+    std::uint32_t firstTriangle = 0, triangleCount = 0;
+    BoundingBox bounds; // of the seam's and its own vertices
+};
+
+// What a writer draws as one shape: a whole part, or a chunk of one. Its vertices are the seam
+// before the stretch, the stretch's own, the seam after it; its triangles count them from 0.
+class MeshShape {
+public:
+    explicit MeshShape(const MeshPart& part, const MeshChunk* chunk = nullptr);
+
+    const MeshPart& part() const { return part_; }
+    const std::string& name() const;
+    const BoundingBox& bounds() const;
+    std::uint32_t vertexCount() const;
+    std::uint32_t triangleCount() const;
+    // The part's own vertices and triangles the shape takes, as ranges of the part's lists.
+    std::uint32_t firstOwnVertex() const { return firstVertex_; }
+    std::uint32_t ownVertexCount() const { return ownVertices_; }
+    std::uint32_t firstTriangle() const { return firstTriangle_; }
+    // The seam's vertices before and after the own ones, by the part's indices.
+    std::span<const std::uint32_t> seamBefore() const { return seamBefore_; }
+    std::span<const std::uint32_t> seamAfter() const { return seamAfter_; }
+    // The shape's index of the part's vertex `i`, which the shape holds.
+    std::uint32_t local(std::uint32_t i) const;
+
+    template <typename F> void forEachVertex(F&& f) const {
+        const auto one = [&](std::uint32_t i) { part_.vertices().forEach(i, i + 1, f); };
+        for (std::uint32_t i : seamBefore_) one(i);
+        part_.vertices().forEach(firstVertex_, firstVertex_ + ownVertices_, f);
+        for (std::uint32_t i : seamAfter_) one(i);
+    }
+    // Each triangle with the shape's indices.
+    template <typename F> void forEachTriangle(F&& f) const {
+        const std::uint32_t first = firstTriangle_, last = first + triangleCount();
+        if (seamBefore_.empty() && seamAfter_.empty()) {
+            // Every index moves alike (a whole part: not at all).
+            part_.triangles().forEach(first, last, [&](const MeshTriangle& t) {
+                f(MeshTriangle{t.a - firstVertex_, t.b - firstVertex_, t.c - firstVertex_});
+            });
+            return;
+        }
+        part_.triangles().forEach(first, last, [&](const MeshTriangle& t) {
+            f(MeshTriangle{local(t.a), local(t.b), local(t.c)});
+        });
+    }
+
+private:
+    const MeshPart& part_;
+    const MeshChunk* chunk_;
+    std::uint32_t firstVertex_, ownVertices_, firstTriangle_;
+    std::span<const std::uint32_t> seamBefore_, seamAfter_;
+};
+
 struct RoadMesh {
     std::string name;                    // the road's shape name
     std::vector<MeshMaterial> materials; // parts refer to them by position
@@ -128,12 +193,16 @@ struct RoadMesh {
     std::vector<MeshCurve> curves;       // middle, right, left, as far as switched on
     std::vector<ControlPointPose> controlPoints;
     double length = 0.0; // m; the stations of the cross-sections run from 0 to here
+    // The parts in chunks, in chunk order (mesh/chunks.h); empty while every part is whole.
+    std::vector<MeshChunk> chunks;
 
     BoundingBox bounds() const; // of every part's vertices
     std::uint64_t vertexCount() const;
     std::uint64_t triangleCount() const;
     // The first part of that kind, or null.
     const MeshPart* find(PartKind kind) const;
+    // One per chunk, or one per part while there are no chunks; they refer into this mesh.
+    std::vector<MeshShape> shapes() const;
 };
 
 } // namespace trassolin

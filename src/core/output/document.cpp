@@ -12,8 +12,10 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <stdexcept>
 #include <system_error>
 #include <thread>
+#include <span>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -100,30 +102,29 @@ char* writeCurvePointLine(char* out, const Vec3& p) {
     return put(out, "\"/>\r\n");
 }
 
-// Hands the lines of a long list to the sink in batches formatted on two threads: this one
-// takes the even batches, a helper the odd ones, and each batch goes to the sink in its turn,
-// so the sink sees exactly the bytes and the order one thread would give it, one call at a
-// time. A failure (of the sink or of formatting) surfaces in batch order too: the thread
-// whose batch failed waits for its turn before it stops both, and the caller gets the first
-// failure in document order, as from a single thread. Returns false, having written nothing,
-// when no helper thread can be started.
-template <typename T, typename Write>
-bool linesOnTwoThreads(const BlockList<T>& list, std::size_t batchItems, std::size_t maxLine,
-                       Write write, const DocumentSink& sink) {
-    const std::size_t batches = (list.size() + batchItems - 1) / batchItems;
+// Hands the texts of batches 0 .. batches - 1 to the sink in order, formatted on two threads:
+// this one takes the even batches, a helper the odd ones. `format(b, slot)` formats batch b
+// with the thread's own means (`slot` 0 or 1) and returns its text, which stays valid until
+// that thread formats its next batch. Each batch goes to the sink in its turn, so the sink
+// sees exactly the bytes and the order one thread would give it, one call at a time. A
+// failure (of the sink or of formatting) surfaces in batch order too: the thread whose batch
+// failed waits for its turn before it stops both, and the caller gets the first failure in
+// document order, as from a single thread. Returns false, having written nothing, when no
+// helper thread can be started.
+template <typename Format>
+bool batchesOnTwoThreads(std::size_t batches, Format format, const DocumentSink& sink) {
     std::mutex mutex;
     std::condition_variable turnChanged;
     std::size_t turn = 0; // the batch whose text goes to the sink next
     bool stopped = false;
     std::exception_ptr failure;
 
-    const auto work = [&](std::size_t firstBatch, char* buffer) {
-        for (std::size_t b = firstBatch; b < batches; b += 2) {
-            char* end = buffer;
+    const auto work = [&](std::size_t slot) {
+        for (std::size_t b = slot; b < batches; b += 2) {
+            std::string_view text;
             std::exception_ptr error;
             try {
-                list.forEach(b * batchItems, std::min(list.size(), (b + 1) * batchItems),
-                             [&](const T& item) { end = write(end, item); });
+                text = format(b, slot);
             } catch (...) {
                 error = std::current_exception();
             }
@@ -134,7 +135,7 @@ bool linesOnTwoThreads(const BlockList<T>& list, std::size_t batchItems, std::si
             }
             if (!error) {
                 try {
-                    sink(std::string_view(buffer, static_cast<std::size_t>(end - buffer)));
+                    sink(text);
                 } catch (...) {
                     error = std::current_exception();
                 }
@@ -153,16 +154,14 @@ bool linesOnTwoThreads(const BlockList<T>& list, std::size_t batchItems, std::si
         }
     };
 
-    const std::size_t bufferSize = batchItems * maxLine;
-    const auto buffers = std::make_unique_for_overwrite<char[]>(2 * bufferSize);
     std::thread helper;
     try {
-        helper = std::thread(work, 1, buffers.get() + bufferSize);
+        helper = std::thread(work, 1);
     } catch (const std::system_error&) {
         return false;
     }
     try {
-        work(0, buffers.get());
+        work(0);
     } catch (...) { // only waiting itself could fail here; the helper must not wait for ever
         {
             const std::lock_guard lock(mutex);
@@ -177,21 +176,39 @@ bool linesOnTwoThreads(const BlockList<T>& list, std::size_t batchItems, std::si
     return true;
 }
 
-// Collects the document's text in chunks of fixed size and hands each full chunk to the
-// sink, so that neither the tail nor any of its line lists is ever held whole.
+// The lines of items first .. last - 1 of a long list in batches of `batchItems`, on two
+// threads (batchesOnTwoThreads).
+template <typename T, typename Write>
+bool linesOnTwoThreads(const BlockList<T>& list, std::size_t first, std::size_t last,
+                       std::size_t batchItems, std::size_t maxLine, Write write,
+                       const DocumentSink& sink) {
+    const std::size_t bufferSize = batchItems * maxLine;
+    const auto buffers = std::make_unique_for_overwrite<char[]>(2 * bufferSize);
+    return batchesOnTwoThreads(
+        (last - first + batchItems - 1) / batchItems,
+        [&](std::size_t b, std::size_t slot) {
+            char* const buffer = buffers.get() + slot * bufferSize;
+            char* end = buffer;
+            list.forEach(first + b * batchItems, std::min(last, first + (b + 1) * batchItems),
+                         [&](const T& item) { end = write(end, item); });
+            return std::string_view(buffer, static_cast<std::size_t>(end - buffer));
+        },
+        sink);
+}
+
 class TailWriter {
 public:
     static constexpr std::size_t kChunk = 512 * 1024;
     // Lists of more than one batch are formatted on two threads.
     static constexpr std::size_t kBatchItems = 8192;
 
-    explicit TailWriter(const DocumentSink& sink)
-        : sink_(sink), chunk_(std::make_unique_for_overwrite<char[]>(kChunk)) {}
+    explicit TailWriter(const DocumentSink& sink, std::size_t chunk = kChunk)
+        : sink_(sink), chunk_(std::make_unique_for_overwrite<char[]>(chunk)), size_(chunk) {}
 
     void text(std::string_view t) {
         while (!t.empty()) {
-            if (used_ == kChunk) flush();
-            const std::size_t n = std::min(t.size(), kChunk - used_);
+            if (used_ == size_) flush();
+            const std::size_t n = std::min(t.size(), size_ - used_);
             std::memcpy(chunk_.get() + used_, t.data(), n);
             used_ += n;
             t.remove_prefix(n);
@@ -201,14 +218,21 @@ public:
     // One line per item, each written by `write(out, item)` into room for `maxLine` chars.
     template <typename T, typename Write>
     void lines(const BlockList<T>& list, std::size_t maxLine, Write write) {
-        if (list.size() > kBatchItems) {
+        lines(list, 0, list.size(), maxLine, write);
+    }
+    // The same for the items first .. last - 1.
+    template <typename T, typename Write>
+    void lines(const BlockList<T>& list, std::size_t first, std::size_t last, std::size_t maxLine,
+               Write write) {
+        if (last - first > kBatchItems) {
             flush();
-            if (linesOnTwoThreads(list, kBatchItems, maxLine, write, sink_)) return;
+            if (linesOnTwoThreads(list, first, last, kBatchItems, maxLine, write, sink_)) return;
         }
-        list.forEach(0, list.size(), [&](const T& item) {
-            if (kChunk - used_ < maxLine) flush();
-            used_ = static_cast<std::size_t>(write(chunk_.get() + used_, item) - chunk_.get());
-        });
+        list.forEach(first, last, [&](const T& item) { line(maxLine, write, item); });
+    }
+    template <typename T, typename Write> void line(std::size_t maxLine, Write write, const T& item) {
+        if (size_ - used_ < maxLine) flush();
+        used_ = static_cast<std::size_t>(write(chunk_.get() + used_, item) - chunk_.get());
     }
 
     void flush() {
@@ -216,9 +240,18 @@ public:
         used_ = 0;
     }
 
+    // What was written since the last flush, instead of handing it to the sink; valid until
+    // the next write.
+    std::string_view take() {
+        const std::string_view written(chunk_.get(), used_);
+        used_ = 0;
+        return written;
+    }
+
 private:
     const DocumentSink& sink_;
     std::unique_ptr<char[]> chunk_;
+    std::size_t size_;
     std::size_t used_ = 0;
 };
 
@@ -280,17 +313,38 @@ void appendFileLine(std::string& out, int fileId, const std::string& name) {
     out.append(kEol);
 }
 
-void appendMaterial(std::string& out, const std::string& name, int materialId, int fileId) {
+void appendMapReference(std::string& out, std::string_view element, int fileId) {
+    out.append("      <");
+    out.append(element);
+    out.append(" fileId=\"");
+    appendInt(out, fileId);
+    out.append("\"/>");
+    out.append(kEol);
+}
+
+// The companion maps' files follow the textures': normal maps 4 ids on, gloss maps 8.
+constexpr int kNormalMapFileOffset = 4;
+constexpr int kGlossMapFileOffset = 8;
+
+// A texture without a file name has no companions to name.
+bool hasCompanionMaps(const MeshMaterial& material, const DocumentOptions& o) {
+    return o.normalMaps && !material.texture.empty();
+}
+
+void appendMaterial(std::string& out, const std::string& name, int materialId, int fileId,
+                    bool companionMaps) {
     out.append("    <Material name=\"");
     appendAttribute(out, name);
     out.append("\" materialId=\"");
     appendInt(out, materialId);
     out.append("\" ambientColor=\"1 1 1\">");
     out.append(kEol);
-    out.append("      <Texture fileId=\"");
-    appendInt(out, fileId);
-    out.append("\"/>");
-    out.append(kEol);
+    appendMapReference(out, "Texture", fileId);
+    // In the order of the older schema's sequence; the current one takes any order.
+    if (companionMaps) {
+        appendMapReference(out, "Glossmap", fileId + kGlossMapFileOffset);
+        appendMapReference(out, "Normalmap", fileId + kNormalMapFileOffset);
+    }
     appendLine(out, "    </Material>");
 }
 
@@ -306,7 +360,7 @@ void appendCurve(TailWriter& w, const MeshCurve& curve, int shapeId) {
     w.text("    </NurbsCurve>\r\n");
 }
 
-// The shape and scene node of a curve, and its place in DocumentOptions::maxWidth.
+// The shape and scene node of a curve.
 int curveId(CurveKind kind) {
     switch (kind) {
     case CurveKind::Middle:
@@ -318,8 +372,6 @@ int curveId(CurveKind kind) {
     }
     return 11;
 }
-
-std::size_t curveIndex(CurveKind kind) { return static_cast<std::size_t>(curveId(kind) - 11); }
 
 // The AI road's group sits in the scene beside the main node; 10 is free below the curves.
 constexpr int kAiGroupNodeId = 10;
@@ -358,21 +410,24 @@ void openUserAttribute(std::string& out, int nodeId) {
     appendLine(out, "\">");
 }
 
-// The block the editor writes after the scene: the AI road's callback on its group, then per
-// curve its attributes in the editor's (alphabetical) order.
+// The block the editor writes after the scene: the AI road's callback and limits on its
+// group, then per curve its attributes, each in the editor's (alphabetical) order.
 void appendUserAttributes(std::string& out, const DocumentOptions& o,
                           const std::vector<MeshCurve>& curves, bool aiGroup) {
     appendLine(out, "");
     appendLine(out, "  <UserAttributes>");
     if (aiGroup) {
         openUserAttribute(out, kAiGroupNodeId);
+        if (o.maxHeight) appendFloatAttribute(out, "maxHeight", *o.maxHeight);
+        if (o.maxTurningRadius) appendFloatAttribute(out, "maxTurningRadius", *o.maxTurningRadius);
+        appendFloatAttribute(out, "maxWidth", o.maxWidth);
         appendUserAttribute(out, "onCreate", "scriptCallback", "AISystem.onCreateAIRoadSpline");
         appendLine(out, "    </UserAttribute>");
     }
     for (const MeshCurve& curve : curves) {
         openUserAttribute(out, curveId(curve.kind));
+        if (aiGroup) appendUserAttribute(out, "isAISpline", "boolean", "true");
         if (o.trafficAttributes) appendFloatAttribute(out, "maxSpeedScale", o.maxSpeedScale);
-        if (aiGroup) appendFloatAttribute(out, "maxWidth", o.maxWidth[curveIndex(curve.kind)]);
         if (o.trafficAttributes) appendFloatAttribute(out, "speedLimit", o.speedLimit);
         appendLine(out, "    </UserAttribute>");
     }
@@ -384,49 +439,101 @@ void appendUserAttributes(std::string& out, const DocumentOptions& o,
 template <typename WriteLines>
 void appendCountedList(TailWriter& w, std::string_view name, std::uint64_t count,
                        std::string_view openingRest, WriteLines writeLines) {
-    std::string out = "        <";
-    out.append(name);
-    out.append(" count=\"");
-    appendInt(out, static_cast<long long>(count));
-    out.append(openingRest);
-    out.append(kEol);
-    w.text(out);
+    // In pieces: a road in chunks writes thousands of these.
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, count).ptr;
+    w.text("        <");
+    w.text(name);
+    w.text(" count=\"");
+    w.text(std::string_view(digits, static_cast<std::size_t>(end - digits)));
+    w.text(openingRest);
+    w.text(kEol);
     writeLines();
-    out = "        </";
-    out.append(name);
-    out.append(">");
-    out.append(kEol);
-    w.text(out);
+    w.text("        </");
+    w.text(name);
+    w.text(">\r\n");
 }
 
-// One subset per part, in the order built: they tile the vertex and index ranges.
-std::string subsetLines(const RoadMesh& mesh) {
+using Shapes = std::span<const MeshShape>;
+
+// One subset per shape, in order: they tile the vertex and index ranges.
+std::string subsetLines(Shapes shapes) {
     std::string out;
     long long firstVertex = 0, firstTriangle = 0;
-    for (const MeshPart& part : mesh.parts) {
+    for (const MeshShape& shape : shapes) {
         out.append("          <Subset firstVertex=\"");
         appendInt(out, firstVertex);
         out.append("\" numVertices=\"");
-        appendInt(out, part.vertexCount());
+        appendInt(out, shape.vertexCount());
         out.append("\" firstIndex=\"");
         appendInt(out, 3 * firstTriangle);
         out.append("\" numIndices=\"");
-        appendInt(out, 3LL * part.triangleCount());
+        appendInt(out, 3LL * shape.triangleCount());
         out.append("\"/>");
         out.append(kEol);
-        firstVertex += part.vertexCount();
-        firstTriangle += part.triangleCount();
+        firstVertex += shape.vertexCount();
+        firstTriangle += shape.triangleCount();
     }
     return out;
 }
 
-void appendMeshBlock(TailWriter& w, const RoadMesh& mesh) {
+void appendVertexLines(TailWriter& w, const MeshShape& shape) {
+    const BlockList<MeshVertex>& vertices = shape.part().vertices();
+    const auto seam = [&](std::span<const std::uint32_t> indices) {
+        for (std::uint32_t i : indices) {
+            vertices.forEach(i, i + 1, [&](const MeshVertex& v) {
+                w.line(kMaxVertexLine, writeVertexLine, v);
+            });
+        }
+    };
+    seam(shape.seamBefore());
+    w.lines(vertices, shape.firstOwnVertex(), shape.firstOwnVertex() + shape.ownVertexCount(),
+            kMaxVertexLine, writeVertexLine);
+    seam(shape.seamAfter());
+}
+
+// Indices count every vertex of the IndexedTriangleSet: the shape's own moved by `first`, the
+// vertices of the shapes before it. A chunk's own vertices follow its seam: their indices move
+// by one offset (unsigned arithmetic wraps to the same result); only the few triangles at the
+// seam need each index looked up.
+void appendTriangleLines(TailWriter& w, const MeshShape& shape, std::uint32_t first) {
+    const std::uint32_t t0 = shape.firstTriangle(), t1 = t0 + shape.triangleCount();
+    const std::uint32_t own0 = shape.firstOwnVertex(), own = shape.ownVertexCount();
+    const std::uint32_t offset =
+        first + static_cast<std::uint32_t>(shape.seamBefore().size()) - own0;
+    if (shape.seamBefore().empty() && shape.seamAfter().empty()) {
+        // A whole part, or a chunk without a seam: every index moves alike.
+        w.lines(shape.part().triangles(), t0, t1, kMaxTriangleLine,
+                [offset](char* line, const MeshTriangle& t) {
+                    return writeTriangleLine(line, t, offset);
+                });
+        return;
+    }
+    w.lines(shape.part().triangles(), t0, t1, kMaxTriangleLine,
+            [&shape, first, offset, own0, own](char* line, const MeshTriangle& t) {
+                if (t.a - own0 < own && t.b - own0 < own && t.c - own0 < own) {
+                    return writeTriangleLine(line, t, offset);
+                }
+                return writeTriangleLine(
+                    line, MeshTriangle{shape.local(t.a), shape.local(t.b), shape.local(t.c)},
+                    first);
+            });
+}
+
+// One IndexedTriangleSet of `shapes`, one subset each.
+void appendMeshBlock(TailWriter& w, const std::string& name, int shapeId, Shapes shapes) {
+    BoundingBox box;
+    std::uint64_t vertices = 0, triangles = 0;
+    for (const MeshShape& shape : shapes) {
+        box.include(shape.bounds());
+        vertices += shape.vertexCount();
+        triangles += shape.triangleCount();
+    }
     // Centre of the box and half its diagonal. Without a vertex the box still holds its start
     // values (a sphere of 1.7e10 m); an empty mesh gets an empty sphere instead.
     double c[3] = {0.0, 0.0, 0.0};
     double r = 0.0;
-    if (mesh.vertexCount() > 0) {
-        const BoundingBox box = mesh.bounds();
+    if (vertices > 0) {
         double sum = 0.0;
         for (std::size_t i = 0; i < 3; ++i) {
             c[i] = (box.min[i] + box.max[i]) / 2.0;
@@ -435,7 +542,11 @@ void appendMeshBlock(TailWriter& w, const RoadMesh& mesh) {
         }
         r = std::sqrt(sum);
     }
-    std::string out = "     <IndexedTriangleSet name=\"Road\" shapeId=\"1\" bvCenter=\"";
+    std::string out = "     <IndexedTriangleSet name=\"";
+    appendAttribute(out, name);
+    out.append("\" shapeId=\"");
+    appendInt(out, shapeId);
+    out.append("\" bvCenter=\"");
     appendTriple(out, c[0], c[1], c[2]);
     out.append("\" bvRadius=\"");
     appendFixed(out, r);
@@ -443,24 +554,81 @@ void appendMeshBlock(TailWriter& w, const RoadMesh& mesh) {
     out.append(kEol);
     w.text(out);
 
-    appendCountedList(w, "Vertices", mesh.vertexCount(),
+    appendCountedList(w, "Vertices", vertices,
                       "\" normal=\"true\" uv0=\"true\" tangent=\"true\">", [&] {
-                          for (const MeshPart& part : mesh.parts) {
-                              w.lines(part.vertices(), kMaxVertexLine, writeVertexLine);
-                          }
+                          for (const MeshShape& shape : shapes) appendVertexLines(w, shape);
                       });
-    appendCountedList(w, "Triangles", mesh.triangleCount(), "\">", [&] {
+    appendCountedList(w, "Triangles", triangles, "\">", [&] {
         std::uint32_t first = 0;
-        for (const MeshPart& part : mesh.parts) {
-            w.lines(part.triangles(), kMaxTriangleLine,
-                    [first](char* line, const MeshTriangle& t) {
-                        return writeTriangleLine(line, t, first);
-                    });
-            first += part.vertexCount();
+        for (const MeshShape& shape : shapes) {
+            appendTriangleLines(w, shape, first);
+            first += shape.vertexCount();
         }
     });
-    appendCountedList(w, "Subsets", mesh.parts.size(), "\">", [&] { w.text(subsetLines(mesh)); });
+    appendCountedList(w, "Subsets", shapes.size(), "\">", [&] { w.text(subsetLines(shapes)); });
     w.text("      </IndexedTriangleSet>\r\n");
+}
+
+// Shape and scene node of the k-th separate shape (from 0): after the control points' groups,
+// so that no id depends on another option.
+int separateShapeId(const RoadMesh& mesh, std::size_t k) {
+    return static_cast<int>(21 + mesh.controlPoints.size() + k);
+}
+
+// Room for a shape's IndexedTriangleSet block: its lines at their longest, the opening and
+// closing lines with an escaped name and the counts.
+std::size_t blockBound(const MeshShape& shape) {
+    return 1024 + 8 * shape.name().size() + std::size_t{shape.vertexCount()} * kMaxVertexLine +
+           std::size_t{shape.triangleCount()} * kMaxTriangleLine;
+}
+
+// One IndexedTriangleSet per shape. A road in chunks has many small ones: consecutive small
+// shapes are formatted on two threads in batches of about as many lines as a batch of a long
+// line list, as the lists of a large shape are.
+void appendSeparateMeshBlocks(TailWriter& w, const RoadMesh& mesh, const DocumentSink& sink) {
+    constexpr std::size_t kBatchLines = TailWriter::kBatchItems;
+    const std::vector<MeshShape> shapes = mesh.shapes();
+    const auto lines = [&](std::size_t k) {
+        return std::size_t{shapes[k].vertexCount()} + shapes[k].triangleCount();
+    };
+    for (std::size_t k = 0; k < shapes.size();) {
+        if (lines(k) > TailWriter::kBatchItems) {
+            appendMeshBlock(w, shapes[k].name(), separateShapeId(mesh, k), Shapes(&shapes[k], 1));
+            ++k;
+            continue;
+        }
+        // Batch b holds the shapes starts[b] .. starts[b + 1] - 1; each batch fits its
+        // writer's buffer whole, so that the writer never hands anything on by itself.
+        std::vector<std::size_t> starts{k};
+        std::size_t inBatch = 0, bound = 0, largest = 0;
+        for (; k < shapes.size() && lines(k) <= TailWriter::kBatchItems; ++k) {
+            if (inBatch >= kBatchLines) {
+                starts.push_back(k);
+                largest = std::max(largest, bound);
+                inBatch = bound = 0;
+            }
+            inBatch += lines(k);
+            bound += blockBound(shapes[k]);
+        }
+        starts.push_back(k);
+        largest = std::max(largest, bound);
+        const DocumentSink unused = [](std::string_view) {
+            throw std::logic_error("a batch outgrew its buffer");
+        };
+        TailWriter writers[2] = {TailWriter(unused, largest), TailWriter(unused, largest)};
+        const auto format = [&](std::size_t b, std::size_t slot) {
+            for (std::size_t j = starts[b]; j < starts[b + 1]; ++j) {
+                appendMeshBlock(writers[slot], shapes[j].name(), separateShapeId(mesh, j),
+                                Shapes(&shapes[j], 1));
+            }
+            return writers[slot].take();
+        };
+        const std::size_t batches = starts.size() - 1;
+        w.flush();
+        if (batches < 2 || !batchesOnTwoThreads(batches, format, sink)) {
+            for (std::size_t b = 0; b < batches; ++b) w.text(format(b, 0));
+        }
+    }
 }
 
 int fileId(PartKind kind) {
@@ -488,34 +656,59 @@ std::vector<int> materialFileIds(const RoadMesh& mesh) {
 }
 
 // One entry per subset, in subset order; the end faces share a texture and give two entries.
-std::string materialList(const RoadMesh& mesh) {
+std::string materialList(Shapes shapes) {
     std::string list;
-    for (const MeshPart& part : mesh.parts) {
+    for (const MeshShape& shape : shapes) {
         if (!list.empty()) list.append(", ");
-        appendInt(list, 10 + fileId(part.kind()));
+        appendInt(list, 10 + fileId(shape.part().kind()));
     }
     return list;
 }
 
-void appendMainNode(std::string& out, const RoadMesh& mesh, const DocumentOptions& o) {
-    const bool anyPart = !mesh.parts.empty();
-    if (anyPart) {
-        out.append("       <Shape name=\"");
-        appendAttribute(out, mesh.name);
-        out.append("\" static=\"true\" clipDistance=\"500\" nodeId=\"1\" materialIds=\"");
-        out.append(materialList(mesh));
-        out.append("\" shapeId=\"1\" receiveShadows=\"true\"");
-    } else {
-        // The blank before the end of the tag is what the editor has always been given.
-        out.append("       <TransformGroup name=\"");
-        appendAttribute(out, mesh.name);
-        out.append("\" nodeId=\"1\" ");
-    }
-    if (!o.transformGroups) {
-        appendLine(out, "/>");
-        return;
-    }
-    appendLine(out, ">");
+void appendCollision(std::string& out, const ShapeCollision& c) {
+    const auto attribute = [&out](const char* name, const std::string& value) {
+        out.append(" ");
+        out.append(name);
+        out.append("=\"");
+        out.append(value);
+        out.append("\"");
+    };
+    if (c.filterGroup) attribute("collisionFilterGroup", formatHexMask(*c.filterGroup));
+    if (c.filterMask) attribute("collisionFilterMask", formatHexMask(*c.filterMask));
+    if (c.mask) attribute("collisionMask", formatInteger(*c.mask));
+}
+
+// What every mesh shape's scene line says alike, formatted once for the document.
+struct ShapeNodeText {
+    std::string clipDistance;
+    const char* shadows;
+    explicit ShapeNodeText(const DocumentOptions& o)
+        : clipDistance(formatGeneral(o.clipDistance, '.')),
+          shadows(o.castsShadows ? "\" castsShadows=\"true\" receiveShadows=\"true\""
+                                 : "\" receiveShadows=\"true\"") {}
+};
+
+// The opening of a mesh shape's scene line, without the end of its tag.
+void appendShapeNode(std::string& out, std::string_view indent, const std::string& name,
+                     int id, Shapes shapes, const ShapeCollision& collision,
+                     const ShapeNodeText& common) {
+    out.append(indent);
+    out.append("<Shape name=\"");
+    appendAttribute(out, name);
+    out.append("\" static=\"true\"");
+    appendCollision(out, collision);
+    out.append(" clipDistance=\"");
+    out.append(common.clipDistance);
+    out.append("\" nodeId=\"");
+    appendInt(out, id);
+    out.append("\" materialIds=\"");
+    out.append(materialList(shapes));
+    out.append("\" shapeId=\"");
+    appendInt(out, id);
+    out.append(common.shadows);
+}
+
+void appendControlPointGroups(std::string& out, const RoadMesh& mesh) {
     int k = 0;
     for (const ControlPointPose& p : mesh.controlPoints) {
         ++k;
@@ -530,6 +723,49 @@ void appendMainNode(std::string& out, const RoadMesh& mesh, const DocumentOption
         out.append("\"/>");
         out.append(kEol);
     }
+}
+
+bool isVerge(const MeshPart& part) { return part.kind() != PartKind::RoadSurface; }
+
+// The road's group with one shape per part or chunk, then the control points' groups.
+void appendSeparateShapes(std::string& out, const RoadMesh& mesh, const DocumentOptions& o) {
+    out.append("       <TransformGroup name=\"");
+    appendAttribute(out, mesh.name);
+    appendLine(out, "\" nodeId=\"1\">");
+    const std::vector<MeshShape> shapes = mesh.shapes();
+    const ShapeNodeText common(o);
+    for (std::size_t k = 0; k < shapes.size(); ++k) {
+        appendShapeNode(out, "        ", shapes[k].name(), separateShapeId(mesh, k),
+                        Shapes(&shapes[k], 1), isVerge(shapes[k].part()) ? o.verges : o.road,
+                        common);
+        appendLine(out, "/>");
+    }
+    if (o.transformGroups) appendControlPointGroups(out, mesh);
+    appendLine(out, "      </TransformGroup>");
+}
+
+void appendMainNode(std::string& out, const RoadMesh& mesh, const DocumentOptions& o) {
+    const bool anyPart = !mesh.parts.empty();
+    if (anyPart && o.separateShapes) {
+        appendSeparateShapes(out, mesh, o);
+        return;
+    }
+    if (anyPart) {
+        // A shape of several parts carries the road's collision: separateShapes keeps the
+        // verges' own apart.
+        appendShapeNode(out, "       ", mesh.name, 1, mesh.shapes(), o.road, ShapeNodeText(o));
+    } else {
+        // The blank before the end of the tag is what the editor has always been given.
+        out.append("       <TransformGroup name=\"");
+        appendAttribute(out, mesh.name);
+        out.append("\" nodeId=\"1\" ");
+    }
+    if (!o.transformGroups) {
+        appendLine(out, "/>");
+        return;
+    }
+    appendLine(out, ">");
+    appendControlPointGroups(out, mesh);
     appendLine(out, anyPart ? "      </Shape>" : "      </TransformGroup>");
 }
 
@@ -550,7 +786,7 @@ std::string controlVertexLines(const MeshCurve& curve) {
     return linesText(curve.controlVertices, kMaxCurvePointLine, writeCurvePointLine);
 }
 
-std::string documentHead(const RoadMesh& mesh) {
+std::string documentHead(const RoadMesh& mesh, const DocumentOptions& o) {
     std::string out;
     out.reserve(1024);
     appendLine(out, "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>");
@@ -565,11 +801,19 @@ std::string documentHead(const RoadMesh& mesh) {
     for (std::size_t m = 0; m < mesh.materials.size(); ++m) {
         appendFileLine(out, fileIds[m], mesh.materials[m].texture);
     }
+    for (const auto& [offset, suffix] : {std::pair{kNormalMapFileOffset, "_normal"},
+                                         std::pair{kGlossMapFileOffset, "_specular"}}) {
+        for (std::size_t m = 0; m < mesh.materials.size(); ++m) {
+            if (!hasCompanionMaps(mesh.materials[m], o)) continue;
+            appendFileLine(out, fileIds[m] + offset, textureVariant(mesh.materials[m].texture, suffix));
+        }
+    }
     appendLine(out, "  </Files>");
     appendLine(out, "");
     appendLine(out, "  <Materials>");
     for (std::size_t m = 0; m < mesh.materials.size(); ++m) {
-        appendMaterial(out, mesh.materials[m].name, 10 + fileIds[m], fileIds[m]);
+        appendMaterial(out, mesh.materials[m].name, 10 + fileIds[m], fileIds[m],
+                       hasCompanionMaps(mesh.materials[m], o));
     }
     appendLine(out, "  </Materials>");
     appendLine(out, "");
@@ -580,7 +824,11 @@ std::string documentHead(const RoadMesh& mesh) {
 void writeDocumentTail(const RoadMesh& mesh, const DocumentOptions& o, const DocumentSink& sink) {
     TailWriter w(sink);
     for (const MeshCurve& curve : mesh.curves) appendCurve(w, curve, curveId(curve.kind));
-    if (!mesh.parts.empty()) appendMeshBlock(w, mesh);
+    if (!mesh.parts.empty() && o.separateShapes) {
+        appendSeparateMeshBlocks(w, mesh, sink);
+    } else if (!mesh.parts.empty()) {
+        appendMeshBlock(w, "Road", 1, mesh.shapes());
+    }
     const bool anyCurve = !mesh.curves.empty();
     const bool aiGroup = o.aiRoad && anyCurve;
     std::string out;
@@ -616,8 +864,22 @@ std::string documentTail(const RoadMesh& mesh, const DocumentOptions& o) {
 }
 
 void writeI3dDocument(const RoadMesh& mesh, const DocumentOptions& o, const DocumentSink& sink) {
-    sink(documentHead(mesh));
+    sink(documentHead(mesh, o));
     writeDocumentTail(mesh, o, sink);
+}
+
+std::string textureVariant(const std::string& texture, std::string_view suffix) {
+    std::string name = texture;
+    const std::size_t folder = name.find_last_of("/\\");
+    const std::size_t stem = folder == std::string::npos ? 0 : folder + 1;
+    constexpr std::string_view kDiffuse = "_diffuse";
+    const std::size_t diffuse = name.rfind(kDiffuse);
+    if (diffuse != std::string::npos && diffuse >= stem) {
+        return name.replace(diffuse, kDiffuse.size(), suffix);
+    }
+    const std::size_t dot = name.rfind('.');
+    const std::size_t at = dot == std::string::npos || dot <= stem ? name.size() : dot;
+    return name.insert(at, suffix);
 }
 
 std::string escapeAttributeLatin1(const std::string& utf8) {

@@ -10,12 +10,24 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace trassolin {
 
-// What shapes the document besides the mesh, as the run took it.
+// The collision settings of a shape, in the form of its game generation.
+struct ShapeCollision {
+    // The current generation: collisionFilterGroup and collisionFilterMask, in hexadecimal.
+    std::optional<std::uint32_t> filterGroup, filterMask;
+    // The previous generation: one collisionMask, in decimal.
+    std::optional<std::uint32_t> mask;
+
+    bool any() const { return filterGroup || filterMask || mask; }
+};
+
+// What shapes the document besides the mesh, as the run took it. At the start values the
+// document is the one it has always been.
 struct DocumentOptions {
     bool transformGroups = true; // one group per control point under the main node
     // What the game needs of the curves, as the editor stores it: user attributes after the
@@ -24,18 +36,34 @@ struct DocumentOptions {
     bool trafficAttributes = false; // speedLimit and maxSpeedScale on every curve
     double speedLimit = 50.0;       // km/h
     double maxSpeedScale = 1.0;
-    std::array<double, 3> maxWidth{}; // m, of the curves middle, right, left (AI road only)
+    // The AI road's limits, m, on its group: the game reads them from the node that carries
+    // onCreate and nothing but isAISpline from the curves.
+    double maxWidth = 0.0;
+    std::optional<double> maxTurningRadius, maxHeight;
+
+    // The shapes of the mesh.
+    double clipDistance = 500.0; // m
+    bool castsShadows = false;   // receiveShadows is always on
+    // A Normalmap and a Glossmap per material, named after its texture (textureVariant).
+    bool normalMaps = false;
+    ShapeCollision road;   // the road surface
+    ShapeCollision verges; // the verges and the end faces
+    // One shape per part (a part may be a chunk, mesh/chunks.h) under a transform group named
+    // after the road, instead of one shape whose subsets are the parts: for chunks, and for
+    // road and verges that collide differently.
+    bool separateShapes = false;
 };
 
 // Declaration through the line that opens Shapes: one File and one Material per texture of
 // the mesh, with the ids the document gives the kind of part that uses it (File 1 road,
 // 2 right verge, 3 left verge, 4 end faces; Material 10 more). Texts are UTF-8; they are
 // escaped and converted to Latin-1 when written.
-std::string documentHead(const RoadMesh& mesh);
+std::string documentHead(const RoadMesh& mesh, const DocumentOptions& options = {});
 
-// Curves (in the mesh's order, middle, right, left), the mesh block when the mesh has a part,
-// the scene with the curve shapes (in the AI road's group, node 10, when asked), the main node
-// and one group per control point, and the curves' user attributes; through "</i3D>". Handed
+// Curves (in the mesh's order, middle, right, left), the mesh block when the mesh has a part
+// (or one per part: DocumentOptions::separateShapes), the scene with the curve shapes (in the
+// AI road's group, node 10, when asked), the main node and one group per control point, and
+// the user attributes of the AI road and the curves; through "</i3D>". Handed
 // to `sink` in pieces of a few hundred kilobytes: the vertex, triangle and curve lines are
 // formatted straight into them, so the document's text never exists as a whole in memory.
 void writeDocumentTail(const RoadMesh& mesh, const DocumentOptions& options,
@@ -52,6 +80,11 @@ void writeI3dDocument(const RoadMesh& mesh, const DocumentOptions& options,
 std::string vertexLines(const MeshPart& part);
 std::string triangleLines(const MeshPart& part, std::uint32_t firstVertex = 0);
 std::string controlVertexLines(const MeshCurve& curve);
+
+// The file of a texture's companion map: the last "_diffuse" of the name replaced by `suffix`
+// ("asphalt_diffuse.dds", "_normal" -> "asphalt_normal.dds"); without one, `suffix` before the
+// extension ("kies.dds" -> "kies_normal.dds") or at the end.
+std::string textureVariant(const std::string& texture, std::string_view suffix);
 
 // A text made safe for an attribute value in a Latin-1 document: & < > " as entities,
 // characters up to U+00FF as their byte, anything above as a numeric reference. Input UTF-8.

@@ -78,14 +78,14 @@ struct FloatBounds {
     }
 };
 
-// A part or curve as the file holds it: its node's origin, and where its data lies in the
-// buffer (byte offsets).
+// A shape (a part, or a chunk of one) or a curve as the file holds it: its node's origin, and
+// where its data lies in the buffer (byte offsets).
 struct PartLayout {
-    const MeshPart* part;
+    MeshShape shape;
     Vec3 origin;
     FloatBounds bounds;
     std::size_t positions = 0, normals = 0, texcoords = 0, indices = 0;
-    bool drawn() const { return part->triangleCount() > 0; }
+    bool drawn() const { return shape.triangleCount() > 0; }
 };
 
 struct CurveLayout {
@@ -105,18 +105,18 @@ struct Layout {
 Layout layoutOf(const RoadMesh& mesh) {
     Layout layout;
     std::size_t at = 0;
-    for (const MeshPart& part : mesh.parts) {
-        PartLayout p{&part, originOf(part.bounds()), {}};
+    for (const MeshShape& shape : mesh.shapes()) {
+        PartLayout p{shape, originOf(shape.bounds()), {}};
         if (p.drawn()) {
-            part.vertices().forEach(0, part.vertices().size(), [&](const MeshVertex& v) {
+            shape.forEachVertex([&](const MeshVertex& v) {
                 p.bounds.include(relative(v.x, v.y, v.z, p.origin));
             });
-            const std::size_t n = part.vertexCount();
+            const std::size_t n = shape.vertexCount();
             p.positions = at;
             p.normals = p.positions + 12 * n;
             p.texcoords = p.normals + 12 * n;
             p.indices = p.texcoords + 8 * n;
-            at = p.indices + 12 * std::size_t{part.triangleCount()};
+            at = p.indices + 12 * std::size_t{shape.triangleCount()};
         }
         layout.parts.push_back(p);
     }
@@ -249,22 +249,22 @@ std::string jsonOf(const RoadMesh& mesh, const Layout& layout) {
         for (const PartLayout& p : layout.parts) {
             std::string& node = nodes.next();
             node.append("{\"name\":");
-            appendString(node, p.part->name());
+            appendString(node, p.shape.name());
             if (p.drawn()) {
                 node.append(",\"mesh\":");
                 appendCount(node, meshes.size());
                 node.append(",\"translation\":");
                 appendArray(node, p.origin);
                 const std::size_t first = accessors.size();
-                const std::size_t n = p.part->vertexCount();
+                const std::size_t n = p.shape.vertexCount();
                 accessors.push_back({p.positions, 12 * n, n, kFloat, "VEC3", kArrayBuffer, &p.bounds});
                 accessors.push_back({p.normals, 12 * n, n, kFloat, "VEC3", kArrayBuffer, nullptr});
                 accessors.push_back({p.texcoords, 8 * n, n, kFloat, "VEC2", kArrayBuffer, nullptr});
-                const std::size_t t = p.part->triangleCount();
+                const std::size_t t = p.shape.triangleCount();
                 accessors.push_back(
                     {p.indices, 12 * t, 3 * t, kUnsignedInt, "SCALAR", kElementArrayBuffer, nullptr});
                 std::string m = "{\"name\":";
-                appendString(m, p.part->name());
+                appendString(m, p.shape.name());
                 m.append(",\"primitives\":[{\"attributes\":{\"POSITION\":");
                 appendCount(m, first);
                 m.append(",\"NORMAL\":");
@@ -274,7 +274,7 @@ std::string jsonOf(const RoadMesh& mesh, const Layout& layout) {
                 m.append("},\"indices\":");
                 appendCount(m, first + 3);
                 m.append(",\"material\":");
-                appendCount(m, p.part->material());
+                appendCount(m, p.shape.part().material());
                 m.append(",\"mode\":");
                 appendCount(m, kTriangles);
                 m.append("}]}");
@@ -485,18 +485,17 @@ private:
 void writeBuffer(const Layout& layout, BinaryWriter& out) {
     for (const PartLayout& p : layout.parts) {
         if (!p.drawn()) continue;
-        const auto& vertices = p.part->vertices();
-        vertices.forEach(0, vertices.size(), [&](const MeshVertex& v) {
+        p.shape.forEachVertex([&](const MeshVertex& v) {
             for (const float f : relative(v.x, v.y, v.z, p.origin)) out.f32(f);
         });
-        vertices.forEach(0, vertices.size(), [&](const MeshVertex& v) {
+        p.shape.forEachVertex([&](const MeshVertex& v) {
             for (const double d : {v.nx, v.ny, v.nz}) out.f32(onGridFloat(d, kNormalGrid));
         });
-        vertices.forEach(0, vertices.size(), [&](const MeshVertex& v) {
+        p.shape.forEachVertex([&](const MeshVertex& v) {
             out.f32(onGridFloat(v.u, kDocumentGrid));
             out.f32(onGridFloat(v.v, kDocumentGrid));
         });
-        p.part->triangles().forEach(0, p.part->triangles().size(), [&](const MeshTriangle& t) {
+        p.shape.forEachTriangle([&](const MeshTriangle& t) {
             out.u32(t.a);
             out.u32(t.b);
             out.u32(t.c);

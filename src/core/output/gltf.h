@@ -1,7 +1,8 @@
 #pragma once
 
 // The road mesh as glTF 2.0, for viewers, Blender and other engines. The scene holds one node
-// named after the road with, below it, one node per mesh part (POSITION with its bounds,
+// named after the road with, below it, one node per mesh part or, for a road in chunks, per
+// chunk (POSITION with its bounds,
 // NORMAL, TEXCOORD_0, 32-bit indices; one material per texture, the texture's file name as
 // the image's URI), one node per traffic curve (a LINE_STRIP of its control polygon) and an
 // empty node per control point (position and rotation). Axes, units and winding are the i3d

@@ -72,16 +72,37 @@ void loadScope(const IniFile& ini, Scope scope, Object& object, ParameterSet* re
     });
 }
 
-// The [KI] section is written only once it says something: the file of a road without these
-// options stays byte for byte what it was. A file that has the section always gets it, so
-// that switching every option off reaches the file and the next load keeps them off.
-bool gameSectionWanted(const IniFile& ini, const ParameterSet& set) {
-    bool wanted = false;
-    rows::forEach(Scope::Game, [&](const ParameterRow& row) {
-        if (ini.hasSection(row.section)) wanted = true;
-        if (rows::formatted(row, set, '.') != row.startValue) wanted = true;
+// A value is used once it differs from its start value: a load of a file without the key
+// gives the start value, so leaving it out loses nothing.
+bool used(const ParameterRow& row, const ParameterSet& set) {
+    return rows::formatted(row, set, '.') != row.startValue;
+}
+
+// The [KI] and [Spiel] sections are written only once they say something: the file of a road
+// without these options stays byte for byte what it was. A file that has the section always
+// gets it, so that switching every option off reaches the file and the next load keeps them
+// off. The AI road's limits came later: each of them is written only when used or already in
+// the file, so that a file written before them keeps its bytes however often it is saved.
+void saveGameSections(IniFile& ini, const ParameterSet& set, char separator) {
+    bool ki = false;
+    for (Scope scope : {Scope::Game, Scope::AiLimits}) {
+        rows::forEach(scope, [&](const ParameterRow& row) {
+            if (ini.hasSection(row.section) || used(row, set)) ki = true;
+        });
+    }
+    if (ki) {
+        saveScope(ini, Scope::Game, set, separator);
+        rows::forEach(Scope::AiLimits, [&](const ParameterRow& row) {
+            if (used(row, set) || ini.find(row.section, row.key)) {
+                rows::write(ini, row, set, separator);
+            }
+        });
+    }
+    bool spiel = false;
+    rows::forEach(Scope::GameShapes, [&](const ParameterRow& row) {
+        if (ini.hasSection(row.section) || used(row, set)) spiel = true;
     });
-    return wanted;
+    if (spiel) saveScope(ini, Scope::GameShapes, set, separator);
 }
 
 } // namespace
@@ -170,7 +191,7 @@ void saveParameterSet(IniFile& ini, const ParameterSet& set, char decimalSeparat
     saveScope(ini, Scope::Preferences, set.preferences, decimalSeparator);
     saveScope(ini, Scope::FillSwitch, set, decimalSeparator);
     saveFill(ini, set.fill, decimalSeparator);
-    if (gameSectionWanted(ini, set)) saveScope(ini, Scope::Game, set, decimalSeparator);
+    saveGameSections(ini, set, decimalSeparator);
 }
 
 void loadParameterSet(const IniFile& ini, ParameterSet& set, MessageSink& messages) {
@@ -185,7 +206,7 @@ void loadParameterSet(const IniFile& ini, ParameterSet& set, MessageSink& messag
     loadScope(ini, Scope::Preferences, set.preferences);
     loadScope(ini, Scope::FillSwitch, set, &set);
     loadFill(ini, set.fill);
-    loadScope(ini, Scope::Game, set);
+    for (Scope scope : {Scope::Game, Scope::AiLimits, Scope::GameShapes}) loadScope(ini, scope, set);
 }
 
 void saveParameterFile(const std::filesystem::path& file, const ParameterSet& set,

@@ -9,7 +9,7 @@ namespace trassolin {
 ParameterSet::ParameterSet() {
     rows::forEach(Scope::Fields,
                   [&](const ParameterRow& row) { rows::applyStartValue(row, *this); });
-    for (Scope scope : {Scope::FillSwitch, Scope::Game}) {
+    for (Scope scope : {Scope::FillSwitch, Scope::Game, Scope::AiLimits, Scope::GameShapes}) {
         rows::forEach(scope, [&](const ParameterRow& row) { rows::applyStartValue(row, *this); });
     }
     rows::forEach(Scope::Preferences,

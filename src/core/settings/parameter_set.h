@@ -53,6 +53,19 @@ struct ParameterSet {
     bool verkehrsspline = false;    // the curves carry speedLimit and maxSpeedScale
     std::string tempo;              // speedLimit, km/h
     std::string tempoFaktor;        // maxSpeedScale
+    // The AI road's limits on the group that carries onCreate; empty: maxWidth is the road
+    // width, the other two are not written.
+    std::string maxBreite, maxWenderadius, maxHoehe; // m
+    // Spiel: what the game needs of the road's shapes. At their start values the document is
+    // as without them.
+    std::string profil;                               // keins, FS25, FS22
+    bool bruecke = false;                             // the bridge preset of FS25
+    std::string kollisionsgruppe, kollisionsmaske;    // hexadecimal; empty: the profile's
+    std::string randKollisionsgruppe, randKollisionsmaske; // verges, end faces; empty: none
+    std::string sichtweite;                           // clipDistance, m
+    bool schattenWerfen = false;                      // castsShadows
+    bool normalmaps = false;                          // Normalmap and Glossmap per material
+    std::string abschnittslaenge;                     // m per chunk; 0: one shape
 
     Preferences preferences;
 

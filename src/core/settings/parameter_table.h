@@ -27,6 +27,8 @@ enum class Scope {
     FillSwitch,     // FuellFlaeche.erzeugen, the main window's check box
     Fill,           // the end-face fill's texture settings
     Game,           // holder 1 as well, in the section [KI] written last and only when used
+    AiLimits,       // [KI] too, each key written only when it is used or the file has it
+    GameShapes,     // holder 1 as well, the section [Spiel], written like [KI]
     WindowPosition, // preferences file only
 };
 

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <stdexcept>
 #include <string>
 
 namespace trassolin {
@@ -391,7 +392,7 @@ std::string formatFixedExact(double value) {
     return std::string(buf, writeFixedExact(buf, value));
 }
 
-std::string formatGrouped(double value) {
+std::string formatGrouped(double value, char groupSeparator) {
     const double whole = std::round(value);
     if (!(std::fabs(whole) < 1e18)) return formatGeneral(whole, ',');
     char buffer[24];
@@ -399,9 +400,37 @@ std::string formatGrouped(double value) {
     std::string digits(buffer, end);
     const std::ptrdiff_t first = digits.front() == '-' ? 1 : 0;
     for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > first; at -= 3) {
-        digits.insert(static_cast<std::size_t>(at), 1, '.');
+        digits.insert(static_cast<std::size_t>(at), 1, groupSeparator);
     }
     return digits;
+}
+
+std::string formatDecimals(double value, int decimals, char decimalSeparator) {
+    requireFinite(value);
+    if (decimals < 0 || decimals > 6) throw std::invalid_argument("formatDecimals: 0 to 6 decimals");
+    const double scaled = std::round(std::fabs(value) * std::pow(10.0, decimals));
+    if (!(scaled < 1e15)) return formatGeneral(value, decimalSeparator);
+    std::string digits = formatInteger(static_cast<std::int64_t>(scaled));
+    const auto scale = static_cast<std::size_t>(decimals);
+    if (digits.size() <= scale) digits.insert(0, scale + 1 - digits.size(), '0');
+    if (scale > 0) digits.insert(digits.size() - scale, 1, decimalSeparator);
+    return value < 0.0 && scaled != 0.0 ? "-" + digits : digits;
+}
+
+std::optional<std::uint32_t> parseHexMask(std::string_view text) {
+    std::string_view t = trimSpacesAndTabs(text);
+    if (t.starts_with("0x") || t.starts_with("0X")) t.remove_prefix(2);
+    if (t.empty() || t.size() > 8) return std::nullopt;
+    std::uint32_t value = 0;
+    const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), value, 16);
+    if (ec != std::errc() || end != t.data() + t.size()) return std::nullopt;
+    return value;
+}
+
+std::string formatHexMask(std::uint32_t mask) {
+    char buffer[10] = {'0', 'x'};
+    const auto end = std::to_chars(buffer + 2, buffer + sizeof buffer, mask, 16).ptr;
+    return std::string(buffer, end);
 }
 
 char decimalSeparatorForLocale(std::string_view localeName) {

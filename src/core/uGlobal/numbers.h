@@ -51,7 +51,22 @@ std::string formatGeneral(double value, char decimalSeparator);
 
 // A whole number with a point between thousands, as the messages write large counts
 // ("50.000.000"); rounded to the nearest whole number. Beyond 10^18 the general form.
-std::string formatGrouped(double value);
+// `groupSeparator` ' ' gives the stations of the curve check ("1 234").
+std::string formatGrouped(double value, char groupSeparator = '.');
+
+// Exactly `decimals` digits after `decimalSeparator` (0 to 6), the value times 10^decimals
+// rounded half away from zero: (0.6, 2, ',') gives "0,60". For what messages show, not for
+// files. Beyond 10^15 units of the last digit the general form. Throws FloatingPointError for
+// NaN or infinity.
+std::string formatDecimals(double value, int decimals, char decimalSeparator);
+
+// A 32-bit bit mask as the GIANTS editor shows one: hexadecimal digits with or without "0x"
+// in front, either case, blanks around ("0x601c", "601C"); nullopt for any other text or a
+// value beyond 32 bits.
+std::optional<std::uint32_t> parseHexMask(std::string_view text);
+// The mask as the current editor writes it into a document: "0x" and lower-case digits
+// without leading zeros ("0x601c", "0x0").
+std::string formatHexMask(std::uint32_t mask);
 
 // The document form "0.0000": always '.', four decimals, rounded half away from zero on
 // the 18-significant-digit decimal expansion; a value that rounds to zero has no sign.

@@ -17,6 +17,7 @@
 #include "uMain13/segment_editor.h"
 #include "uMain13/spline_point_editor.h"
 #include "uShowParameter/parameter_display.h"
+#include "uSpiel/game_dialog.h"
 #include "uSplinePreferences/preferences_dialog.h"
 
 #include <QApplication>
@@ -160,6 +161,7 @@ TForm1::TForm1(Presenter& presenter, QWidget* parent)
     placeWindow();
 
     prefs_ = new TFormPref(presenter_, separator_, this);
+    spiel_ = new TFormSpiel(presenter_, this);
     grafik_ = new TForm2(presenter_, params_.rechterRand, params_.linkerRand, separator_, this);
     showParameter_ = new TfrmShowParameter(presenter_, this);
     history_->restart();
@@ -219,7 +221,8 @@ void TForm1::buildWindow() {
                                 QStringLiteral("KI-Straßenspline"));
     aiRoad->setToolTip(QStringLiteral(
         "Splines in die Gruppe ShapeName_AI mit onCreate = AISystem.onCreateAIRoadSpline; "
-        "jeder Spline erhält maxWidth (Breite seiner Spur)"));
+        "die Gruppe erhält maxWidth (die Fahrbahnbreite oder die maximale Breite unter "
+        "„Spiel …“), jeder Spline isAISpline"));
     auto* trafficAttributes = makeCheckBox(QStringLiteral("cboVerkehrsspline"),
                                            QStringLiteral("Verkehrsspline"));
     trafficAttributes->setToolTip(
@@ -257,6 +260,13 @@ void TForm1::buildWindow() {
     auto* preferences = makePushButton(QStringLiteral("bbnPreferences"),
                                        QStringLiteral("Einstellungen"));
     preferences->setToolTip(QStringLiteral("Steuerung der Feinheit der Unterteilungen"));
+    auto* game = makePushButton(QStringLiteral("bbnSpiel"), QStringLiteral("Spiel …"));
+    game->setToolTip(QStringLiteral("Profil, Kollision, Abschnitte und KI-Straße für das Spiel"));
+    auto* check = makePushButton(QStringLiteral("bbnPruefen"), QStringLiteral("Prüfen"));
+    check->setToolTip(QStringLiteral(
+        "Die Verkehrskurven prüfen, wie das Spiel sie fährt; schreibt nichts"));
+    buttons->addWidget(game);
+    buttons->addWidget(check);
     buttons->addWidget(grafik);
     buttons->addWidget(preferences);
     buttons->addWidget(makePushButton(QStringLiteral("bbnInfo"), QStringLiteral("Info")));
@@ -377,6 +387,8 @@ void TForm1::connectReactions() {
     onClick("bbnLoadPara", &TForm1::bbnLoadParaClick);
     onClick("bbnPreferences", &TForm1::bbnPreferencesClick);
     onClick("bbnGrafikSchnitt", &TForm1::bbnGrafikSchnittClick);
+    onClick("bbnSpiel", &TForm1::bbnSpielClick);
+    onClick("bbnPruefen", &TForm1::bbnPruefenClick);
     onClick("bbnCopyMemo", &TForm1::bbnCopyMemoClick);
     onClick("bbnInfo", &TForm1::bbnInfoClick);
     for (QPushButton* button : {roadTexture_->fileButton(), right_->texture()->fileButton(),
@@ -500,6 +512,9 @@ QString TForm1::describeStep(const WindowState& before, const WindowState& after
     const auto difference = firstDifference(before.params, after.params);
     if (!difference) return QStringLiteral("Änderung");
     switch (difference->scope) {
+    case Scope::AiLimits:
+    case Scope::GameShapes:
+        return QStringLiteral("Spiel");
     case Scope::Fields:
     case Scope::Game:
     case Scope::FillSwitch:

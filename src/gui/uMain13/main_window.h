@@ -30,6 +30,7 @@ class RoadTextureGroup;
 class SplinePointEditor;
 class TForm2;
 class TFormPref;
+class TFormSpiel;
 class TfrmShowParameter;
 struct Preset;
 
@@ -55,6 +56,8 @@ public:
     void showParameterClick(bool right);
     void bbnPreferencesClick();
     void bbnGrafikSchnittClick();
+    void bbnSpielClick();   // the game's settings (uSpiel)
+    void bbnPruefenClick(); // the road's curves checked as the game drives them
     void bbnCopyMemoClick();
     void bbnInfoClick();
 
@@ -164,6 +167,7 @@ private:
     QMenu* recentMenu_ = nullptr;
 
     TFormPref* prefs_ = nullptr;
+    TFormSpiel* spiel_ = nullptr;
     TForm2* grafik_ = nullptr;
     TfrmShowParameter* showParameter_ = nullptr;
 };

@@ -5,6 +5,7 @@
 
 #include "common/focus_exits.h"
 #include "common/widgets.h"
+#include "generation/check.h"
 #include "generation/run.h"
 #include "io/paths.h"
 #include "settings/parameter_file.h"
@@ -17,6 +18,7 @@
 #include "uMain13/segment_editor.h"
 #include "uMain13/spline_point_editor.h"
 #include "uShowParameter/parameter_display.h"
+#include "uSpiel/game_dialog.h"
 #include "uSplinePreferences/preferences_dialog.h"
 
 #include <QAction>
@@ -123,6 +125,30 @@ void TForm1::bbnGoClick() {
                       .arg(toQt(params_.texL0), formatNumber(params_.previousTexL0, separator_))));
         history_->recordNow(QStringLiteral("Go (TexL0)"));
     }
+}
+
+void TForm1::bbnSpielClick() {
+    history_->recordNow();
+    if (spiel_->edit(params_)) history_->recordNow(QStringLiteral("Spiel"));
+}
+
+void TForm1::bbnPruefenClick() {
+    const WaitCursor wait;
+    history_->recordNow();
+    // The road Go would build now: the fields as they stand, the next numbers of the
+    // random sequence, which the check draws from a copy.
+    for (EdgePanel* edge : {right_, left_}) {
+        if (!edge->profile().enabled) continue;
+        edge->recomputeSilently();
+        edge->texture()->readForRun();
+    }
+    fieldsToParameters();
+    const auto check = checkRoad(params_, messages_, random_, separator_);
+    if (!check) return;
+    MemoStatusLog log(*status_);
+    log.clear();
+    log.append("Prüfen der Verkehrskurven:");
+    for (const std::string& line : check->lines) log.append(line);
 }
 
 void TForm1::textureButtonClick(const QString& buttonName) {

@@ -143,11 +143,14 @@ void TForm1::buildMenu() {
     connect(&stack, &QUndoStack::cleanChanged, this, showSteps);
     showSteps();
 
-    // "Prüfen" and the terrain check of later versions belong here, beside the run.
+    // The terrain check of later versions belongs here too, beside the run.
     QMenu* road = menu("mnuStrasse", QStringLiteral("&Straße"));
     goAction_ = entry(road, "actGo", QStringLiteral("&Go"), QKeySequence(Qt::Key_F5));
     goAction_->setEnabled(go_->isEnabled());
     asButton(goAction_, "bbnGo");
+    asButton(entry(road, "actPruefen", QStringLiteral("&Prüfen"), QKeySequence(Qt::Key_F6)),
+             "bbnPruefen");
+    asButton(entry(road, "actSpiel", QStringLiteral("S&piel …")), "bbnSpiel");
     asButton(entry(road, "actGrafikSchnitt", QStringLiteral("Grafik &Schnitt")),
              "bbnGrafikSchnitt");
 

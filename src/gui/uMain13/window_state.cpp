@@ -78,7 +78,10 @@ std::optional<Difference> firstDifference(const ParameterSet& before, const Para
     }
     if (auto d = firstInScope(Scope::FillSwitch, before, after, true)) return d;
     if (auto d = firstInScope(Scope::Fill, before.fill, after.fill, false)) return d;
-    return firstInScope(Scope::Game, before, after, true);
+    for (Scope scope : {Scope::Game, Scope::AiLimits, Scope::GameShapes}) {
+        if (auto d = firstInScope(scope, before, after, true)) return d;
+    }
+    return std::nullopt;
 }
 
 bool untouchedProfile(const TRandPunkte& profile) {
