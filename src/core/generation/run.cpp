@@ -71,11 +71,14 @@ bool runGeneration(ParameterSet& params, const std::filesystem::path& output, Me
 
         const RoadBuild built =
             buildRoadMesh(params, in, messages, log, random, options.progress);
+        stopIfCancelled(options.progress);
         writeI3dDocument(built.mesh, documentOpts, into(document));
         document.prepare();
+        stopIfCancelled(options.progress);
         if (gltf) {
             writeGltf(built.mesh, *gltfForm, into(*gltf));
             gltf->prepare();
+            stopIfCancelled(options.progress);
         }
         const std::string nextTexL0Text =
             built.nextTexL0 ? formatGeneral(*built.nextTexL0, decimalSeparator) : params.texL0;
