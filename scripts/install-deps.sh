@@ -18,6 +18,10 @@ packages=(
     time
     libcli11-dev
     qt6-base-dev
+    libqt6opengl6-dev
+    xvfb
+    xauth
+    libgl1-mesa-dri
     qt6-translations-l10n
     fonts-dejavu-core
     g++-mingw-w64-x86-64-posix

@@ -1,6 +1,9 @@
 #include "gui_test_support.h"
 
+#include "uMain13/main_window.h"
+
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTest>
 
@@ -56,6 +59,16 @@ bool opensModal(ScriptedPresenter& presenter, const std::function<void()>& actio
     action();
     presenter.onModal = previous;
     return shown;
+}
+
+bool waitForRun(TForm1& window, int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (window.running()) {
+        if (clock.elapsed() > timeoutMs) return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
 }
 
 bool showActive(QWidget& window) {

@@ -11,6 +11,10 @@
 
 class QWidget;
 
+namespace trassolin::gui {
+class TForm1;
+}
+
 namespace trassolin::gui::test {
 
 struct ShownMessage {
@@ -58,6 +62,10 @@ template <class W = QLineEdit> W* control(QObject& window, const char* name) {
     if (w == nullptr) qFatal("no control %s", name);
     return w;
 }
+
+// Waits until the run that "Go" started has ended and the window has taken its outcome
+// (messages, status log, TexL0); false when it does not end within `timeoutMs`.
+bool waitForRun(TForm1& window, int timeoutMs = 120000);
 
 // Whether `action` showed a modal window (which is closed again at once with "OK").
 bool opensModal(ScriptedPresenter& presenter, const std::function<void()>& action);

@@ -157,12 +157,14 @@ TForm1::TForm1(Presenter& presenter, QWidget* parent)
         }
     }
     buildMenu();
+    buildPreview();
     placeWindow();
 
     prefs_ = new TFormPref(presenter_, separator_, this);
     grafik_ = new TForm2(presenter_, params_.rechterRand, params_.linkerRand, separator_, this);
     showParameter_ = new TfrmShowParameter(presenter_, this);
     history_->restart();
+    showRoadInPreview();
 }
 
 TForm1::~TForm1() {
@@ -249,6 +251,7 @@ void TForm1::buildWindow() {
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(makePushButton(QStringLiteral("bbnCopyMemo"), QStringLiteral("Copy Memo")));
+    addRunBar(buttons);
     buttons->addStretch();
     auto* grafik = makePushButton(QStringLiteral("bbnGrafikSchnitt"),
                                   QStringLiteral("Grafik Schnitt"));
@@ -570,6 +573,8 @@ void TForm1::placeWindow() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    // A run still going stops first; its documents stay as they were.
+    if (running()) run_->cancelAndWait();
     // Nothing typed is lost by one click: the field being edited is committed, and unsaved
     // edits are offered for saving before the window goes.
     bool mayClose = true;
