@@ -225,7 +225,9 @@ private Q_SLOTS:
         QVERIFY(!get<QAction>("actNeu")->isEnabled());
         QVERIFY(!get<QAction>("actGo")->isEnabled());
         QVERIFY(get("edtBreite")->isEnabled());
+        // A field and a value of the model: both stay as edited.
         ui::type(get("edtBreite"), QStringLiteral("9"));
+        ui::type(get("edtSplinePtsY"), QStringLiteral("12"));
         ui::focus(get("edtShapeName"));
         QApplication::processEvents();
         QVERIFY2(window_->running(), "the run ended before the edit");
@@ -233,16 +235,18 @@ private Q_SLOTS:
 
         QCOMPARE(get("edtBreite")->text(), QStringLiteral("9"));
         QCOMPARE(window_->parameters().breite, std::string("9"));
+        QCOMPARE(window_->parameters().splines.points().front().Y, 12.0);
         QCOMPARE(get("edtTexL0")->text(), nextTexL0);
         QVERIFY(readFile(file("lang.i3d")) == readFile(file("cli.i3d")));
         QVERIFY(get<QPushButton>("bbnGo")->isEnabled());
         QVERIFY(get<QPushButton>("bbnLoadPara")->isEnabled());
         QVERIFY(get<QAction>("actNeu")->isEnabled());
-        // Both are steps of their own: undo takes back the run's TexL0, then the width.
+        // Both are steps of their own: undo takes back the run's TexL0, then the edits.
         window_->undo();
         QCOMPARE(get("edtBreite")->text(), QStringLiteral("9"));
         window_->undo();
         QVERIFY(get("edtBreite")->text() != QStringLiteral("9"));
+        QCOMPARE(window_->parameters().splines.points().front().Y, 0.0);
     }
 };
 

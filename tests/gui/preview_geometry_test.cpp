@@ -32,7 +32,7 @@ const BoundingBox kRoadBox = box({1200, 40, -800}, {3600, 75, 900});
 
 PreviewCamera fitted() {
     PreviewCamera camera;
-    camera.fit(kRoadBox);
+    camera.fit(kRoadBox, kView);
     return camera;
 }
 
@@ -177,7 +177,7 @@ PreviewScene pointsOnly(const std::vector<Vec3>& points) {
 TEST(PreviewPicking, aClickPicksTheNearestDotWithinItsRadiusOnly) {
     const PreviewScene scene = pointsOnly({{0, 0, 0}, {0, 0, 20}, {0, 0, 40}});
     PreviewCamera camera;
-    camera.fit(scene.bounds);
+    camera.fit(scene.bounds, kView);
     camera.topView();
     const auto second = camera.project(scene.controlPoint(1), kView);
     ASSERT_TRUE(second);
@@ -191,7 +191,7 @@ TEST(PreviewPicking, ofDotsAtTheSamePlaceOnTheScreenTheNearerIsPicked) {
     // Two points one above the other, seen from straight above them.
     const PreviewScene scene = pointsOnly({{0, -5, 0}, {0, 5, 0}, {0, 0, 30}});
     PreviewCamera camera;
-    camera.fit(scene.bounds);
+    camera.fit(scene.bounds, kView);
     camera.topView();
     camera.lookAt({0, 0, 0}, 50);
     const auto shown = camera.project(scene.controlPoint(0), kView);

@@ -21,6 +21,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDockWidget>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -538,11 +539,27 @@ void TForm1::placeWindow() {
     const int line = fontMetrics().height();
     const int chrome = 40; // title bar and frame, which the window does not know before showing
     const int above = menuBar()->sizeHint().height() + top_->sizeHint().height() + 24;
-    const QSize wanted(fields.width() + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 24,
-                       above + fields.height() + 8 * line + 56);
+    const int fieldsWidth = fields.width() + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 24;
+    // The preview beside the fields where the screen is wide enough for both, below them
+    // otherwise: the three columns must not scroll sideways.
+    const bool beside = available.width() - chrome / 2 >=
+                        fieldsWidth + previewDock_->minimumSizeHint().width() + 8 * line;
+    // Below, a quarter of the screen's height: a road's picture is wide rather than high.
+    const int previewHeight = beside ? 0 : std::clamp(available.height() / 4, 8 * line, 16 * line);
+    if (!beside) addDockWidget(Qt::BottomDockWidgetArea, previewDock_);
+    const QSize wanted(fieldsWidth + (beside ? previewDock_->sizeHint().width() : 0),
+                       above + fields.height() + 8 * line + 56 + previewHeight);
     resize(wanted.boundedTo(available.size() - QSize(chrome / 2, chrome)));
+    // The fields first: the preview gets what is left, and at least its smallest size.
+    if (beside) {
+        resizeDocks({previewDock_},
+                    {std::max(previewDock_->minimumSizeHint().width(), width() - fieldsWidth)},
+                    Qt::Horizontal);
+    } else {
+        resizeDocks({previewDock_}, {previewHeight}, Qt::Vertical);
+    }
     // A small screen gives the fields what the status log can spare: four lines stay.
-    const int splitter = height() - above;
+    const int splitter = height() - above - previewHeight;
     const int log = std::clamp(splitter - fields.height(), 4 * line + 56, 8 * line + 56);
     split_->setSizes({splitter - log, log});
     move(kDesignPosition);

@@ -52,17 +52,34 @@ Mat4 translation(const Vec3& offset) {
 
 Vec3 Ray::at(double distance) const { return add(origin, scaled(direction, distance)); }
 
-void PreviewCamera::fit(const BoundingBox& box) {
+void PreviewCamera::fit(const BoundingBox& box, const Viewport& viewport, double along) {
     if (box.empty()) return;
     target_ = scaled(add(box.min, box.max), 0.5);
     const Vec3 half = scaled(add(box.max, scaled(box.min, -1.0)), 0.5);
     sceneRadius_ = std::max(1.0, std::sqrt(dot(half, half)));
-    // The sphere around the box fills the picture's height.
+    // The road runs across the picture (the screen's right, (cos yaw, 0, -sin yaw), along
+    // it), seen a little askew and a good way up, so that slopes and verges read well.
+    yaw_ = std::remainder(-along + 0.35, 2.0 * kPi);
+    pitch_ = 0.75;
+    // From the distance at which the sphere around the box fills the picture's height, in
+    // as far as the box's corners allow: they come nearer to the edges as the camera does.
     const double halfAngle = kFieldOfViewDegrees * kPi / 360.0;
     distance_ = std::clamp(sceneRadius_ / std::sin(halfAngle) * 1.05, kClosest, kFarthest);
-    // From the south-west, a third of the way up: slopes and verges read well.
-    yaw_ = kPi + 0.6;
-    pitch_ = 0.6;
+    for (int step = 0; step < 8; ++step) {
+        double reach = 0.0; // the largest distance of a corner from the middle, 1 at an edge
+        for (int corner = 0; corner < 8; ++corner) {
+            const Vec3 p{corner & 1 ? box.max[0] : box.min[0], corner & 2 ? box.max[1] : box.min[1],
+                         corner & 4 ? box.max[2] : box.min[2]};
+            const auto shown = project(p, viewport);
+            if (!shown) {
+                reach = 2.0;
+                break;
+            }
+            reach = std::max({reach, std::abs(shown->x / viewport.width * 2.0 - 1.0),
+                              std::abs(shown->y / viewport.height * 2.0 - 1.0)});
+        }
+        distance_ = std::clamp(distance_ * reach / 0.92, kClosest, kFarthest);
+    }
 }
 
 void PreviewCamera::topView() {

@@ -41,8 +41,10 @@ public:
     // Vertical field of view.
     static constexpr double kFieldOfViewDegrees = 40.0;
 
-    // Looks at the middle of `box` obliquely from above, with the whole box in view.
-    void fit(const BoundingBox& box);
+    // Looks at the middle of `box` obliquely from above, across `along` (the horizontal
+    // direction in which the road mainly runs, rad from +X towards +Z), as close as the whole
+    // box allows in `viewport`.
+    void fit(const BoundingBox& box, const Viewport& viewport, double along = 0.0);
     // Straight down on the same target, +Z up on the screen (+X then lies to the left).
     void topView();
     // A drag of the mouse: sideways turns about the vertical through the target, up and

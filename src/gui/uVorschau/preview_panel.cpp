@@ -5,7 +5,7 @@
 #include "uVorschau/preview_view.h"
 
 #include <QCheckBox>
-#include <QHBoxLayout>
+#include <QGridLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -19,7 +19,7 @@ namespace {
 class PreviewNote final : public QWidget {
 public:
     explicit PreviewNote(QWidget* parent = nullptr) : QWidget(parent) {
-        setMinimumSize(240, 180);
+        setMinimumSize(200, 100);
         setFocusPolicy(Qt::StrongFocus);
     }
 
@@ -57,7 +57,7 @@ PreviewPanel::PreviewPanel(QWidget* parent)
     if (openGlAvailable()) {
         view_ = new PreviewView;
         display_ = QWidget::createWindowContainer(view_);
-        display_->setMinimumSize(240, 180);
+        display_->setMinimumSize(200, 100);
         display_->setFocusPolicy(Qt::StrongFocus);
         view_->onPointPicked = [this](std::uint32_t point) {
             if (onPointPicked) onPointPicked(point);
@@ -101,17 +101,18 @@ PreviewPanel::PreviewPanel(QWidget* parent)
     status_->setBuddy(display_);
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(reset_);
-    buttons->addWidget(top_);
-    buttons->addStretch();
-    auto* switches = new QHBoxLayout;
-    for (QCheckBox* box : {wireframe_, curves_, points_, backFaces_}) switches->addWidget(box);
-    switches->addStretch();
+    // Two rows of three, so that the pane fits beside the fields of a smaller screen.
+    auto* controls = new QGridLayout;
+    controls->addWidget(reset_, 0, 0);
+    controls->addWidget(top_, 0, 1);
+    controls->addWidget(wireframe_, 0, 2);
+    controls->addWidget(curves_, 1, 0);
+    controls->addWidget(points_, 1, 1);
+    controls->addWidget(backFaces_, 1, 2);
+    controls->setColumnStretch(3, 1);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addLayout(buttons);
-    layout->addLayout(switches);
+    layout->addLayout(controls);
     layout->addWidget(display_, 1);
     layout->addWidget(status_);
 
@@ -135,6 +136,10 @@ PreviewPanel::PreviewPanel(QWidget* parent)
 
 PreviewPanel::~PreviewPanel() = default;
 
+QSize PreviewPanel::sizeHint() const {
+    return {80 * fontMetrics().averageCharWidth(), 40 * fontMetrics().lineSpacing()};
+}
+
 quint64 PreviewPanel::requestedGeneration() const { return builder_->requested(); }
 
 quint64 PreviewPanel::shownGeneration() const {
@@ -143,7 +148,13 @@ quint64 PreviewPanel::shownGeneration() const {
 
 void PreviewPanel::showRoad(PreviewRequest request) { builder_->request(std::move(request)); }
 
-void PreviewPanel::setPaused(bool paused) { builder_->setPaused(paused); }
+void PreviewPanel::setPaused(bool paused) {
+    builder_->setPaused(paused);
+    // The picture is of an earlier road until the build can go on.
+    if (paused && builder_->busy()) {
+        say(QStringLiteral("Vorschau nicht aktuell: sie folgt, sobald Go fertig ist"), false);
+    }
+}
 
 bool PreviewPanel::idle() const { return !builder_->busy(); }
 

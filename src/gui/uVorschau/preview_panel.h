@@ -26,6 +26,9 @@ public:
     explicit PreviewPanel(QWidget* parent = nullptr);
     ~PreviewPanel() override;
 
+    // Wide enough for the road beside the fields of a large screen.
+    QSize sizeHint() const override;
+
     // Builds the road in the background; the picture follows when the build is done, unless
     // a newer road came meanwhile. The view keeps its camera, except for the first road and
     // for a road that lies elsewhere or is of another size (another file): those are shown

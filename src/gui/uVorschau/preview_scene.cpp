@@ -13,6 +13,27 @@ std::array<float, 3> relative(const Vec3& world, const Vec3& origin) {
 
 bool isVerge(PartKind kind) { return kind == PartKind::RightVerge || kind == PartKind::LeftVerge; }
 
+// The principal axis of the points' horizontal scatter: half the angle of the covariance's
+// doubled-angle vector.
+double mainDirection(const std::vector<ControlPointPose>& points) {
+    if (points.size() < 2) return 0.0;
+    double mx = 0.0, mz = 0.0;
+    for (const ControlPointPose& p : points) {
+        mx += p.position[0];
+        mz += p.position[2];
+    }
+    mx /= static_cast<double>(points.size());
+    mz /= static_cast<double>(points.size());
+    double xx = 0.0, zz = 0.0, xz = 0.0;
+    for (const ControlPointPose& p : points) {
+        const double dx = p.position[0] - mx, dz = p.position[2] - mz;
+        xx += dx * dx;
+        zz += dz * dz;
+        xz += dx * dz;
+    }
+    return 0.5 * std::atan2(2.0 * xz, xx - zz);
+}
+
 } // namespace
 
 Vec3 PreviewScene::world(const std::array<float, 3>& p) const {
@@ -84,6 +105,7 @@ PreviewScene buildPreviewScene(const RoadMesh& mesh) {
         scene.points.push_back(relative(p.position, scene.origin));
     }
     scene.controlPointCount = static_cast<std::uint32_t>(mesh.controlPoints.size());
+    scene.mainDirection = mainDirection(mesh.controlPoints);
     return scene;
 }
 

@@ -42,6 +42,9 @@ struct PreviewScene {
     Vec3 origin{};          // world position of the vertices' zero, whole metres
     BoundingBox bounds;     // world, of everything drawn
     double length = 0.0;    // m of path
+    // The horizontal direction in which the control points mainly lie, rad from +X towards
+    // +Z (the axis of least squares through them); 0 for fewer than two points.
+    double mainDirection = 0.0;
     std::vector<PreviewVertex> vertices;
     std::vector<std::uint32_t> triangles; // vertex indices, three a triangle
     std::vector<PreviewPart> parts;       // in the mesh's order

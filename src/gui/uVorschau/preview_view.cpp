@@ -225,13 +225,19 @@ Viewport PreviewView::viewport() const {
 }
 
 void PreviewView::resetView() {
-    if (scene_) camera_.fit(scene_->bounds);
+    if (scene_) camera_.fit(scene_->bounds, viewport(), scene_->mainDirection);
+    fitted_ = true;
     update();
 }
 
 void PreviewView::showTopView() {
     camera_.topView();
+    fitted_ = false;
     update();
+}
+
+void PreviewView::resizeGL(int, int) {
+    if (fitted_) resetView();
 }
 
 void PreviewView::setSwitches(const PreviewSwitches& switches) {
@@ -435,6 +441,7 @@ void PreviewView::drawLines(const std::array<float, 16>& mvp) {
 }
 
 void PreviewView::mousePressEvent(QMouseEvent* event) {
+    fitted_ = false;
     pressedAt_ = lastAt_ = event->position().toPoint();
     dragged_ = false;
     event->accept();
@@ -475,6 +482,7 @@ void PreviewView::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void PreviewView::wheelEvent(QWheelEvent* event) {
+    fitted_ = false;
     camera_.zoom(event->angleDelta().y() / 120.0);
     update();
     event->accept();
@@ -511,11 +519,12 @@ void PreviewView::keyPressEvent(QKeyEvent* event) {
         break;
     case Qt::Key_Home:
         resetView();
-        break;
+        return;
     default:
         QOpenGLWindow::keyPressEvent(event);
         return;
     }
+    fitted_ = false;
     update();
 }
 

@@ -77,6 +77,7 @@ public:
 
 protected:
     void initializeGL() override;
+    void resizeGL(int width, int height) override;
     void paintGL() override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -113,6 +114,9 @@ private:
 
     QPoint pressedAt_, lastAt_;
     bool dragged_ = false;
+    // The camera shows the whole road as "Ansicht zurücksetzen" put it, and keeps doing so as
+    // the pane changes its size, until the user moves it.
+    bool fitted_ = false;
 };
 
 } // namespace trassolin::gui
