@@ -14,7 +14,6 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -30,7 +29,6 @@ using namespace trassolin;
 using namespace trassolin::gui;
 namespace ui = trassolin::gui::test;
 using trassolin::test::readFile;
-using trassolin::test::TempDir;
 
 namespace {
 
@@ -58,28 +56,25 @@ QStringList linesOf(QString text) {
 class BackgroundRunTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TempDir> dir_;
-    std::unique_ptr<ui::ScriptedPresenter> presenter_;
-    std::unique_ptr<TForm1> window_;
+    std::unique_ptr<ui::WindowUnderTest> under_;
 
-    template <class W = QLineEdit> W* get(const char* name) {
-        return ui::control<W>(*window_, name);
-    }
-    void click(const char* name) { QTest::mouseClick(get<QAbstractButton>(name), Qt::LeftButton); }
-    std::filesystem::path file(const char* name) { return *dir_ / name; }
+    TForm1& window() { return under_->window(); }
+    ui::ScriptedPresenter& presenter() { return under_->presenter(); }
+    template <class W = QLineEdit> W* get(const char* name) { return under_->get<W>(name); }
+    void click(const char* name) { under_->click(name); }
+    std::filesystem::path file(const char* name) { return under_->folder() / name; }
     // The benchmark road of that length, loaded, with its output chosen.
     void loadWindingRoad(double kilometres, const std::filesystem::path& output) {
         bench::writeWindingRoad(file("lang.ini"), kilometres);
-        presenter_->fileAnswers << fromPath(file("lang.ini"));
-        click("bbnLoadPara");
-        presenter_->fileAnswers << fromPath(output);
+        under_->load(file("lang.ini"));
+        presenter().fileAnswers << fromPath(output);
         click("bbnSave");
         QVERIFY(get<QPushButton>("bbnGo")->isEnabled());
     }
     QString log() { return get<QPlainTextEdit>("mmoStatus")->toPlainText(); }
     // The accessible object of that name below the window, when it is shown.
     QAccessibleInterface* accessible(const QString& name) {
-        QList<QAccessibleInterface*> open{QAccessible::queryAccessibleInterface(window_.get())};
+        QList<QAccessibleInterface*> open{QAccessible::queryAccessibleInterface(&window())};
         while (!open.isEmpty()) {
             QAccessibleInterface* node = open.takeFirst();
             if (node == nullptr) continue;
@@ -90,18 +85,8 @@ class BackgroundRunTest : public QObject {
     }
 
 private Q_SLOTS:
-    void init() {
-        dir_ = std::make_unique<TempDir>();
-        QDir::setCurrent(fromPath(dir_->path()));
-        presenter_ = std::make_unique<ui::ScriptedPresenter>();
-        window_ = std::make_unique<TForm1>(*presenter_);
-        QVERIFY(ui::showActive(*window_));
-    }
-    void cleanup() {
-        window_.reset();
-        QDir::setCurrent(QDir::tempPath());
-        dir_.reset();
-    }
+    void init() { under_ = std::make_unique<ui::WindowUnderTest>(); }
+    void cleanup() { under_.reset(); }
 
     void theWindowAnswersWithinATenthOfASecondThroughoutALongRun() {
         loadWindingRoad(500, file("lang.i3d"));
@@ -117,15 +102,15 @@ private Q_SLOTS:
             ++ticks;
         });
         click("bbnGo");
-        QVERIFY(window_->running());
+        QVERIFY(window().running());
         clock.start();
         beat.start(10);
-        QVERIFY(ui::waitForRun(*window_));
+        QVERIFY(ui::waitForRun(window()));
         beat.stop();
         QVERIFY2(ticks >= 10, qPrintable(QStringLiteral("only %1 ticks: the run was too short to "
                                                         "tell").arg(ticks)));
         QVERIFY2(worst < 100, qPrintable(QStringLiteral("the window did not answer for %1 ms").arg(worst)));
-        QVERIFY2(presenter_->messages.empty(), qPrintable(presenter_->texts().join('\n')));
+        QVERIFY2(presenter().messages.empty(), qPrintable(presenter().texts().join('\n')));
         QVERIFY(std::filesystem::exists(file("lang.i3d")));
     }
 
@@ -135,23 +120,23 @@ private Q_SLOTS:
         trassolin::test::writeFile(file("lang.i3d"), old);
         ui::type(get("edtGltfFile"), fromPath(file("lang.glb")));
         ui::focus(get("edtShapeName"));
-        const auto entries = trassolin::test::entryNames(dir_->path());
+        const auto entries = trassolin::test::entryNames(under_->folder());
         const QString texL0 = get("edtTexL0")->text();
         click("bbnGo");
         auto* progress = get<QProgressBar>("prbGo");
-        QTRY_VERIFY_WITH_TIMEOUT(progress->value() > 0 || !window_->running(), 60000);
-        QVERIFY2(window_->running(), "the run ended before it could be cancelled");
+        QTRY_VERIFY_WITH_TIMEOUT(progress->value() > 0 || !window().running(), 60000);
+        QVERIFY2(window().running(), "the run ended before it could be cancelled");
         click("btnAbbrechen");
-        QVERIFY(ui::waitForRun(*window_));
+        QVERIFY(ui::waitForRun(window()));
         QCOMPARE(readFile(file("lang.i3d")), old);
-        QCOMPARE(trassolin::test::entryNames(dir_->path()), entries);
+        QCOMPARE(trassolin::test::entryNames(under_->folder()), entries);
         QCOMPARE(linesOf(log()).back(),
                  QStringLiteral("Abgebrochen – kein Dokument geschrieben (%1 bleibt unverändert, "
                                 "%2 wurde nicht angelegt)")
                      .arg(toQt(displayPath(file("lang.i3d"))), toQt(displayPath(file("lang.glb")))));
         QCOMPARE(get("edtTexL0")->text(), texL0);
-        QVERIFY(!window_->history().unsaved());
-        QVERIFY2(presenter_->messages.empty(), qPrintable(presenter_->texts().join('\n')));
+        QVERIFY(!window().history().unsaved());
+        QVERIFY2(presenter().messages.empty(), qPrintable(presenter().texts().join('\n')));
         // The window takes the next Go as before.
         QVERIFY(get<QPushButton>("bbnGo")->isEnabled());
         QVERIFY(!progress->isVisible());
@@ -171,28 +156,28 @@ private Q_SLOTS:
         QVERIFY(bar != nullptr);
         QVERIFY(bar->text(QAccessible::Description).startsWith(QStringLiteral("Go läuft")));
         QVERIFY(accessible(QStringLiteral("btnAbbrechen")) != nullptr);
-        QTRY_VERIFY_WITH_TIMEOUT(progress->value() > 0 || !window_->running(), 60000);
-        if (window_->running()) {
+        QTRY_VERIFY_WITH_TIMEOUT(progress->value() > 0 || !window().running(), 60000);
+        if (window().running()) {
             QVERIFY2(progress->accessibleDescription().contains(QStringLiteral(" von 200 km")),
                      qPrintable(progress->accessibleDescription()));
         }
-        QVERIFY(ui::waitForRun(*window_));
+        QVERIFY(ui::waitForRun(window()));
         QVERIFY(values.size() >= 2);
         for (int i = 1; i < values.size(); ++i) QVERIFY(values[i] >= values[i - 1]);
         QCOMPARE(values.back(), progress->maximum());
         QVERIFY(!progress->isVisible());
         QVERIFY(!accessible(QStringLiteral("prbGo")));
-        QVERIFY2(presenter_->messages.empty(), qPrintable(presenter_->texts().join('\n')));
+        QVERIFY2(presenter().messages.empty(), qPrintable(presenter().texts().join('\n')));
     }
 
     void theStatusLogIsTheCommandLinesLineForLine() {
         // Many segments, so that the log comes in many batches.
         loadWindingRoad(40, file("fenster.i3d"));
         click("bbnGo");
-        QVERIFY(ui::waitForRun(*window_));
+        QVERIFY(ui::waitForRun(window()));
         const std::string command =
             std::string(TRASSOLIN_CLI_PATH) + " generate --decimal-separator '" +
-            window_->decimalSeparator() + "' '" + file("lang.ini").string() + "' '" +
+            window().decimalSeparator() + "' '" + file("lang.ini").string() + "' '" +
             file("cli.i3d").string() + "' 2>/dev/null";
         QStringList cli = linesOf(commandOutput(command));
         QStringList window = linesOf(log());
@@ -209,7 +194,7 @@ private Q_SLOTS:
         std::filesystem::copy_file(file("lang.ini"), file("cli.ini"));
         const std::string command = std::string(TRASSOLIN_CLI_PATH) +
                                     " generate --write-texl0 --decimal-separator '" +
-                                    window_->decimalSeparator() + "' '" + file("cli.ini").string() +
+                                    window().decimalSeparator() + "' '" + file("cli.ini").string() +
                                     "' '" + file("cli.i3d").string() + "' >/dev/null 2>&1";
         QCOMPARE(std::system(command.c_str()), 0);
         const std::string cliIni = readFile(file("cli.ini"));
@@ -218,7 +203,7 @@ private Q_SLOTS:
             cliIni.substr(at + 6, cliIni.find('\r', at) - at - 6));
 
         click("bbnGo");
-        QVERIFY(window_->running());
+        QVERIFY(window().running());
         // A second run and another road wait; editing does not.
         QVERIFY(!get<QPushButton>("bbnGo")->isEnabled());
         QVERIFY(!get<QPushButton>("bbnLoadPara")->isEnabled());
@@ -230,23 +215,23 @@ private Q_SLOTS:
         ui::type(get("edtSplinePtsY"), QStringLiteral("12"));
         ui::focus(get("edtShapeName"));
         QApplication::processEvents();
-        QVERIFY2(window_->running(), "the run ended before the edit");
-        QVERIFY(ui::waitForRun(*window_));
+        QVERIFY2(window().running(), "the run ended before the edit");
+        QVERIFY(ui::waitForRun(window()));
 
         QCOMPARE(get("edtBreite")->text(), QStringLiteral("9"));
-        QCOMPARE(window_->parameters().breite, std::string("9"));
-        QCOMPARE(window_->parameters().splines.points().front().Y, 12.0);
+        QCOMPARE(window().parameters().breite, std::string("9"));
+        QCOMPARE(window().parameters().splines.points().front().Y, 12.0);
         QCOMPARE(get("edtTexL0")->text(), nextTexL0);
         QVERIFY(readFile(file("lang.i3d")) == readFile(file("cli.i3d")));
         QVERIFY(get<QPushButton>("bbnGo")->isEnabled());
         QVERIFY(get<QPushButton>("bbnLoadPara")->isEnabled());
         QVERIFY(get<QAction>("actNeu")->isEnabled());
         // Both are steps of their own: undo takes back the run's TexL0, then the edits.
-        window_->undo();
+        window().undo();
         QCOMPARE(get("edtBreite")->text(), QStringLiteral("9"));
-        window_->undo();
+        window().undo();
         QVERIFY(get("edtBreite")->text() != QStringLiteral("9"));
-        QCOMPARE(window_->parameters().splines.points().front().Y, 0.0);
+        QCOMPARE(window().parameters().splines.points().front().Y, 0.0);
     }
 };
 

@@ -1,7 +1,11 @@
 #include "gui_test_support.h"
 
+#include "common/widgets.h"
+#include "support/test_support.h"
 #include "uMain13/main_window.h"
 
+#include <QAbstractButton>
+#include <QDir>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -59,6 +63,36 @@ bool opensModal(ScriptedPresenter& presenter, const std::function<void()>& actio
     action();
     presenter.onModal = previous;
     return shown;
+}
+
+struct WindowUnderTest::Folder {
+    trassolin::test::TempDir dir;
+};
+
+WindowUnderTest::WindowUnderTest() : folder_(std::make_unique<Folder>()) {
+    // The window keeps its preferences in the working folder.
+    QDir::setCurrent(fromPath(folder_->dir.path()));
+    window_ = std::make_unique<TForm1>(presenter_);
+    window_->show();
+    // Qt is told which window is active: a virtual X server has no window manager to say so.
+    if (!QTest::qWaitForWindowExposed(window_.get())) qFatal("the window was not shown");
+    QApplication::setActiveWindow(window_.get());
+}
+
+WindowUnderTest::~WindowUnderTest() {
+    window_.reset();
+    QDir::setCurrent(QDir::tempPath());
+}
+
+const std::filesystem::path& WindowUnderTest::folder() const { return folder_->dir.path(); }
+
+void WindowUnderTest::click(const char* name) {
+    QTest::mouseClick(get<QAbstractButton>(name), Qt::LeftButton);
+}
+
+void WindowUnderTest::load(const std::filesystem::path& file) {
+    presenter_.fileAnswers << fromPath(file);
+    click("bbnLoadPara");
 }
 
 bool waitForRun(TForm1& window, int timeoutMs) {

@@ -6,7 +6,9 @@
 #include <QLineEdit>
 #include <QStringList>
 
+#include <filesystem>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QWidget;
@@ -62,6 +64,31 @@ template <class W = QLineEdit> W* control(QObject& window, const char* name) {
     if (w == nullptr) qFatal("no control %s", name);
     return w;
 }
+
+// A main window started in a temporary working folder with a scripted presenter, shown and
+// active: what a test of the window starts from.
+class WindowUnderTest {
+public:
+    WindowUnderTest();
+    ~WindowUnderTest();
+    WindowUnderTest(const WindowUnderTest&) = delete;
+    WindowUnderTest& operator=(const WindowUnderTest&) = delete;
+
+    TForm1& window() { return *window_; }
+    ScriptedPresenter& presenter() { return presenter_; }
+    const std::filesystem::path& folder() const;
+    // The window's control of that name; fails the test when there is none.
+    template <class W = QLineEdit> W* get(const char* name) { return control<W>(*window_, name); }
+    void click(const char* name);
+    // "Load Parameter" with this file.
+    void load(const std::filesystem::path& file);
+
+private:
+    struct Folder;
+    std::unique_ptr<Folder> folder_;
+    ScriptedPresenter presenter_;
+    std::unique_ptr<TForm1> window_;
+};
 
 // Waits until the run that "Go" started has ended and the window has taken its outcome
 // (messages, status log, TexL0); false when it does not end within `timeoutMs`.

@@ -15,7 +15,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
@@ -28,19 +27,16 @@
 using namespace trassolin;
 using namespace trassolin::gui;
 namespace ui = trassolin::gui::test;
-using trassolin::test::TempDir;
 
 class PreviewPanelTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TempDir> dir_;
-    std::unique_ptr<ui::ScriptedPresenter> presenter_;
-    std::unique_ptr<TForm1> window_;
+    std::unique_ptr<ui::WindowUnderTest> under_;
 
-    template <class W = QLineEdit> W* get(const char* name) {
-        return ui::control<W>(*window_, name);
-    }
-    PreviewPanel& panel() { return window_->preview(); }
+    TForm1& window() { return under_->window(); }
+    ui::ScriptedPresenter& presenter() { return under_->presenter(); }
+    template <class W = QLineEdit> W* get(const char* name) { return under_->get<W>(name); }
+    PreviewPanel& panel() { return window().preview(); }
     QWidget* view() { return get<QWidget>("Vorschau"); }
     void settle() {
         QApplication::processEvents(); // the edit becomes a step of the history
@@ -48,28 +44,14 @@ class PreviewPanelTest : public QObject {
                                                        panel().requestedGeneration(),
                                  30000);
     }
-    void load(const std::filesystem::path& file) {
-        presenter_->fileAnswers << fromPath(file);
-        QTest::mouseClick(get<QAbstractButton>("bbnLoadPara"), Qt::LeftButton);
-    }
 
 private Q_SLOTS:
-    void init() {
-        dir_ = std::make_unique<TempDir>();
-        QDir::setCurrent(fromPath(dir_->path()));
-        presenter_ = std::make_unique<ui::ScriptedPresenter>();
-        window_ = std::make_unique<TForm1>(*presenter_);
-        QVERIFY(ui::showActive(*window_));
-    }
-    void cleanup() {
-        window_.reset();
-        QDir::setCurrent(QDir::tempPath());
-        dir_.reset();
-    }
+    void init() { under_ = std::make_unique<ui::WindowUnderTest>(); }
+    void cleanup() { under_.reset(); }
 
     void itSaysWhichPartsItShowsWithTheirVertexCounts() {
         QCOMPARE(view()->accessibleName(), QStringLiteral("Vorschau"));
-        load(trassolin::test::examplesDir() / "landstrasse.ini");
+        under_->load(trassolin::test::examplesDir() / "landstrasse.ini");
         settle();
         ParameterSet road = trassolin::test::example("landstrasse.ini");
         const RoadMesh mesh = trassolin::test::meshOf(road).mesh;
@@ -86,7 +68,7 @@ private Q_SLOTS:
     }
 
     void everyEditReachesItWithoutAFileOrABox() {
-        load(trassolin::test::examplesDir() / "landstrasse.ini");
+        under_->load(trassolin::test::examplesDir() / "landstrasse.ini");
         settle();
         const quint64 loaded = panel().builtGeneration();
         // A new last point at the origin turns the path back on itself: the preview says so
@@ -97,13 +79,13 @@ private Q_SLOTS:
         QVERIFY2(get<QLabel>("lblVorschauStatus")->text().startsWith(
                      QStringLiteral("Vorschau nicht aktuell: SplinePunkte 41 - 42: ")),
                  qPrintable(get<QLabel>("lblVorschauStatus")->text()));
-        QVERIFY2(presenter_->messages.empty(), qPrintable(presenter_->texts().join('\n')));
+        QVERIFY2(presenter().messages.empty(), qPrintable(presenter().texts().join('\n')));
         // 50 m on along the last chord, and the road is whole again.
-        const auto& points = window_->parameters().splines.points();
+        const auto& points = window().parameters().splines.points();
         const TSplinePkt& a = points[39];
         const TSplinePkt& b = points[40];
         const double chord = std::hypot(b.X - a.X, b.Z - a.Z);
-        const char separator = window_->decimalSeparator();
+        const char separator = window().decimalSeparator();
         ui::type(get("edtSplinePtsX"), formatNumber(b.X + (b.X - a.X) / chord * 50, separator));
         ui::type(get("edtSplinePtsY"), formatNumber(b.Y, separator));
         ui::type(get("edtSplinePtsZ"), formatNumber(b.Z + (b.Z - a.Z) / chord * 50, separator));
@@ -122,22 +104,22 @@ private Q_SLOTS:
                  QStringLiteral("Vorschau nicht aktuell: Breite (Fahrbahn - Geometrie): 'abc' ist "
                                 "kein gültiger Gleitkommawert"));
         QVERIFY(panel().scene() != nullptr);
-        QVERIFY2(presenter_->messages.empty(), qPrintable(presenter_->texts().join('\n')));
-        window_->undo();
+        QVERIFY2(presenter().messages.empty(), qPrintable(presenter().texts().join('\n')));
+        window().undo();
         settle();
         QVERIFY(view()->accessibleDescription().endsWith(QStringLiteral("; 42 Kontrollpunkte")));
-        QCOMPARE(trassolin::test::entryNames(dir_->path()), std::vector<std::string>{});
+        QCOMPARE(trassolin::test::entryNames(under_->folder()), std::vector<std::string>{});
     }
 
     void aClickOnAControlPointSelectsItInTheEditor() {
-        load(trassolin::test::examplesDir() / "landstrasse.ini");
+        under_->load(trassolin::test::examplesDir() / "landstrasse.ini");
         settle();
         panel().onPointPicked(16);
-        QCOMPARE(window_->parameters().splines.current(), 16);
+        QCOMPARE(window().parameters().splines.current(), 16);
         QCOMPARE(get<QSpinBox>("sedSplinePtsNr")->value(), 17);
         QCOMPARE(get("edtSplinePtsX")->text(),
-                 formatNumber(window_->parameters().splines.points()[16].X,
-                              window_->decimalSeparator()));
+                 formatNumber(window().parameters().splines.points()[16].X,
+                              window().decimalSeparator()));
     }
 
     void theNewestRoadWinsAndARunMakesItWait() {
@@ -146,8 +128,8 @@ private Q_SLOTS:
         builder.onBuilt = [&](quint64 generation, const PreviewBuildResult& result) {
             delivered.emplace_back(generation, result.scene ? result.scene->controlPointCount : 0);
         };
-        bench::writeWindingRoad(*dir_ / "lang.ini", 300);
-        const ParameterSet longRoad = bench::loadWindingRoad(*dir_ / "lang.ini");
+        bench::writeWindingRoad(under_->folder() / "lang.ini", 300);
+        const ParameterSet longRoad = bench::loadWindingRoad(under_->folder() / "lang.ini");
         const ParameterSet shortRoad = trassolin::test::example("landstrasse.ini");
         builder.request({longRoad, '.', RandomSequence{}, {}});
         builder.request({longRoad, '.', RandomSequence{}, {}});

@@ -15,7 +15,6 @@
 
 #include <QCheckBox>
 #include <QColor>
-#include <QDir>
 #include <QImage>
 #include <QLineEdit>
 #include <QTest>
@@ -27,7 +26,6 @@
 using namespace trassolin;
 using namespace trassolin::gui;
 namespace ui = trassolin::gui::test;
-using trassolin::test::TempDir;
 
 namespace {
 
@@ -63,14 +61,11 @@ Vec3 between(const Vec3& a, const Vec3& b, double t) {
 class PreviewRenderTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TempDir> dir_;
-    std::unique_ptr<ui::ScriptedPresenter> presenter_;
-    std::unique_ptr<TForm1> window_;
+    std::unique_ptr<ui::WindowUnderTest> under_;
 
-    template <class W = QLineEdit> W* get(const char* name) {
-        return ui::control<W>(*window_, name);
-    }
-    PreviewPanel& panel() { return window_->preview(); }
+    TForm1& window() { return under_->window(); }
+    template <class W = QLineEdit> W* get(const char* name) { return under_->get<W>(name); }
+    PreviewPanel& panel() { return window().preview(); }
     PreviewView& view() { return *panel().view(); }
     // Until the preview shows the road of the last edit.
     void settle() {
@@ -96,7 +91,7 @@ class PreviewRenderTest : public QObject {
     // The road's centre line and its horizontal left-hand normal at the control point where
     // the road bends least.
     std::pair<Vec3, Vec3> straightestPlace() {
-        const auto& points = window_->parameters().splines.points();
+        const auto& points = window().parameters().splines.points();
         std::size_t best = 1;
         double least = 1e9;
         for (std::size_t i = 1; i + 1 < points.size(); ++i) {
@@ -119,17 +114,9 @@ private Q_SLOTS:
         QVERIFY2(openGlAvailable(), "no OpenGL here: run under xvfb-run with QT_QPA_PLATFORM=xcb");
     }
     void init() {
-        dir_ = std::make_unique<TempDir>();
-        QDir::setCurrent(fromPath(dir_->path()));
-        presenter_ = std::make_unique<ui::ScriptedPresenter>();
-        window_ = std::make_unique<TForm1>(*presenter_);
-        // A virtual X server has no window manager to activate windows: Qt is told instead.
-        window_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
-        QApplication::setActiveWindow(window_.get());
+        under_ = std::make_unique<ui::WindowUnderTest>();
         QVERIFY(panel().drawsPictures());
-        presenter_->fileAnswers << fromPath(trassolin::test::examplesDir() / "landstrasse.ini");
-        QTest::mouseClick(get<QAbstractButton>("bbnLoadPara"), Qt::LeftButton);
+        under_->load(trassolin::test::examplesDir() / "landstrasse.ini");
         settle();
         QVERIFY(panel().scene() != nullptr);
         QVERIFY(view().drawing());
@@ -137,11 +124,7 @@ private Q_SLOTS:
         get<QCheckBox>("cboKurven")->setChecked(false);
         get<QCheckBox>("cboKontrollpunkte")->setChecked(false);
     }
-    void cleanup() {
-        window_.reset();
-        QDir::setCurrent(QDir::tempPath());
-        dir_.reset();
-    }
+    void cleanup() { under_.reset(); }
 
     void theRoadIsWhereItsPointsProject() {
         const PreviewScene& scene = *panel().scene();
@@ -160,7 +143,7 @@ private Q_SLOTS:
         }
         // Beside the road, the verge.
         const auto [centre, left] = straightestPlace();
-        const double half = std::stod(window_->parameters().breite) / 2.0;
+        const double half = std::stod(window().parameters().breite) / 2.0;
         const QColor verge = seen(between(centre, {centre[0] + left[0], centre[1], centre[2] + left[2]},
                                           half + 1.0));
         QVERIFY2((vergeColoured(verge) || litUp(verge)) && !roadColoured(verge),
@@ -169,7 +152,7 @@ private Q_SLOTS:
 
     void aWiderRoadCoversWhatWasItsVerge() {
         const auto [centre, left] = straightestPlace();
-        const double width = std::stod(window_->parameters().breite);
+        const double width = std::stod(window().parameters().breite);
         const auto beside = [&, c = centre, l = left](double metres) {
             return Vec3{c[0] + l[0] * metres, c[1], c[2] + l[2] * metres};
         };
@@ -178,7 +161,7 @@ private Q_SLOTS:
         QColor mirrored = seen(beside(-(width / 2 + 1.5)));
         QVERIFY2(!roadColoured(mirrored), qPrintable(describe(mirrored)));
 
-        ui::type(get("edtBreite"), formatNumber(width + 5.0, window_->decimalSeparator()));
+        ui::type(get("edtBreite"), formatNumber(width + 5.0, window().decimalSeparator()));
         leave();
         settle();
         outside = seen(beside(width / 2 + 1.5));
@@ -189,7 +172,7 @@ private Q_SLOTS:
         const QColor newVerge = seen(beside(width / 2 + 2.5 + 1.0));
         QVERIFY2(!roadColoured(newVerge), qPrintable(describe(newVerge)));
         // Nothing was written for it.
-        QCOMPARE(trassolin::test::entryNames(dir_->path()), std::vector<std::string>{});
+        QCOMPARE(trassolin::test::entryNames(under_->folder()), std::vector<std::string>{});
     }
 
     void backFacesShowOnlyWhenSwitchedOn() {
@@ -211,7 +194,7 @@ private Q_SLOTS:
         });
         QVERIFY(right != scene.parts.end());
         // In a row half way along the verge, the segment that is widest seen from above.
-        const int points = window_->parameters().rechterRand.count();
+        const int points = window().parameters().rechterRand.count();
         std::uint32_t row = right->firstIndex; // a vertex index in the middle of the part
         row = scene.triangles[right->firstIndex + right->indexCount / 2];
         row -= static_cast<std::uint32_t>(scene.vertices[row].profilePoint);
@@ -229,7 +212,7 @@ private Q_SLOTS:
         QVERIFY(most > 0.3);
         const Vec3 middle = between(scene.world(scene.vertices[row + widest - 1].position),
                                     scene.world(scene.vertices[row + widest].position), 0.5);
-        SegmentEditor* editor = window_->rightEdge().segments();
+        SegmentEditor* editor = window().rightEdge().segments();
         editor->selectSegment(widest == 1 ? 2 : 1);
         QApplication::processEvents();
         const QColor other = seen(middle, 15.0);
