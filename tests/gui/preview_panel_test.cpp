@@ -14,6 +14,7 @@
 #include "winding_road.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -63,6 +64,10 @@ private Q_SLOTS:
         expected += parts.join(QStringLiteral(", ")) +
                     QStringLiteral("; 3 Verkehrssplines; 41 Kontrollpunkte");
         QCOMPARE(view()->accessibleDescription(), expected);
+        QAccessibleInterface* node = QAccessible::queryAccessibleInterface(view());
+        QVERIFY(node != nullptr);
+        QCOMPARE(node->text(QAccessible::Name), QStringLiteral("Vorschau"));
+        QCOMPARE(node->text(QAccessible::Description), expected);
         QCOMPARE(get<QLabel>("lblVorschauStatus")->text(), expected);
         QCOMPARE(get<QLabel>("lblVorschauStatus")->buddy(), view());
     }

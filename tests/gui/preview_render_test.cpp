@@ -16,6 +16,7 @@
 #include <QCheckBox>
 #include <QColor>
 #include <QImage>
+#include <QSurfaceFormat>
 #include <QLineEdit>
 #include <QTest>
 
@@ -112,6 +113,10 @@ class PreviewRenderTest : public QObject {
 private Q_SLOTS:
     void initTestCase() {
         QVERIFY2(openGlAvailable(), "no OpenGL here: run under xvfb-run with QT_QPA_PLATFORM=xcb");
+    }
+    void drawsWithTheProfileAskedFor() {
+        const bool core = qEnvironmentVariableIsSet("TRASSOLIN_CORE_PROFILE");
+        QCOMPARE(view().coreProfile(), core);
     }
     void init() {
         under_ = std::make_unique<ui::WindowUnderTest>();
@@ -224,5 +229,18 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(PreviewRenderTest)
+// With TRASSOLIN_CORE_PROFILE set, the pictures are drawn by OpenGL 3.3 in its core profile
+// (the other dialect of the shaders) instead of the compatibility profile Qt asks for.
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsSet("TRASSOLIN_CORE_PROFILE")) {
+        QSurfaceFormat format;
+        format.setVersion(3, 3);
+        format.setProfile(QSurfaceFormat::CoreProfile);
+        QSurfaceFormat::setDefaultFormat(format);
+    }
+    QApplication app(argc, argv);
+    PreviewRenderTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "preview_render_test.moc"

@@ -65,6 +65,8 @@ public:
     // The shaders compiled and linked; false after an OpenGL failure (see `failure`).
     bool drawing() const { return ready_; }
     bool wireframeAvailable() const { return polygonMode_ != nullptr; }
+    // The context is a core profile: the shaders speak GLSL 3.30 rather than 1.20.
+    bool coreProfile() const { return core_; }
     QString failure() const { return failure_; }
     // The scene whose picture reached the screen last.
     quint64 shownGeneration() const { return shownGeneration_; }
