@@ -180,6 +180,20 @@ private Q_SLOTS:
         QCOMPARE(trassolin::test::entryNames(under_->folder()), std::vector<std::string>{});
     }
 
+    void aTexturePictureBesideTheParameterFileIsDrawn() {
+        std::string road = trassolin::test::readFile(trassolin::test::examplesDir() / "landstrasse.ini");
+        road.replace(road.find("asphalt_diffuse.dds"), 19, "rot.png");
+        trassolin::test::writeFile(under_->folder() / "rot.ini", road);
+        QImage red(8, 8, QImage::Format_RGB32);
+        red.fill(QColor(220, 30, 30));
+        QVERIFY(red.save(fromPath(under_->folder() / "rot.png")));
+        under_->load(under_->folder() / "rot.ini");
+        settle();
+        const QColor pixel = seen(straightestPlace().first);
+        QVERIFY2(pixel.redF() > pixel.greenF() + 0.3 && pixel.redF() > pixel.blueF() + 0.3,
+                 qPrintable(describe(pixel)));
+    }
+
     void backFacesShowOnlyWhenSwitchedOn() {
         const Vec3 centre = straightestPlace().first;
         const QColor culled = seen(centre, 30.0, true);

@@ -20,11 +20,11 @@ class QAction;
 class QCheckBox;
 class QDockWidget;
 class QHBoxLayout;
-class QProgressBar;
 class QLabel;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
 class QScrollArea;
 class QSplitter;
@@ -113,7 +113,7 @@ private:
     // The progress bar and "Abbrechen" of a run, shown while it goes on.
     void addRunBar(QHBoxLayout* row);
     void showProgress(double doneMetres, double totalMetres);
-    // While a run goes on, nothing that edits the road or starts another run can be used.
+    // While a run goes on, neither another run nor another road can be started.
     void setRunning(bool on);
     void runFinished(BackgroundRun::Outcome& outcome);
     void refreshRecentMenu();
