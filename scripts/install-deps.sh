@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian package Trassolin needs to build, test and benchmark, and to build the
+# Installs every Debian package Trassolin needs to build, test and benchmark (the preview's
+# pictures are tested on a virtual X server with Mesa's software OpenGL), and to build the
 # Windows program with MinGW-w64 and test it under Wine (scripts/windows.sh); then the Khronos
 # glTF validator (npm package gltf-validator, pinned in tools/gltf-validator/package-lock.json)
 # that the tests run through Node.
@@ -18,6 +19,10 @@ packages=(
     time
     libcli11-dev
     qt6-base-dev
+    libqt6opengl6-dev
+    xvfb
+    xauth
+    libgl1-mesa-dri
     qt6-translations-l10n
     fonts-dejavu-core
     g++-mingw-w64-x86-64-posix

@@ -218,5 +218,50 @@ TEST(RunProgress, aCancelledRunStopsAtItsSegmentAndLeavesEveryFileAsItWas) {
     EXPECT_EQ(params.texL0, test::example("landstrasse.ini").texL0);
 }
 
+// Asks to stop at its `stopAt`-th question; counts the questions.
+class CancelAtQuestion final : public RunProgress {
+public:
+    explicit CancelAtQuestion(int stopAt = -1) : stopAt_(stopAt) {}
+    void advanced(double, double) override {}
+    bool cancelRequested() override { return ++questions == stopAt_; }
+    int questions = 0;
+
+private:
+    int stopAt_;
+};
+
+TEST(RunProgress, aCancelAfterTheWalkUpToTheLastMomentStillLeavesEveryFileAsItWas) {
+    // The verges, the end faces and both documents of a long road take as long as its walk:
+    // a cancel there must not end in replaced files.
+    const ParameterSet road = test::example("landstrasse.ini", true);
+    test::TempDir dir;
+    CancelAtQuestion counting;
+    {
+        ParameterSet params = road;
+        CollectingMessageSink messages;
+        CollectingStatusLog log;
+        RandomSequence random;
+        ASSERT_TRUE(runGeneration(params, dir / "count.i3d", messages, log, random, '.',
+                                  {.gltf = dir / "count.glb", .progress = &counting}));
+    }
+    const int segments = road.splines.count() - 1;
+    ASSERT_GT(counting.questions, segments + 1);
+    test::writeFile(dir / "road.i3d", "old");
+    for (int stopAt = segments + 1; stopAt <= counting.questions; ++stopAt) {
+        ParameterSet params = road;
+        CancelAtQuestion progress(stopAt);
+        CollectingMessageSink messages;
+        CollectingStatusLog log;
+        RandomSequence random;
+        EXPECT_THROW(runGeneration(params, dir / "road.i3d", messages, log, random, '.',
+                                   {.gltf = dir / "road.glb", .progress = &progress}),
+                     RunCancelled)
+            << "question " << stopAt;
+        EXPECT_EQ(test::readFile(dir / "road.i3d"), "old") << "question " << stopAt;
+        EXPECT_FALSE(std::filesystem::exists(dir / "road.glb")) << "question " << stopAt;
+        EXPECT_EQ(params.texL0, road.texL0);
+    }
+}
+
 } // namespace
 } // namespace trassolin

@@ -32,7 +32,7 @@ class GameDialogTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<ui::WindowInFolder> at_;
+    std::unique_ptr<ui::WindowUnderTest> at_;
     ui::ScriptedPresenter* presenter_ = nullptr;
     TForm1* window_ = nullptr;
 
@@ -41,6 +41,11 @@ private:
     }
     void click(const char* name) { QTest::mouseClick(get<QAbstractButton>(name), Qt::LeftButton); }
     std::filesystem::path file(const char* name) { return at_->file(name); }
+    // Go, waited for until the window has taken the run's outcome.
+    void go() {
+        click("bbnGo");
+        QVERIFY(ui::waitForRun(*window_));
+    }
     QString status() { return get<QPlainTextEdit>("mmoStatus")->toPlainText(); }
 
     // Opens "Spiel …", lets `edit` work on the dialog and answers with `result`.
@@ -65,7 +70,7 @@ private:
 
 private Q_SLOTS:
     void init() {
-        at_ = std::make_unique<ui::WindowInFolder>();
+        at_ = std::make_unique<ui::WindowUnderTest>();
         presenter_ = &at_->presenter();
         window_ = &at_->window();
     }
@@ -135,7 +140,7 @@ private Q_SLOTS:
 
         presenter_->fileAnswers.push_back(fromPath(file("spiel.i3d")));
         click("bbnSave");
-        click("bbnGo");
+        go();
         QVERIFY2(presenter_->messages.empty(), qPrintable(presenter_->texts().join('\n')));
         const std::string doc = trassolin::test::readFile(file("spiel.i3d"));
         QVERIFY(doc.find("<Shape name=\"Fahrbahn 2\" static=\"true\" collisionFilterGroup=\"0x601c\" "
@@ -179,7 +184,7 @@ private Q_SLOTS:
         presenter_->fileAnswers.push_back(fromPath(file("alt.i3d")));
         click("bbnSave");
         presenter_->messages.clear();
-        click("bbnGo");
+        go();
         QCOMPARE(presenter_->texts(),
                  QStringList{QStringLiteral(
                      "[Spiel] Profil: 'FS19' kennt Trassolin nicht; erlaubt sind keins, FS25 und FS22")});
@@ -223,7 +228,7 @@ private Q_SLOTS:
             if (withCheck == 1) click("bbnPruefen");
             presenter_->fileAnswers.push_back(fromPath(file(withCheck ? "b.i3d" : "a.i3d")));
             click("bbnSave");
-            click("bbnGo");
+            go();
             QVERIFY2(presenter_->messages.empty(), qPrintable(presenter_->texts().join('\n')));
             documents[withCheck] = trassolin::test::readFile(file(withCheck ? "b.i3d" : "a.i3d"));
         }

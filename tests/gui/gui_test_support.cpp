@@ -4,8 +4,10 @@
 #include "support/test_support.h"
 #include "uMain13/main_window.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTest>
 
@@ -63,6 +65,51 @@ bool opensModal(ScriptedPresenter& presenter, const std::function<void()>& actio
     return shown;
 }
 
+struct WindowUnderTest::Folder {
+    trassolin::test::TempDir dir;
+};
+
+WindowUnderTest::WindowUnderTest() : folder_(std::make_unique<Folder>()) {
+    // The window keeps its preferences in the working folder.
+    QDir::setCurrent(fromPath(folder_->dir.path()));
+    restart();
+}
+
+void WindowUnderTest::restart() {
+    window_.reset();
+    window_ = std::make_unique<TForm1>(presenter_);
+    window_->show();
+    // Qt is told which window is active: a virtual X server has no window manager to say so.
+    if (!QTest::qWaitForWindowExposed(window_.get())) qFatal("the window was not shown");
+    QApplication::setActiveWindow(window_.get());
+}
+
+WindowUnderTest::~WindowUnderTest() {
+    window_.reset();
+    QDir::setCurrent(QDir::tempPath());
+}
+
+const std::filesystem::path& WindowUnderTest::folder() const { return folder_->dir.path(); }
+
+void WindowUnderTest::click(const char* name) {
+    QTest::mouseClick(get<QAbstractButton>(name), Qt::LeftButton);
+}
+
+void WindowUnderTest::load(const std::filesystem::path& file) {
+    presenter_.fileAnswers << fromPath(file);
+    click("bbnLoadPara");
+}
+
+bool waitForRun(TForm1& window, int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (window.running()) {
+        if (clock.elapsed() > timeoutMs) return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
 bool showActive(QWidget& window) {
     window.show();
     QApplication::setActiveWindow(&window);
@@ -76,27 +123,6 @@ void focus(QWidget* target) {
 void type(QLineEdit* field, const QString& text) {
     focus(field);
     field->setText(text);
-}
-
-WindowInFolder::WindowInFolder()
-    : dir_(std::make_unique<trassolin::test::TempDir>()),
-      presenter_(std::make_unique<ScriptedPresenter>()) {
-    // The window reads and writes its preferences in the working directory.
-    QDir::setCurrent(fromPath(dir_->path()));
-    restart();
-}
-
-WindowInFolder::~WindowInFolder() {
-    window_.reset();
-    QDir::setCurrent(QDir::tempPath());
-}
-
-std::filesystem::path WindowInFolder::file(const char* name) const { return *dir_ / name; }
-
-void WindowInFolder::restart() {
-    window_.reset();
-    window_ = std::make_unique<TForm1>(*presenter_);
-    if (!showActive(*window_)) qFatal("the window does not become active");
 }
 
 } // namespace trassolin::gui::test

@@ -13,10 +13,6 @@
 
 class QWidget;
 
-namespace trassolin::test {
-class TempDir;
-}
-
 namespace trassolin::gui {
 class TForm1;
 }
@@ -62,33 +58,44 @@ public:
     std::function<int(QDialog&)> onModal = [](QDialog&) { return int(QDialog::Accepted); };
 };
 
-// The main window in a working folder of its own, shown and active, its boxes and dialogs
-// answered by a scripted presenter: where a test of the window starts.
-class WindowInFolder {
-public:
-    WindowInFolder();
-    ~WindowInFolder(); // the window goes first; the working directory is the temporary one again
-    WindowInFolder(const WindowInFolder&) = delete;
-    WindowInFolder& operator=(const WindowInFolder&) = delete;
-
-    TForm1& window() { return *window_; }
-    ScriptedPresenter& presenter() { return *presenter_; }
-    std::filesystem::path file(const char* name) const;
-    // A new window in place of the old one, as after a restart of the program.
-    void restart();
-
-private:
-    std::unique_ptr<trassolin::test::TempDir> dir_;
-    std::unique_ptr<ScriptedPresenter> presenter_;
-    std::unique_ptr<TForm1> window_;
-};
-
 // The window's control of that name; fails the test when there is none.
 template <class W = QLineEdit> W* control(QObject& window, const char* name) {
     auto* w = window.findChild<W*>(QString::fromLatin1(name));
     if (w == nullptr) qFatal("no control %s", name);
     return w;
 }
+
+// A main window started in a temporary working folder with a scripted presenter, shown and
+// active: what a test of the window starts from.
+class WindowUnderTest {
+public:
+    WindowUnderTest();
+    ~WindowUnderTest();
+    WindowUnderTest(const WindowUnderTest&) = delete;
+    WindowUnderTest& operator=(const WindowUnderTest&) = delete;
+
+    TForm1& window() { return *window_; }
+    ScriptedPresenter& presenter() { return presenter_; }
+    const std::filesystem::path& folder() const;
+    std::filesystem::path file(const char* name) const { return folder() / name; }
+    // A new window in place of the old one, as after a restart of the program.
+    void restart();
+    // The window's control of that name; fails the test when there is none.
+    template <class W = QLineEdit> W* get(const char* name) { return control<W>(*window_, name); }
+    void click(const char* name);
+    // "Load Parameter" with this file.
+    void load(const std::filesystem::path& file);
+
+private:
+    struct Folder;
+    std::unique_ptr<Folder> folder_;
+    ScriptedPresenter presenter_;
+    std::unique_ptr<TForm1> window_;
+};
+
+// Waits until the run that "Go" started has ended and the window has taken its outcome
+// (messages, status log, TexL0); false when it does not end within `timeoutMs`.
+bool waitForRun(TForm1& window, int timeoutMs = 120000);
 
 // Whether `action` showed a modal window (which is closed again at once with "OK").
 bool opensModal(ScriptedPresenter& presenter, const std::function<void()>& action);

@@ -52,6 +52,11 @@ private:
     // Leaves a field for a widget outside its group.
     void leave() { ui::focus(get("edtShapeName")); }
     void click(const char* name) { QTest::mouseClick(get<QAbstractButton>(name), Qt::LeftButton); }
+    // "Go", and the run to its end.
+    void go() {
+        click("bbnGo");
+        QVERIFY(ui::waitForRun(*window_));
+    }
     void startWindow() {
         window_ = std::make_unique<TForm1>(*presenter_);
         QVERIFY(ui::showActive(*window_));
@@ -130,7 +135,7 @@ private Q_SLOTS:
         QCOMPARE(get<QLabel>("lblParameter1")->text(), QStringLiteral("Parameter geladen aus"));
         QCOMPARE(get<QLabel>("lblParameter")->text(), QStringLiteral("one.ini"));
         presenter_->messages.clear();
-        click("bbnGo");
+        go();
         QCOMPARE(presenter_->texts(), QStringList{QStringLiteral("Zu wenig SplinePunkte")});
         QCOMPARE(presenter_->messages.front().kind, MessageKind::Warning);
         QVERIFY(!get<QPushButton>("bbnGo")->isEnabled());
@@ -151,7 +156,7 @@ private Q_SLOTS:
         click("bbnSavePara");
         presenter_->fileAnswers.push_back(fromPath(file("weg.i3d")));
         click("bbnSave");
-        click("bbnGo");
+        go();
         QVERIFY2(presenter_->messages.empty(), qPrintable(presenter_->texts().join('\n')));
         // The same file as the command line's for the saved parameters.
         const std::string command = std::string(TRASSOLIN_CLI_PATH) + " generate --gltf '" +
@@ -165,11 +170,11 @@ private Q_SLOTS:
         // An empty field: no glTF. A name that is no glTF: nothing written, and why.
         std::filesystem::remove(file("weg.glb"));
         ui::type(get("edtGltfFile"), QString());
-        click("bbnGo");
+        go();
         QVERIFY(!std::filesystem::exists(file("weg.glb")));
         trassolin::test::writeFile(file("weg.i3d"), "alt");
         ui::type(get("edtGltfFile"), fromPath(file("weg.obj")));
-        click("bbnGo");
+        go();
         QCOMPARE(presenter_->texts(),
                  QStringList{QStringLiteral("Die glTF-Datei muss auf .glb oder .gltf enden: ") +
                              fromPath(file("weg.obj"))});
@@ -579,7 +584,7 @@ private Q_SLOTS:
         presenter_->fileAnswers.push_back(fromPath(file("ki.i3d")));
         click("bbnSave");
         presenter_->messages.clear();
-        click("bbnGo");
+        go();
         QVERIFY2(presenter_->messages.empty(), qPrintable(presenter_->texts().join('\n')));
         const std::string doc = trassolin::test::readFile(file("ki.i3d"));
         QVERIFY(doc.find("       <TransformGroup name=\"Strasse_AI\" nodeId=\"10\">\r\n") !=
@@ -759,7 +764,7 @@ private Q_SLOTS:
         presenter_->fileAnswers.push_back(fromPath(file("fenster.i3d")));
         click("bbnSave");
         presenter_->messages.clear();
-        click("bbnGo");
+        go();
         QVERIFY2(presenter_->messages.empty(), qPrintable(presenter_->texts().join('\n')));
         QVERIFY(get<QPlainTextEdit>("mmoStatus")->toPlainText().contains(
             QStringLiteral("Füllfläche: ")));

@@ -68,6 +68,11 @@ class MainWindowWorkflowTest : public QObject {
     }
     QAction* action(const char* name) { return get<QAction>(name); }
     void click(const char* name) { QTest::mouseClick(get<QAbstractButton>(name), Qt::LeftButton); }
+    // "Go", and the run to its end.
+    void go() {
+        click("bbnGo");
+        QVERIFY(ui::waitForRun(*window_));
+    }
     void leave() { ui::focus(get("edtShapeName")); }
     // The event loop's turn between two actions of a user: what one action did is one step.
     static void settle() { QApplication::processEvents(); }
@@ -157,7 +162,7 @@ private Q_SLOTS:
         QVERIFY(!firstDifference(held, window_->parameters()));
 
         // Go still builds the country road, not a mix.
-        click("bbnGo");
+        go();
         const std::string command = std::string(TRASSOLIN_CLI_PATH) + " generate '" +
                                     example("landstrasse.ini").string() + "' '" +
                                     file("cli.i3d").string() + "' >/dev/null 2>&1";
@@ -170,7 +175,7 @@ private Q_SLOTS:
         chooseOutput(file("strasse.i3d"));
         ui::type(get("edtBreite"), QStringLiteral("abc"));
         presenter_->messages.clear();
-        click("bbnGo");
+        go();
         QCOMPARE(
             presenter_->texts(),
             QStringList{"Breite (Fahrbahn - Geometrie): 'abc' ist kein gültiger Gleitkommawert"});
@@ -180,7 +185,7 @@ private Q_SLOTS:
         ui::type(get("edtBreite"), QStringLiteral("6"));
         get("edtRandLTexBreite")->setText(QStringLiteral("breit"));
         presenter_->messages.clear();
-        click("bbnGo");
+        go();
         QCOMPARE(presenter_->texts(),
                  QStringList{"Breite (Linker Rand): 'breit' ist kein gültiger Gleitkommawert"});
         QCOMPARE(QApplication::focusWidget(), get("edtRandLTexBreite"));
@@ -244,7 +249,7 @@ private Q_SLOTS:
         leave();
         settle();
         chooseOutput(file("weg.i3d"));
-        click("bbnGo");
+        go();
         settle();
         QVERIFY2(presenter_->messages.empty(), qPrintable(presenter_->texts().join('\n')));
         QVERIFY(std::filesystem::exists(file("weg.i3d")));
@@ -290,7 +295,7 @@ private Q_SLOTS:
 
         // A run wrote this road's output: loading another road does not keep it for Go.
         chooseOutput(file("land.i3d"));
-        click("bbnGo");
+        go();
         QVERIFY(std::filesystem::exists(file("land.i3d")));
         presenter_->choiceAnswers << QStringLiteral("Verwerfen"); // the run moved TexL0 on
         load(copyOf("dorfstrasse.ini", "dorf.ini"));
@@ -396,6 +401,7 @@ private Q_SLOTS:
         chooseOutput(file("land.i3d"));
         ui::type(get("edtRandRBreite"), QStringLiteral("2"));
         QTest::keyClick(window_.get(), Qt::Key_F5);
+        QVERIFY(ui::waitForRun(*window_));
         QCOMPARE(window_->parameters().rechterRand.getSegment(1)->length, 2.0);
         QVERIFY(std::filesystem::exists(file("land.i3d")));
         // Two runs give two documents: the log says why.
@@ -455,7 +461,7 @@ private Q_SLOTS:
             QVERIFY(!window_->history().unsaved());
             const auto out = file(qPrintable(QStringLiteral("vorlage%1.i3d").arg(++n)));
             chooseOutput(out);
-            click("bbnGo");
+            go();
             QVERIFY2(presenter_->messages.empty(), qPrintable(presenter_->texts().join('\n')));
             if (!trassolin::test::xmllintAvailable()) continue;
             const std::string document = readFile(out);

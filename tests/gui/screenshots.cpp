@@ -1,5 +1,6 @@
-// Takes the README's pictures: the main window with the bundled country road loaded, its menu
-// with the presets, its cross-section graphic and the game settings ("Spiel …"). The window takes the size its screen
+// Takes the README's pictures: the main window with the bundled country road loaded and its
+// 3D preview, its menu with the presets, its cross-section graphic, the game settings
+// ("Spiel …") and a long run on its way. The window takes the size its screen
 // allows, so the screen decides the picture: the README's are taken on a virtual screen of
 // 1920 × 1200 with a German decimal comma; QT_SCALE_FACTOR=1.5 shows the 150 % layout, a
 // screen of 1366 × 768 the small one (the offscreen platform's own screen is 800 × 800).
@@ -9,7 +10,11 @@
 
 #include "gui_test_support.h"
 
+#include "common/widgets.h"
 #include "uMain13/main_window.h"
+#include "winding_road.h"
+#include "uVorschau/preview_panel.h"
+#include "uVorschau/preview_view.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -19,14 +24,29 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPixmap>
+#include <QProgressBar>
+#include <QSpinBox>
 
 #include <cstdio>
 
 namespace {
 
+// The window as it is on the screen. The preview is a window of its own inside it, which a
+// widget's grab leaves out: its picture is drawn where it stands.
+QPixmap windowPicture(trassolin::gui::TForm1& window) {
+    QPixmap picture = window.grab();
+    trassolin::gui::PreviewPanel& preview = window.preview();
+    if (preview.view() == nullptr) return picture;
+    const QImage view = preview.view()->picture();
+    QWidget* display = preview.findChild<QWidget*>(QStringLiteral("Vorschau"));
+    QPainter painter(&picture);
+    painter.drawImage(QRect(display->mapTo(&window, QPoint(0, 0)), display->size()), view);
+    return picture;
+}
+
 // The window with its Datei menu and the preset submenu open, as one picture: popups are
 // windows of their own, drawn here where they stand over the main window.
-QPixmap withPresetMenu(QMainWindow& window) {
+QPixmap withPresetMenu(trassolin::gui::TForm1& window) {
     QMenu* file = window.findChild<QMenu*>(QStringLiteral("mnuDatei"));
     QMenu* presets = window.findChild<QMenu*>(QStringLiteral("mnuVorlage"));
     QMenuBar* bar = window.menuBar();
@@ -36,7 +56,7 @@ QPixmap withPresetMenu(QMainWindow& window) {
     const QRect presetEntry = file->actionGeometry(presets->menuAction());
     presets->popup(file->mapToGlobal(presetEntry.topRight()));
     QApplication::processEvents();
-    QPixmap picture = window.grab();
+    QPixmap picture = windowPicture(window);
     QPainter painter(&picture);
     for (QMenu* menu : {file, presets}) {
         painter.drawPixmap(window.mapFromGlobal(menu->mapToGlobal(QPoint(0, 0))), menu->grab());
@@ -68,8 +88,19 @@ int main(int argc, char** argv) {
     presenter.fileAnswers << QStringLiteral("/tmp/landstrasse.i3d");
     window.findChild<QAbstractButton*>(QStringLiteral("bbnSave"))->click();
     window.findChild<QAbstractButton*>(QStringLiteral("bbnGo"))->click();
+    trassolin::gui::test::waitForRun(window);
+    // The control point in the middle, shown in the preview.
+    window.findChild<QSpinBox*>(QStringLiteral("sedSplinePtsNr"))->setValue(21);
+    while (!window.preview().idle()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     QApplication::processEvents();
-    bool saved = window.grab().save(folder + QStringLiteral("/hauptfenster.png"));
+    // Close to that point, where the texture, the verges and the curves can be seen.
+    if (trassolin::gui::PreviewView* view = window.preview().view()) {
+        const auto scene = window.preview().scene();
+        trassolin::gui::PreviewCamera& camera = view->camera();
+        camera.setAngles(camera.yaw() + 0.9, 0.4);
+        camera.lookAt(scene->controlPoint(20), 40.0);
+    }
+    bool saved = windowPicture(window).save(folder + QStringLiteral("/hauptfenster.png"));
     saved = withPresetMenu(window).save(folder + QStringLiteral("/vorlagen-menue.png")) && saved;
 
     presenter.onModal = [&](QDialog& dialog) {
@@ -89,6 +120,22 @@ int main(int argc, char** argv) {
         return int(QDialog::Rejected);
     };
     window.bbnSpielClick();
+
+    // A long road on its way: the progress bar and "Abbrechen" below the fields.
+    const auto road = QDir(QDir::tempPath()).filePath(QStringLiteral("trassolin-500km.ini"));
+    trassolin::bench::writeWindingRoad(trassolin::gui::toPath(road), 500);
+    presenter.unscriptedAnswer = QStringLiteral("Verwerfen");
+    presenter.fileAnswers << road << QStringLiteral("/tmp/lang.i3d");
+    window.findChild<QAbstractButton*>(QStringLiteral("bbnLoadPara"))->click();
+    window.findChild<QAbstractButton*>(QStringLiteral("bbnSave"))->click();
+    window.findChild<QAbstractButton*>(QStringLiteral("bbnGo"))->click();
+    auto* progress = window.findChild<QProgressBar*>(QStringLiteral("prbGo"));
+    while (window.running() && progress->value() < progress->maximum() / 3) {
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    saved = windowPicture(window).save(folder + QStringLiteral("/go-laeuft.png")) && saved;
+    window.cancelRun();
+    trassolin::gui::test::waitForRun(window);
     for (const auto& m : presenter.messages) std::fprintf(stderr, "%s\n", qPrintable(m.text));
     // Closing would ask about the run's new TexL0.
     presenter.unscriptedAnswer = QStringLiteral("Verwerfen");

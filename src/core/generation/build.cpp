@@ -66,6 +66,8 @@ RoadBuild buildRoadMesh(ParameterSet& params, const RunInputs& in, MessageSink& 
         log.append("Fahrbahn: nicht erzeugt");
     }
 
+    // A long road spends as much time after its walk as in it: a cancel still counts there.
+    stopIfCancelled(progress);
     const auto verge = [&](bool on, const TRandPunkte& profile, PartKind kind, const char* name,
                            std::size_t material) -> MeshPart* {
         if (!on) return nullptr;
@@ -86,6 +88,7 @@ RoadBuild buildRoadMesh(ParameterSet& params, const RunInputs& in, MessageSink& 
     walk.rightBorder = {};
     walk.leftBorder = {};
 
+    stopIfCancelled(progress);
     if (in.fill) {
         MeshPart& start = mesh.parts.emplace_back(PartKind::StartFace, "Stirnfläche Anfang",
                                                   fillMaterial);

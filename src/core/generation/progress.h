@@ -18,4 +18,10 @@ public:
 // holds what was reported until then. Not a failure, so no TrassolinError.
 struct RunCancelled {};
 
+// Throws RunCancelled when `progress` asks to stop. Asked before each segment of the path and
+// between the phases after it, up to the moment the documents replace their old files.
+inline void stopIfCancelled(RunProgress* progress) {
+    if (progress != nullptr && progress->cancelRequested()) throw RunCancelled{};
+}
+
 } // namespace trassolin

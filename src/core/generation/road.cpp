@@ -140,7 +140,7 @@ RoadWalk walkRoad(const TSplinePunkte& splines, const RunInputs& in, MeshPart* r
     for (int i = 0; i < sampler.segments(); ++i) chords += points[static_cast<std::size_t>(i)].chordLength;
 
     for (int i = 0; i < sampler.segments(); ++i) {
-        if (progress && progress->cancelRequested()) throw RunCancelled{};
+        stopIfCancelled(progress);
         const SegmentSummary s =
             sampler.sampleSegment(i, [&builder](const Sample& sample) { builder.build(sample); });
         const TSplinePkt& P = points[static_cast<std::size_t>(i)];

@@ -115,11 +115,14 @@ bool runGeneration(ParameterSet& params, const std::filesystem::path& output, Me
 
         RoadBuild built = buildRoadMesh(params, in, messages, log, random, options.progress);
         splitIfAsked(built.mesh, in.game.chunkLength, log, decimalSeparator);
+        stopIfCancelled(options.progress);
         writeI3dDocument(built.mesh, documentOpts, into(document));
         document.prepare();
+        stopIfCancelled(options.progress);
         if (gltf) {
             writeGltf(built.mesh, *gltfForm, into(*gltf));
             gltf->prepare();
+            stopIfCancelled(options.progress);
         }
         const std::string nextTexL0Text =
             built.nextTexL0 ? formatGeneral(*built.nextTexL0, decimalSeparator) : params.texL0;

@@ -37,7 +37,9 @@ struct RunOptions {
     // Also write the road as glTF 2.0 into this file (.glb binary, .gltf with the buffer
     // embedded); both documents are written completely before either replaces its old file.
     std::filesystem::path gltf{};
-    RunProgress* progress = nullptr; // hears of every segment of the path, may cancel the run
+    // Hears of every segment of the path; may cancel the run until the documents are written
+    // completely, just before they replace their old files.
+    RunProgress* progress = nullptr;
 };
 
 // One generation run ("Go"): refines the path, reads and reports the parameters, checks the

@@ -27,4 +27,12 @@ bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
     return !ec && first == second;
 }
 
+std::string leftAsItWas(const std::filesystem::path& target, bool existed) {
+    return displayPath(target) + (existed ? " bleibt unverändert" : " wurde nicht angelegt");
+}
+
+std::string nothingWritten(std::string_view whatWasLeft) {
+    return "Abgebrochen – kein Dokument geschrieben (" + std::string(whatWasLeft) + ")";
+}
+
 } // namespace trassolin

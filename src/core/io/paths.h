@@ -19,4 +19,11 @@ std::filesystem::path pathFromUtf8(std::string_view text);
 // that do not exist yet are one file when they lead to the same place.
 bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 
+// What a stop left of a file it was to write: "strasse.i3d bleibt unverändert" or, when the
+// file did not exist before, "strasse.i3d wurde nicht angelegt".
+std::string leftAsItWas(const std::filesystem::path& target, bool existed);
+// The words that end every stop: "Abgebrochen – kein Dokument geschrieben (" + what the stop
+// left of its files (leftAsItWas, several joined by ", ") + ")".
+std::string nothingWritten(std::string_view whatWasLeft);
+
 } // namespace trassolin

@@ -62,12 +62,12 @@ void EdgeTextureGroup::commit() {
     profile_.texturePixels = integerField(pixel_);
 }
 
-void EdgeTextureGroup::readForRun() {
-    profile_.textureLength = parseField(laenge_);
-    profile_.textureWidth = parseField(breite_);
-    profile_.texturePixels = integerField(pixel_);
-    profile_.textureFileName = toStd(file_->text());
-    profile_.resetInsteadOfMirror = reset_->isChecked();
+void EdgeTextureGroup::readForRun(TRandPunkte& profile) const {
+    profile.textureLength = parseField(laenge_);
+    profile.textureWidth = parseField(breite_);
+    profile.texturePixels = integerField(pixel_);
+    profile.textureFileName = toStd(file_->text());
+    profile.resetInsteadOfMirror = reset_->isChecked();
 }
 
 void EdgeTextureGroup::showTexture() {

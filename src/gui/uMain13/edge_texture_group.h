@@ -24,8 +24,9 @@ public:
 
     // Commit texture group (`gboRandRExit`); nothing while the edge is switched off.
     void commit();
-    // The run's reading of the fields into the profile, in the run's order.
-    void readForRun();
+    // The run's reading of the fields into `profile` (a copy of this edge's for a run on
+    // another thread), in the run's order; a field that is no number stops it there.
+    void readForRun(TRandPunkte& profile) const;
     void showTexture();
 
     QLineEdit* fileField() const { return file_; }

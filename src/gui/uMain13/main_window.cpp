@@ -22,6 +22,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDockWidget>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -158,6 +159,7 @@ TForm1::TForm1(Presenter& presenter, QWidget* parent)
         }
     }
     buildMenu();
+    buildPreview();
     placeWindow();
 
     prefs_ = new TFormPref(presenter_, separator_, this);
@@ -165,6 +167,7 @@ TForm1::TForm1(Presenter& presenter, QWidget* parent)
     grafik_ = new TForm2(presenter_, params_.rechterRand, params_.linkerRand, separator_, this);
     showParameter_ = new TfrmShowParameter(presenter_, this);
     history_->restart();
+    showRoadInPreview();
 }
 
 TForm1::~TForm1() {
@@ -252,6 +255,7 @@ void TForm1::buildWindow() {
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(makePushButton(QStringLiteral("bbnCopyMemo"), QStringLiteral("Copy Memo")));
+    addRunBar(buttons);
     buttons->addStretch();
     auto* grafik = makePushButton(QStringLiteral("bbnGrafikSchnitt"),
                                   QStringLiteral("Grafik Schnitt"));
@@ -550,11 +554,27 @@ void TForm1::placeWindow() {
     const int line = fontMetrics().height();
     const int chrome = 40; // title bar and frame, which the window does not know before showing
     const int above = menuBar()->sizeHint().height() + top_->sizeHint().height() + 24;
-    const QSize wanted(fields.width() + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 24,
-                       above + fields.height() + 8 * line + 56);
+    const int fieldsWidth = fields.width() + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 24;
+    // The preview beside the fields where the screen is wide enough for both, below them
+    // otherwise: the three columns must not scroll sideways.
+    const bool beside = available.width() - chrome / 2 >=
+                        fieldsWidth + previewDock_->minimumSizeHint().width() + 8 * line;
+    // Below, a quarter of the screen's height: a road's picture is wide rather than high.
+    const int previewHeight = beside ? 0 : std::clamp(available.height() / 4, 8 * line, 16 * line);
+    if (!beside) addDockWidget(Qt::BottomDockWidgetArea, previewDock_);
+    const QSize wanted(fieldsWidth + (beside ? previewDock_->sizeHint().width() : 0),
+                       above + fields.height() + 8 * line + 56 + previewHeight);
     resize(wanted.boundedTo(available.size() - QSize(chrome / 2, chrome)));
+    // The fields first: the preview gets what is left, and at least its smallest size.
+    if (beside) {
+        resizeDocks({previewDock_},
+                    {std::max(previewDock_->minimumSizeHint().width(), width() - fieldsWidth)},
+                    Qt::Horizontal);
+    } else {
+        resizeDocks({previewDock_}, {previewHeight}, Qt::Vertical);
+    }
     // A small screen gives the fields what the status log can spare: four lines stay.
-    const int splitter = height() - above;
+    const int splitter = height() - above - previewHeight;
     const int log = std::clamp(splitter - fields.height(), 4 * line + 56, 8 * line + 56);
     split_->setSizes({splitter - log, log});
     move(kDesignPosition);
@@ -585,6 +605,8 @@ void TForm1::placeWindow() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    // A run still going stops first; its documents stay as they were.
+    if (running()) run_->cancelAndWait();
     // Nothing typed is lost by one click: the field being edited is committed, and unsaved
     // edits are offered for saving before the window goes.
     bool mayClose = true;

@@ -4,19 +4,27 @@
 #include "generation/random_sequence.h"
 #include "settings/parameter_set.h"
 #include "settings/preferences_file.h"
+#include "uMain13/background_run.h"
 #include "uMain13/recent_files.h"
 #include "uMain13/window_state.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
+#include <filesystem>
 #include <memory>
+#include <utility>
+#include <vector>
 
 class QAction;
 class QCheckBox;
+class QDockWidget;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
 class QScrollArea;
 class QSplitter;
@@ -26,6 +34,7 @@ namespace trassolin::gui {
 class EdgePanel;
 class EditHistory;
 class FocusExits;
+class PreviewPanel;
 class RoadTextureGroup;
 class SplinePointEditor;
 class TForm2;
@@ -85,6 +94,11 @@ public:
     EditHistory& history() const { return *history_; }
     const RecentFiles& recentFiles() const { return recent_; }
     char decimalSeparator() const { return separator_; }
+    PreviewPanel& preview() const { return *preview_; }
+    // A run started by "Go" is under way on its thread.
+    bool running() const;
+    // "Abbrechen": the run stops; its documents stay as they were.
+    void cancelRun();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -94,6 +108,17 @@ private:
     QWidget* buildTopRow();
     QWidget* buildRoadColumn();
     void buildMenu();
+    // The 3D preview in a dock beside the fields, rebuilt after every edit.
+    void buildPreview();
+    // The road of the fields into the preview, built off this thread.
+    void showRoadInPreview();
+    void showSelectionInPreview();
+    // The progress bar and "Abbrechen" of a run, shown while it goes on.
+    void addRunBar(QHBoxLayout* row);
+    void showProgress(double doneMetres, double totalMetres);
+    // While a run goes on, neither another run nor another road can be started.
+    void setRunning(bool on);
+    void runFinished(BackgroundRun::Outcome& outcome);
     void refreshRecentMenu();
     void connectReactions();
     void placeWindow();
@@ -143,6 +168,7 @@ private:
     RecentFiles recent_;
     QString roadFile_;           // the parameter file the road was loaded from or saved to
     bool outputWritten_ = false; // a run wrote the road shown into the output file
+    bool goWanted_ = false;      // an output is chosen: Go is enabled whenever no run goes on
 
     QPushButton* save_ = nullptr;
     QLineEdit* fileName_ = nullptr;
@@ -165,6 +191,19 @@ private:
     QAction* undoAction_ = nullptr;
     QAction* redoAction_ = nullptr;
     QMenu* recentMenu_ = nullptr;
+
+    BackgroundRun* run_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QPushButton* cancel_ = nullptr;
+    // The running run's documents and whether each existed before it: what a stop leaves.
+    std::filesystem::path runOutput_, runGltf_;
+    bool outputExisted_ = false, gltfExisted_ = false;
+    // The road the run builds: the history's step and the file when it started.
+    int historyAtRun_ = 0;
+    QString roadFileAtRun_;
+    std::vector<std::pair<QPointer<QObject>, bool>> lockedByRun_; // and their states before
+    PreviewPanel* preview_ = nullptr;
+    QDockWidget* previewDock_ = nullptr;
 
     TFormPref* prefs_ = nullptr;
     TFormSpiel* spiel_ = nullptr;

@@ -1,4 +1,4 @@
-// The main window's buttons: output file, run, texture files, spline import, parameter files,
+// The main window's buttons: output file, texture files, spline import, parameter files,
 // the secondary windows, the status log and the about box.
 
 #include "uMain13/main_window.h"
@@ -6,7 +6,6 @@
 #include "common/focus_exits.h"
 #include "common/widgets.h"
 #include "generation/check.h"
-#include "generation/run.h"
 #include "io/paths.h"
 #include "settings/parameter_file.h"
 #include "uGrafik/cross_section_window.h"
@@ -28,6 +27,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTextCursor>
 
 #include <filesystem>
@@ -35,28 +35,6 @@
 namespace trassolin::gui {
 
 namespace {
-
-// The run's report lines in the status log.
-class MemoStatusLog final : public StatusLog {
-public:
-    explicit MemoStatusLog(QPlainTextEdit& memo) : memo_(memo) {}
-    void clear() override { memo_.clear(); }
-    void append(std::string_view line) override {
-        memo_.appendPlainText(QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
-    }
-
-private:
-    QPlainTextEdit& memo_;
-};
-
-// The wait cursor for as long as a run holds the window.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 const QString kParameterFilter = QStringLiteral("Parameter (*.ini);;Alle Dateien (*)");
 
@@ -73,8 +51,10 @@ void TForm1::bbnSaveClick() {
 }
 
 void TForm1::setGoEnabled(bool on) {
-    go_->setEnabled(on);
-    if (goAction_ != nullptr) goAction_->setEnabled(on);
+    goWanted_ = on;
+    // Not while a run goes on: it ends with Go as wanted by then.
+    go_->setEnabled(on && !running());
+    if (goAction_ != nullptr) goAction_->setEnabled(on && !running());
 }
 
 void TForm1::forgetOutput(bool anotherFile) {
@@ -82,7 +62,7 @@ void TForm1::forgetOutput(bool anotherFile) {
     // be written over by Go with this one.
     if (!anotherFile && !outputWritten_) return;
     outputWritten_ = false;
-    if (!go_->isEnabled()) return;
+    if (!goWanted_) return;
     fileName_->clear();
     setGoEnabled(false);
 }
@@ -95,60 +75,28 @@ void TForm1::btnGltfFileClick() {
     if (file) gltfFile_->setText(*file);
 }
 
-void TForm1::bbnGoClick() {
-    const WaitCursor wait;
-    // An edit made just before is a step of its own, not part of the run's.
-    history_->recordNow();
-    for (EdgePanel* edge : {right_, left_}) {
-        if (edge->profile().enabled) edge->recomputeSilently();
-    }
-    fieldsToParameters();
-    MemoStatusLog log(*status_);
-    const auto readEdgeFields = [this](TRandPunkte& edge) {
-        (&edge == &params_.rechterRand ? right_ : left_)->texture()->readForRun();
-    };
-    const QString gltf = gltfFile_->text().trimmed();
-    const bool written =
-        runGeneration(params_, toPath(fileName_->text()), messages_, log, random_, separator_,
-                      {.readEdgeFields = readEdgeFields,
-                       .gltf = gltf.isEmpty() ? std::filesystem::path() : toPath(gltf)});
-    outputWritten_ = outputWritten_ || written;
-    if (params_.splines.count() < 2) setGoEnabled(false);
-    if (written && params_.fahrbahnErzeugen) {
-        roadTexture_->texL0Field()->setText(toQt(params_.texL0));
-        // Two runs of one road give two documents: each continues the texture where the
-        // last one ended. Said here, so that nobody takes it for a fault.
-        log.append(
-            toStd(QStringLiteral("TexL0 für die nächste Straße: %1 – ein weiteres Go setzt "
-                                 "die Textur dort fort; der Knopf neben TexL0 stellt %2 "
-                                 "wieder her")
-                      .arg(toQt(params_.texL0), formatNumber(params_.previousTexL0, separator_))));
-        history_->recordNow(QStringLiteral("Go (TexL0)"));
-    }
-}
-
 void TForm1::bbnSpielClick() {
     history_->recordNow();
     if (spiel_->edit(params_)) history_->recordNow(QStringLiteral("Spiel"));
 }
 
 void TForm1::bbnPruefenClick() {
-    const WaitCursor wait;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
     history_->recordNow();
     // The road Go would build now: the fields as they stand, the next numbers of the
     // random sequence, which the check draws from a copy.
     for (EdgePanel* edge : {right_, left_}) {
         if (!edge->profile().enabled) continue;
         edge->recomputeSilently();
-        edge->texture()->readForRun();
+        edge->texture()->readForRun(edge->profile());
     }
     fieldsToParameters();
     const auto check = checkRoad(params_, messages_, random_, separator_);
     if (!check) return;
-    MemoStatusLog log(*status_);
-    log.clear();
-    log.append("Prüfen der Verkehrskurven:");
-    for (const std::string& line : check->lines) log.append(line);
+    QString report = QStringLiteral("Prüfen der Verkehrskurven:");
+    for (const std::string& line : check->lines) report += QLatin1Char('\n') + toQt(line);
+    status_->setPlainText(report);
 }
 
 void TForm1::textureButtonClick(const QString& buttonName) {
@@ -364,12 +312,14 @@ void TForm1::startVerge(bool right) {
 }
 
 void TForm1::undo() {
+    if (running()) return;
     leaveField();
     history_->recordNow();
     history_->stack().undo();
 }
 
 void TForm1::redo() {
+    if (running()) return;
     leaveField();
     history_->recordNow();
     history_->stack().redo();

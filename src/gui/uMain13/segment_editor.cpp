@@ -145,6 +145,7 @@ void SegmentEditor::showSegment() {
     setQuietly(spin_, c);
     spin_->setVisible(profile_.count() > 1);
     setTitle(captionStem_ + QString::number(profile_.count() - 1));
+    if (onShown) onShown();
 }
 
 void SegmentEditor::selectSegment(int number) {

@@ -2,6 +2,8 @@
 
 #include <QGroupBox>
 
+#include <functional>
+
 class QCheckBox;
 class QLineEdit;
 class QSpinBox;
@@ -47,6 +49,9 @@ public:
     void endePixelsLeft();
 
     QSpinBox* spin() const { return spin_; }
+
+    // After every show: the current segment may be another one.
+    std::function<void()> onShown;
 
 private:
     // The current segment lies within the profile whatever a load or a typed number left.

@@ -7,6 +7,7 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 
 #include <algorithm>
@@ -115,6 +116,10 @@ void SplinePointEditor::showPoint() {
     fileLabel_->setText(imported.isEmpty() ? QStringLiteral("i3d") : imported.mid(slash + 1));
     fileLabel_->setToolTip(imported);
     setSpinRange();
+    // Told last, whichever way the show ends.
+    const auto told = qScopeGuard([this] {
+        if (onShown) onShown();
+    });
     if (points_.count() == 0) return;
     const int c = clampedCurrent();
     setQuietly(spin_, c + 1);

@@ -3,6 +3,7 @@
 #include <QGroupBox>
 
 #include <array>
+#include <functional>
 
 class QLineEdit;
 class QPushButton;
@@ -39,6 +40,9 @@ public:
     void computeDirections();
 
     QSpinBox* spin() const { return spin_; }
+
+    // After every show: the current point may be another one.
+    std::function<void()> onShown;
 
 private:
     int clampedCurrent();
