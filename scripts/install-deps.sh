@@ -15,6 +15,7 @@ packages=(
     libxml2-utils
     time
     libcli11-dev
+    libstb-dev
     qt6-base-dev
     qt6-translations-l10n
     fonts-dejavu-core

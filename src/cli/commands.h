@@ -3,6 +3,8 @@
 // The three commands of trassolin-cli, once the command line has been read. Each returns the
 // exit status; a command that stops says so in its last line on stderr.
 
+#include "terrain/height_map.h"
+
 #include <filesystem>
 
 namespace trassolin::cli {
@@ -29,5 +31,19 @@ int directionsCommand(const std::filesystem::path& parameterFile, char decimalSe
 
 int generateCommand(const std::filesystem::path& parameterFile, const std::filesystem::path& output,
                     char decimalSeparator, bool writeTexL0);
+
+// What `gelaende` is asked to do.
+struct TerrainRequest {
+    std::filesystem::path parameterFile;
+    std::filesystem::path mapFile;   // the map's i3d; empty when the height map is given
+    std::filesystem::path heightMap; // a height map given directly, placed by `placement`
+    TerrainPlacement placement;
+    bool placePoints = false; // every control point's Y onto the ground plus `offset`
+    double offset = 0.0;      // m
+};
+
+// Reads the ground of a map (or a height map), describes it on stdout and, on request, puts
+// the control points of the parameter file on it (only their Y lines change).
+int terrainCommand(const TerrainRequest& request, char decimalSeparator);
 
 } // namespace trassolin::cli

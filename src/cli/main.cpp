@@ -33,6 +33,9 @@ struct Request {
     bool writeTexL0 = false;
     bool writeTexL0BeforeCommand = false;
     bool directions = false;
+    // gelaende
+    std::string mapFile, heightMap, heightScale, unitsPerPixel, offset;
+    bool placePoints = false;
 };
 
 // A command line that does not fit: exit status 2, one line and where to find help.
@@ -119,6 +122,51 @@ void checkLeftOver(const CLI::App& app, const CLI::App* command) {
     }
 }
 
+// A number option as every reader of the tool takes numbers: decimal comma or point.
+double realOption(const std::string& option, const std::string& value, const CLI::App& command) {
+    try {
+        return parseTolerantReal(value);
+    } catch (const ConversionError& e) {
+        throw UsageError{option + ": " + e.what(), command.get_name()};
+    }
+}
+
+TerrainRequest terrainRequest(const Request& request, const CLI::App& command) {
+    const auto given = [&](const char* option) { return command.count(option) > 0; };
+    const std::string name = command.get_name();
+    TerrainRequest t;
+    t.parameterFile = pathFromUtf8(request.parameterFile);
+    if (given("--dem")) {
+        if (!request.mapFile.empty()) {
+            throw UsageError{"KARTE.i3d und --dem schließen einander aus", name};
+        }
+        if (!given("--hoehenskala") || !given("--einheiten-pro-pixel")) {
+            throw UsageError{"--dem braucht --hoehenskala und --einheiten-pro-pixel", name};
+        }
+        t.heightMap = pathFromUtf8(request.heightMap);
+        t.placement.heightScale = realOption("--hoehenskala", request.heightScale, command);
+        t.placement.unitsPerPixel =
+            realOption("--einheiten-pro-pixel", request.unitsPerPixel, command);
+    } else {
+        if (request.mapFile.empty()) {
+            throw UsageError{name + " erwartet PARAMETER.ini KARTE.i3d (oder --dem DATEI.png)",
+                             name};
+        }
+        if (given("--hoehenskala") || given("--einheiten-pro-pixel")) {
+            throw UsageError{"--hoehenskala und --einheiten-pro-pixel gelten nur mit --dem "
+                             "(sonst stehen sie in der Karte)",
+                             name};
+        }
+        t.mapFile = pathFromUtf8(request.mapFile);
+    }
+    t.placePoints = request.placePoints;
+    if (given("--versatz")) {
+        if (!t.placePoints) throw UsageError{"--versatz gilt nur mit --auf-gelaende", name};
+        t.offset = realOption("--versatz", request.offset, command);
+    }
+    return t;
+}
+
 const CLI::App* chosenCommand(const CLI::App& app) {
     const auto chosen = app.get_subcommands();
     return chosen.empty() ? nullptr : chosen.front();
@@ -153,7 +201,8 @@ int run(int argc, char** argv) {
     app.footer("Beispiele:\n"
                "  trassolin-cli init meine-strasse.ini\n"
                "  trassolin-cli import-splines --richtungen export.i3d meine-strasse.ini\n"
-               "  trassolin-cli generate meine-strasse.ini meine-strasse.i3d\n\n"
+               "  trassolin-cli generate meine-strasse.ini meine-strasse.i3d\n"
+               "  trassolin-cli gelaende meine-strasse.ini karte.i3d\n\n"
                "Die Optionen eines Befehls zeigt: trassolin-cli BEFEHL --help\n\n" +
                std::string(kExitCodes));
     // Earlier versions took the options before the command; scripts written for them still work.
@@ -201,6 +250,31 @@ int run(int argc, char** argv) {
                        "danach den TexL0-Wert für die nächste Straße in die Parameterdatei\n"
                        "schreiben, damit sie die Textur nahtlos fortsetzt");
 
+    CLI::App* terrain = addCommand(
+        app, request, "gelaende",
+        "das Gelände der Karte lesen (die Höhenkarte, die ihr TerrainTransformGroup\n"
+        "nennt) und auf Wunsch die Spline-Punkte daraufsetzen",
+        "trassolin-cli gelaende --auf-gelaende --versatz 0,05 meine-strasse.ini karte.i3d");
+    addFileArgument(*terrain, "PARAMETER.ini", request.parameterFile, "die Parameterdatei");
+    terrain->add_option("KARTE.i3d", request.mapFile, "die i3d-Datei der Karte (nicht mit --dem)")
+        ->type_name("");
+    terrain->add_option("--dem", request.heightMap,
+                        "statt der Karte ihre Höhenkarte (16-Bit-Graustufen-PNG);\n"
+                        "dann mit --hoehenskala und --einheiten-pro-pixel")
+        ->type_name("DATEI.png");
+    terrain->add_option("--hoehenskala", request.heightScale,
+                        "m Höhe des größten Pixelwerts (heightScale der Karte)")
+        ->type_name("H");
+    terrain->add_option("--einheiten-pro-pixel", request.unitsPerPixel,
+                        "m zwischen benachbarten Pixeln (unitsPerPixel der Karte)")
+        ->type_name("U");
+    terrain->add_flag("--auf-gelaende", request.placePoints,
+                      "Y jedes Spline-Punkts auf die Geländehöhe darunter setzen und die\n"
+                      "Parameterdatei speichern (nur die Y-Zeilen ändern sich)");
+    terrain->add_option("--versatz", request.offset,
+                        "m über dem Gelände, mit --auf-gelaende (Vorgabe 0)")
+        ->type_name("M");
+
     try {
         try {
             app.parse(argc, argv);
@@ -231,6 +305,7 @@ int run(int argc, char** argv) {
                                         request.directions);
         }
         if (command == directions) return directionsCommand(parameterFile, separator);
+        if (command == terrain) return terrainCommand(terrainRequest(request, *terrain), separator);
         return generateCommand(parameterFile, pathFromUtf8(request.output), separator,
                                request.writeTexL0);
     } catch (const UsageError& e) {
