@@ -96,6 +96,12 @@ std::string HeightMap::extentText(char decimalSeparator) const {
            " m, z von " + m(zOfRow(0)) + " bis " + m(zOfRow(pixels_.height() - 1)) + " m";
 }
 
+SampleGrid pixelGrid(const HeightMap& ground) {
+    const double upp = ground.placement().unitsPerPixel;
+    return {ground.pixels().width(), ground.pixels().height(), ground.xOfColumn(0),
+            ground.zOfRow(0), upp, upp};
+}
+
 std::string groundDescription(const HeightMap& ground, char decimalSeparator) {
     const GreyImage16& pixels = ground.pixels();
     std::uint16_t low = 65535, high = 0;

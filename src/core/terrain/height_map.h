@@ -6,6 +6,7 @@
 // height is its value / 65535 × `heightScale` metres.
 
 #include "terrain/png_image.h"
+#include "terrain/surface_raster.h"
 
 #include <filesystem>
 #include <optional>
@@ -58,6 +59,9 @@ private:
     GreyImage16 pixels_;
     TerrainPlacement placement_;
 };
+
+// The points of the height map's pixels in the world.
+SampleGrid pixelGrid(const HeightMap& ground);
 
 // "2049 × 2049 Pixel, 2048 × 2048 m, 1 m je Pixel, Höhen von 12,3 bis 87,6 m": what a modder
 // checks against the editor before trusting the numbers.

@@ -1,0 +1,116 @@
+#include "terrain/flattened_ground.h"
+
+#include "settings/ini_file.h"
+#include "uGlobal/errors.h"
+
+#include <algorithm>
+#include <cmath>
+#include <system_error>
+#include <unordered_map>
+
+namespace trassolin {
+
+namespace {
+
+// The nearest corridor pixel of a pixel beside the corridor.
+struct Nearest {
+    double distance; // m
+    double height;   // m, the corridor pixel's new height
+};
+
+bool nearer(const Nearest& a, const Nearest& b) {
+    return a.distance < b.distance || (a.distance == b.distance && a.height < b.height);
+}
+
+// 0 at the corridor, 1 at the falloff distance, with no kink at either end.
+double smoothstep(double t) { return t * t * (3.0 - 2.0 * t); }
+
+bool usableLength(double v) { return std::isfinite(v) && v >= 0.0; }
+
+} // namespace
+
+std::vector<PixelChange> flattenedPixels(const HeightMap& ground,
+                                         const std::vector<SurfaceTriangle>& surfaces,
+                                         const FlattenOptions& options) {
+    if (!usableLength(options.depth)) {
+        throw TrassolinError("Die Tiefe unter der Straße darf nicht negativ sein");
+    }
+    if (!usableLength(options.falloff)) {
+        throw TrassolinError("Der Übergang neben der Straße darf nicht negativ sein");
+    }
+    const SampleGrid grid = pixelGrid(ground);
+    SparseGrid<double> under;
+    for (const SurfaceTriangle& t : surfaces) {
+        rasterize(t, grid, [&](int c, int r, double y) { under.put(grid.index(c, r), y - options.depth); });
+    }
+    const auto corridor = std::move(under).merged([](double a, double b) { return a < b; });
+    const auto inCorridor = [&](std::size_t index) {
+        const auto at = std::lower_bound(
+            corridor.begin(), corridor.end(), index,
+            [](const SparseGrid<double>::Entry& e, std::size_t i) { return e.index < i; });
+        return at != corridor.end() && at->index == index;
+    };
+
+    // Beside the corridor: the nearest corridor pixel is always one on its edge.
+    const double upp = grid.dx;
+    const int reach = static_cast<int>(std::floor(options.falloff / upp));
+    std::unordered_map<std::size_t, Nearest> beside;
+    for (const auto& e : corridor) {
+        const int c = static_cast<int>(e.index % static_cast<std::size_t>(grid.columns));
+        const int r = static_cast<int>(e.index / static_cast<std::size_t>(grid.columns));
+        const auto outside = [&](int cc, int rr) {
+            return cc >= 0 && rr >= 0 && cc < grid.columns && rr < grid.rows &&
+                   !inCorridor(grid.index(cc, rr));
+        };
+        if (!outside(c - 1, r) && !outside(c + 1, r) && !outside(c, r - 1) && !outside(c, r + 1)) {
+            continue;
+        }
+        for (int dr = -reach; dr <= reach; ++dr) {
+            for (int dc = -reach; dc <= reach; ++dc) {
+                const double distance = std::hypot(dc, dr) * upp;
+                if (distance >= options.falloff || !outside(c + dc, r + dr)) continue;
+                const Nearest candidate{distance, e.value};
+                const auto [it, fresh] = beside.try_emplace(grid.index(c + dc, r + dr), candidate);
+                if (!fresh && nearer(candidate, it->second)) it->second = candidate;
+            }
+        }
+    }
+
+    std::vector<PixelChange> changes;
+    changes.reserve(corridor.size() + beside.size());
+    for (const auto& e : corridor) changes.push_back({e.index, ground.valueOfHeight(e.value)});
+    for (const auto& [index, near] : beside) {
+        const int c = static_cast<int>(index % static_cast<std::size_t>(grid.columns));
+        const int r = static_cast<int>(index / static_cast<std::size_t>(grid.columns));
+        const double own = ground.heightOfValue(ground.pixels().at(c, r));
+        const double h = near.height + (own - near.height) * smoothstep(near.distance / options.falloff);
+        changes.push_back({index, ground.valueOfHeight(h)});
+    }
+    std::sort(changes.begin(), changes.end(),
+              [](const PixelChange& a, const PixelChange& b) { return a.index < b.index; });
+    return changes;
+}
+
+void writeFlattenedHeightMap(const std::filesystem::path& file,
+                             const std::filesystem::path& original, const HeightMap& ground,
+                             const std::vector<PixelChange>& changes) {
+    std::error_code ec;
+    if (std::filesystem::equivalent(file, original, ec)) {
+        throw TrassolinError("Die Höhenkarte " + displayPath(original) +
+                             " wird nicht überschrieben; bitte eine neue Datei wählen");
+    }
+    const GreyImage16& pixels = ground.pixels();
+    const auto width = static_cast<std::size_t>(pixels.width());
+    auto next = changes.begin();
+    writeGreyPng(file, pixels.width(), pixels.height(), 16,
+                 [&](int row, std::span<std::uint16_t> out) {
+                     const auto source = pixels.row(row);
+                     std::copy(source.begin(), source.end(), out.begin());
+                     const std::size_t end = (static_cast<std::size_t>(row) + 1) * width;
+                     for (; next != changes.end() && next->index < end; ++next) {
+                         out[next->index - static_cast<std::size_t>(row) * width] = next->value;
+                     }
+                 });
+}
+
+} // namespace trassolin

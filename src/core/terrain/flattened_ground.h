@@ -1,0 +1,40 @@
+#pragma once
+
+// A copy of the map's height map with the ground made to fit the road: the corridor under the
+// road and its verges at the surface's height (a little below, so that no terrain pokes
+// through), blending back into the map's own ground beside it. Every other pixel is copied
+// unchanged, so the copy differs from the original only where the road is.
+
+#include "terrain/height_map.h"
+#include "terrain/surface_raster.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+namespace trassolin {
+
+struct FlattenOptions {
+    double depth = 0.02;  // m the ground stays below the surface
+    double falloff = 5.0; // m beside the corridor over which the ground returns to its own height
+};
+
+using PixelChange = SparseGrid<std::uint16_t>::Entry;
+
+// The pixels that change, by index (row × width + column). A pixel under a surface triangle
+// takes the lowest surface height above it minus the depth; a pixel closer than `falloff` to
+// such a pixel blends from that pixel's height (at the corridor) to its own (at the falloff
+// distance) along a smoothstep, so the slope meets the map's ground without a kink. Throws
+// TrassolinError for a depth or falloff that is negative or no number.
+std::vector<PixelChange> flattenedPixels(const HeightMap& ground,
+                                         const std::vector<SurfaceTriangle>& surfaces,
+                                         const FlattenOptions& options);
+
+// Writes the height map with the changes as a 16-bit PNG; the file is replaced only by a
+// complete one. Refuses (TrassolinError) to write over `original`, the height map it came
+// from, under any of its names.
+void writeFlattenedHeightMap(const std::filesystem::path& file,
+                             const std::filesystem::path& original, const HeightMap& ground,
+                             const std::vector<PixelChange>& changes);
+
+} // namespace trassolin
