@@ -115,6 +115,67 @@ TEST(PngImage, refusesWhatIsNoSixteenBitGreyImage) {
     EXPECT_THROW(readGreyPng16(dir / "fehlt.png"), IoError);
 }
 
+// A PNG of the given size whose one IDAT holds `matches` copies of 258 zero bytes: a fixed
+// Huffman deflate block of a literal 0 and then <length 258, distance 1> over and over, 13 bits
+// for 258 bytes. The checksums are left 0: the reader does not look at them.
+std::string zeroBomb(int width, int height, int matches) {
+    std::string deflate;
+    unsigned buffer = 0;
+    int bits = 0;
+    const auto put = [&](unsigned code, int length) { // Huffman codes go most significant bit first
+        for (int i = length - 1; i >= 0; --i) {
+            buffer |= ((code >> i) & 1u) << bits;
+            if (++bits == 8) {
+                deflate += static_cast<char>(buffer);
+                buffer = 0;
+                bits = 0;
+            }
+        }
+    };
+    put(1, 1);                                          // final block
+    put(1, 1), put(0, 1);                               // fixed Huffman codes (BTYPE 01, LSB first)
+    put(0x30, 8);                                       // literal 0
+    for (int i = 0; i < matches; ++i) put(0xC5, 8), put(0, 5); // length 258, distance 1
+    put(0, 7);                                          // end of block
+    put(0, 7);                                          // flush
+    std::string idat = std::string("\x78\x01", 2) + deflate + std::string(4, '\0');
+    const auto be32 = [](std::uint32_t v) {
+        return std::string{static_cast<char>(v >> 24), static_cast<char>(v >> 16),
+                           static_cast<char>(v >> 8), static_cast<char>(v)};
+    };
+    const auto chunk = [&](const std::string& type, const std::string& data) {
+        return be32(static_cast<std::uint32_t>(data.size())) + type + data + std::string(4, '\0');
+    };
+    return std::string("\x89PNG\r\n\x1A\n", 8) +
+           chunk("IHDR", be32(static_cast<std::uint32_t>(width)) +
+                             be32(static_cast<std::uint32_t>(height)) + std::string("\x10\0\0\0\0", 5)) +
+           chunk("IDAT", idat) + chunk("IEND", "");
+}
+
+TEST(PngImage, refusesDataThatUnpacksToFarMoreThanItsSizeNeeds) {
+    test::TempDir dir;
+    // 64 × 64 pixels need 8 kB of scanlines; this unpacks to 8 MB.
+    test::writeFile(dir / "bombe.png", zeroBomb(64, 64, 32768));
+    EXPECT_EQ(test::thrownMessage<TrassolinError>([&] { readGreyPng16(dir / "bombe.png"); }),
+              "Die Datei " + displayPath(dir / "bombe.png") +
+                  " ist beschädigt (ihre Bilddaten sind weit größer, als 64 × 64 Pixel brauchen)");
+    // The same stream of exactly the scanlines' size is an image of zeros.
+    test::writeFile(dir / "null.png", zeroBomb(129, 1, 1));
+    const GreyImage16 zeros = readGreyPng16(dir / "null.png");
+    EXPECT_EQ(zeros.width(), 129);
+    for (int c = 0; c < 129; ++c) EXPECT_EQ(zeros.at(c, 0), 0);
+}
+
+TEST(PngImage, refusesAHeightMapLargerThanAnyMap) {
+    test::TempDir dir;
+    std::string big = encoded(1, 1, 16, awkward);
+    big[16] = 0, big[17] = 0, big[18] = 0x40, big[19] = 0x02; // width 16386
+    test::writeFile(dir / "riesig.png", big);
+    EXPECT_EQ(test::thrownMessage<TrassolinError>([&] { readGreyPng16(dir / "riesig.png"); }),
+              "Die Datei " + displayPath(dir / "riesig.png") +
+                  " hat 16386 × 1 Pixel; mehr als 16385 je Seite liest Trassolin nicht");
+}
+
 TEST(PngImage, anImageOfNoPixelsIsRefused) {
     EXPECT_THROW(GreyImage16(0, 5), TrassolinError);
     EXPECT_THROW(encoded(0, 1, 16, awkward), TrassolinError);

@@ -10,11 +10,50 @@
 
 #include <array>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <new>
 #include <vector>
+
+namespace {
+
+// While an image is decoded no block of the decoder may grow beyond a few times what its
+// pixels need: a damaged or hostile file whose data would unpack to gigabytes (a "zip bomb")
+// is refused instead of taking the machine's memory. No limit outside a decode.
+thread_local std::size_t blockLimit = SIZE_MAX;
+thread_local bool refusedBlock = false;
+
+void* boundedMalloc(std::size_t bytes) {
+    if (bytes <= blockLimit) return std::malloc(bytes);
+    refusedBlock = true;
+    return nullptr;
+}
+void* boundedRealloc(void* block, std::size_t bytes) {
+    if (bytes <= blockLimit) return std::realloc(block, bytes);
+    refusedBlock = true;
+    return nullptr;
+}
+
+// Sets the limit for one decode of an image of the given size.
+class DecodeLimit {
+public:
+    DecodeLimit(int width, int height) {
+        // The scanlines (a filter byte and two bytes per pixel), twice for the doubling growth
+        // of the decoder's buffers and twice again for the compressed data, which may be a
+        // little larger than the scanlines; the megabyte for the smallest images.
+        const std::size_t scanlines =
+            static_cast<std::size_t>(height) * (2 * static_cast<std::size_t>(width) + 1);
+        blockLimit = 4 * scanlines + (std::size_t{1} << 20);
+        refusedBlock = false;
+    }
+    ~DecodeLimit() { blockLimit = SIZE_MAX; }
+    DecodeLimit(const DecodeLimit&) = delete;
+    DecodeLimit& operator=(const DecodeLimit&) = delete;
+};
+
+} // namespace
 
 // Only the PNG decoder, reading through callbacks (no FILE*, which cannot open every Windows
 // path), with the functions private to this file.
@@ -24,6 +63,9 @@
 #define STBI_NO_STDIO
 #define STBI_NO_LINEAR
 #define STBI_NO_HDR
+#define STBI_MALLOC(bytes) boundedMalloc(bytes)
+#define STBI_REALLOC(block, bytes) boundedRealloc(block, bytes)
+#define STBI_FREE(block) std::free(block)
 #define STB_IMAGE_WRITE_STATIC
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #define STBI_WRITE_NO_STDIO
@@ -108,6 +150,11 @@ GreyImage16 readGreyPng16(const std::filesystem::path& file) {
         if (reader.failed) throw cannotRead();
         throw notAPng();
     }
+    if (width > kMaxHeightMapSide || height > kMaxHeightMapSide) {
+        throw TrassolinError("Die Datei " + name + " hat " + std::to_string(width) + " × " +
+                             std::to_string(height) + " Pixel; mehr als " +
+                             std::to_string(kMaxHeightMapSide) + " je Seite liest Trassolin nicht");
+    }
     reader.rewind();
     const bool sixteenBits = stbi_is_16_bit_from_callbacks(&kCallbacks, &reader) != 0;
     if (channels != 1 || !sixteenBits) {
@@ -116,16 +163,24 @@ GreyImage16 readGreyPng16(const std::filesystem::path& file) {
                              "je Pixel, wie es der GIANTS-Editor als Höhenkarte schreibt");
     }
     reader.rewind();
-    int channelsInFile = 0;
-    stbi_us* pixels =
-        stbi_load_16_from_callbacks(&kCallbacks, &reader, &width, &height, &channelsInFile, 1);
+    const std::string size = std::to_string(width) + " × " + std::to_string(height) + " Pixel";
+    stbi_us* pixels = nullptr;
+    {
+        const DecodeLimit limit(width, height);
+        int channelsInFile = 0;
+        pixels = stbi_load_16_from_callbacks(&kCallbacks, &reader, &width, &height,
+                                             &channelsInFile, 1);
+        if (!pixels && refusedBlock) {
+            throw TrassolinError("Die Datei " + name + " ist beschädigt (ihre Bilddaten sind "
+                                 "weit größer, als " + size + " brauchen)");
+        }
+    }
     if (!pixels) {
         if (reader.failed) throw cannotRead();
         const char* reason = stbi_failure_reason();
         if (reason && std::strcmp(reason, "outofmem") == 0) throw std::bad_alloc();
-        throw TrassolinError("Die Datei " + name + " ist beschädigt (" + std::to_string(width) +
-                             " × " + std::to_string(height) +
-                             " Pixel angegeben, die Bilddaten lassen sich nicht lesen)");
+        throw TrassolinError("Die Datei " + name + " ist beschädigt (" + size +
+                             " angegeben, die Bilddaten lassen sich nicht lesen)");
     }
     GreyImage16 image;
     image.width_ = width;
@@ -180,10 +235,11 @@ int paeth(int a, int b, int c) {
 
 // One scanline filtered with the PNG filter that leaves the smallest sum of magnitudes, the
 // usual heuristic: smooth terrain then mostly becomes zeros and small numbers.
+using FilterCandidates = std::array<std::vector<unsigned char>, 5>;
+
 void filterRow(const std::vector<unsigned char>& row, const std::vector<unsigned char>& above,
-               int bytesPerPixel, unsigned char* out) {
+               int bytesPerPixel, FilterCandidates& candidates, unsigned char* out) {
     const std::size_t n = row.size();
-    std::array<std::vector<unsigned char>, 5> candidates;
     std::array<long, 5> cost{};
     for (int type = 0; type < 5; ++type) {
         auto& f = candidates[static_cast<std::size_t>(type)];
@@ -236,6 +292,7 @@ void encodeGreyPng(int width, int height, int bitDepth, const GreyRowSource& row
     std::vector<unsigned char> filtered(filteredBytes);
     std::vector<std::uint16_t> pixels(static_cast<std::size_t>(width));
     std::vector<unsigned char> row(rowBytes), above(rowBytes, 0);
+    FilterCandidates candidates;
     for (int r = 0; r < height; ++r) {
         rows(r, pixels);
         for (std::size_t c = 0; c < pixels.size(); ++c) {
@@ -246,7 +303,8 @@ void encodeGreyPng(int width, int height, int bitDepth, const GreyRowSource& row
                 row[c] = static_cast<unsigned char>(pixels[c]);
             }
         }
-        filterRow(row, above, bytesPerPixel, filtered.data() + static_cast<std::size_t>(r) * (rowBytes + 1));
+        filterRow(row, above, bytesPerPixel, candidates,
+                  filtered.data() + static_cast<std::size_t>(r) * (rowBytes + 1));
         std::swap(row, above);
     }
 

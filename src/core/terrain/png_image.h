@@ -49,10 +49,15 @@ private:
     std::unique_ptr<std::uint16_t, FreeDeleter> pixels_;
 };
 
+// The largest height map read: an 8 km map at half a metre, a 16 km map at 1 m.
+inline constexpr int kMaxHeightMapSide = 16385;
+
 // Reads a single-channel 16-bit PNG. The file is decoded while it is read, so that the peak
 // memory stays near twice the pixels whatever the file's size. Throws IoError when the file
-// cannot be opened or read, and TrassolinError naming the file when it is no PNG, is damaged,
-// or holds anything but one grey channel of 16 bits.
+// cannot be opened or read, TrassolinError naming the file when it is no PNG, is damaged,
+// holds anything but one grey channel of 16 bits, is larger than kMaxHeightMapSide or holds
+// data that would unpack to far more than its size needs, and std::bad_alloc when the memory
+// for a height map of its size cannot be had.
 GreyImage16 readGreyPng16(const std::filesystem::path& file);
 
 // A PNG file holding one grey channel of `bitDepth` (8 or 16) bits per pixel, its bytes handed
