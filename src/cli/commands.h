@@ -3,7 +3,7 @@
 // The three commands of trassolin-cli, once the command line has been read. Each returns the
 // exit status; a command that stops says so in its last line on stderr.
 
-#include "terrain/height_map.h"
+#include "terrain/map_terrain.h"
 
 #include <filesystem>
 
@@ -35,9 +35,7 @@ int generateCommand(const std::filesystem::path& parameterFile, const std::files
 // What `gelaende` is asked to do.
 struct TerrainRequest {
     std::filesystem::path parameterFile;
-    std::filesystem::path mapFile;   // the map's i3d; empty when the height map is given
-    std::filesystem::path heightMap; // a height map given directly, placed by `placement`
-    TerrainPlacement placement;
+    GroundSource ground;
     bool placePoints = false; // every control point's Y onto the ground plus `offset`
     double offset = 0.0;      // m
 };

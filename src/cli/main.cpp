@@ -143,9 +143,9 @@ TerrainRequest terrainRequest(const Request& request, const CLI::App& command) {
         if (!given("--hoehenskala") || !given("--einheiten-pro-pixel")) {
             throw UsageError{"--dem braucht --hoehenskala und --einheiten-pro-pixel", name};
         }
-        t.heightMap = pathFromUtf8(request.heightMap);
-        t.placement.heightScale = realOption("--hoehenskala", request.heightScale, command);
-        t.placement.unitsPerPixel =
+        t.ground.heightMap = pathFromUtf8(request.heightMap);
+        t.ground.placement.heightScale = realOption("--hoehenskala", request.heightScale, command);
+        t.ground.placement.unitsPerPixel =
             realOption("--einheiten-pro-pixel", request.unitsPerPixel, command);
     } else {
         if (request.mapFile.empty()) {
@@ -157,7 +157,7 @@ TerrainRequest terrainRequest(const Request& request, const CLI::App& command) {
                              "(sonst stehen sie in der Karte)",
                              name};
         }
-        t.mapFile = pathFromUtf8(request.mapFile);
+        t.ground.mapFile = pathFromUtf8(request.mapFile);
     }
     t.placePoints = request.placePoints;
     if (given("--versatz")) {

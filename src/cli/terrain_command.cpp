@@ -50,19 +50,12 @@ int terrainCommand(const TerrainRequest& request, char decimalSeparator) {
     try {
         ParameterSet set;
         loadParameterFile(request.parameterFile, set, messages);
-        std::filesystem::path heightMapFile = request.heightMap;
-        TerrainPlacement placement = request.placement;
-        if (!request.mapFile.empty()) {
-            const MapTerrain terrain = readMapTerrain(request.mapFile, messages);
-            heightMapFile = terrain.heightMapFile;
-            placement = terrain.placement;
-        }
-        const HeightMap ground = loadHeightMap(heightMapFile, placement);
-        std::cout << "Gelände: " << displayPath(heightMapFile) << " – "
-                  << groundDescription(ground, decimalSeparator) << '\n';
+        const Ground ground = loadGround(request.ground, messages);
+        std::cout << "Gelände: " << displayPath(ground.heightMapFile) << " – "
+                  << groundDescription(ground.map, decimalSeparator) << '\n';
 
         if (request.placePoints) {
-            placeOnGround(set.splines, ground, request.offset, decimalSeparator);
+            placeOnGround(set.splines, ground.map, request.offset, decimalSeparator);
             // Only the heights change: every other line of the file stays as it stands.
             IniFile ini = IniFile::readForUpdate(request.parameterFile);
             for (int i = 0; i < set.splines.count(); ++i) {

@@ -437,4 +437,12 @@ MapTerrain readMapTerrain(const std::filesystem::path& mapFile, MessageSink& mes
     return parseMapTerrain(bytes, mapFile, messages);
 }
 
+Ground loadGround(const GroundSource& source, MessageSink& messages) {
+    if (source.mapFile.empty()) {
+        return {loadHeightMap(source.heightMap, source.placement), source.heightMap};
+    }
+    const MapTerrain terrain = readMapTerrain(source.mapFile, messages);
+    return {loadHeightMap(terrain.heightMapFile, terrain.placement), terrain.heightMapFile};
+}
+
 } // namespace trassolin

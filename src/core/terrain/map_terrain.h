@@ -25,6 +25,21 @@ struct MapTerrain {
 // text is no well-formed XML.
 MapTerrain readMapTerrain(const std::filesystem::path& mapFile, MessageSink& messages);
 
+// Where the ground comes from: a map's i3d, or a height map given directly with its placement.
+struct GroundSource {
+    std::filesystem::path mapFile;   // empty when the height map is given
+    std::filesystem::path heightMap; // read when no map is given
+    TerrainPlacement placement;      // of the height map given directly
+};
+
+struct Ground {
+    HeightMap map;
+    std::filesystem::path heightMapFile; // the file it was read from
+};
+
+// The ground of a map (its terrain node and the height map the node names) or of a height map.
+Ground loadGround(const GroundSource& source, MessageSink& messages);
+
 // The same on the file's bytes; `mapFile` names it in messages and anchors relative paths.
 MapTerrain parseMapTerrain(std::string_view bytes, const std::filesystem::path& mapFile,
                            MessageSink& messages);

@@ -135,6 +135,9 @@ QString fromPath(const std::filesystem::path& file) {
 #endif
 }
 
+WaitCursor::WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+WaitCursor::~WaitCursor() { QApplication::restoreOverrideCursor(); }
+
 double parseField(const QLineEdit* field) {
     return parseTolerantReal(toStd(field->text()));
 }

@@ -4,6 +4,7 @@
 #include "common/widgets.h"
 #include "settings/preferences_file.h"
 #include "uGlobal/errors.h"
+#include "uGelaende/terrain_dialog.h"
 #include "uGlobal/numbers.h"
 #include "uGrafik/cross_section_window.h"
 #include "uMain13/edge_panel.h"
@@ -123,6 +124,7 @@ TForm1::TForm1(Presenter& presenter, QWidget* parent)
     prefs_ = new TFormPref(presenter_, separator_, this);
     grafik_ = new TForm2(presenter_, params_.rechterRand, params_.linkerRand, separator_, this);
     showParameter_ = new TfrmShowParameter(presenter_, this);
+    gelaende_ = new TFormGelaende(presenter_, separator_, this);
 }
 
 TForm1::~TForm1() = default;
@@ -208,6 +210,9 @@ void TForm1::buildWindow() {
     auto* preferences = makePushButton(QStringLiteral("bbnPreferences"),
                                        QStringLiteral("Einstellungen"));
     preferences->setToolTip(QStringLiteral("Steuerung der Feinheit der Unterteilungen"));
+    auto* terrain = makePushButton(QStringLiteral("bbnGelaende"), QStringLiteral("Gelände"));
+    terrain->setToolTip(QStringLiteral("Straße mit dem Gelände der Karte vergleichen"));
+    buttons->addWidget(terrain);
     buttons->addWidget(grafik);
     buttons->addWidget(preferences);
     buttons->addWidget(makePushButton(QStringLiteral("bbnInfo"), QStringLiteral("Info")));
@@ -305,6 +310,7 @@ void TForm1::connectReactions() {
     onClick("bbnLoadPara", &TForm1::bbnLoadParaClick);
     onClick("bbnPreferences", &TForm1::bbnPreferencesClick);
     onClick("bbnGrafikSchnitt", &TForm1::bbnGrafikSchnittClick);
+    onClick("bbnGelaende", &TForm1::bbnGelaendeClick);
     onClick("bbnCopyMemo", &TForm1::bbnCopyMemoClick);
     onClick("bbnInfo", &TForm1::bbnInfoClick);
     for (QPushButton* button : {roadTexture_->fileButton(), right_->texture()->fileButton(),

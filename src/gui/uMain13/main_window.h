@@ -22,6 +22,7 @@ class FocusExits;
 class RoadTextureGroup;
 class SplinePointEditor;
 class TForm2;
+class TFormGelaende;
 class TFormPref;
 class TfrmShowParameter;
 
@@ -45,6 +46,8 @@ public:
     void showParameterClick(bool right);
     void bbnPreferencesClick();
     void bbnGrafikSchnittClick();
+    // "Gelände": the road against the ground of a map, reported in the status log.
+    void bbnGelaendeClick();
     void bbnCopyMemoClick();
     void bbnInfoClick();
 
@@ -93,6 +96,7 @@ private:
     TFormPref* prefs_ = nullptr;
     TForm2* grafik_ = nullptr;
     TfrmShowParameter* showParameter_ = nullptr;
+    TFormGelaende* gelaende_ = nullptr;
 };
 
 } // namespace trassolin::gui

@@ -40,15 +40,6 @@ private:
     QPlainTextEdit& memo_;
 };
 
-// The wait cursor for as long as a run holds the window.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
 const QString kParameterFilter = QStringLiteral("Parameter (*.ini);;Alle Dateien (*)");
 
 } // namespace
