@@ -27,9 +27,10 @@ echo "== Windows: core tests under Wine"
 ctest --test-dir build-windows --output-on-failure
 
 linux_cli="$PWD/build/src/cli/trassolin-cli"
-if [ ! -x "$linux_cli" ]; then
+sample_map="$PWD/build/bench/trassolin-bench-map"
+if [ ! -x "$linux_cli" ] || [ ! -x "$sample_map" ]; then
     cmake -S . -B build -G Ninja >/dev/null
-    cmake --build build --target trassolin-cli
+    cmake --build build --target trassolin-cli trassolin-bench-map
 fi
 windows_cli="$PWD/build-windows/src/cli/trassolin-cli.exe"
 wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
@@ -106,6 +107,18 @@ for target in Neu.ini landstrasse.ini; do
     same_parameter_file "$work/linux/Straßen/$target" "$work/windows/Straßen/$target" \
                         "import-splines in $target"
 done
+
+echo "== Windows: the road on the ground of a map"
+"$sample_map" examples/landstrasse.ini "$work/karte.i3d" >/dev/null
+for side in linux windows; do
+    cp "$work/karte.i3d" "$work/karte_dem.png" "$work/$side/Straßen/"
+    cp examples/landstrasse.ini "$work/$side/Straßen/Gelände.ini"
+done
+(cd "$work/linux/Straßen" && run_linux gelaende --auf-gelaende --versatz 0,05 Gelände.ini karte.i3d >gelaende.log)
+(cd "$work/windows/Straßen" && run_windows gelaende --auf-gelaende --versatz 0,05 Gelände.ini karte.i3d >gelaende.log)
+same_file "$work/linux/Straßen/Gelände.ini" "$work/windows/Straßen/Gelände.ini" \
+          "gelaende --auf-gelaende: Gelände.ini"
+same_log "$work/linux/Straßen/gelaende.log" "$work/windows/Straßen/gelaende.log" "gelaende: Ausgabe"
 
 echo "== Windows: names beyond the ANSI code page"
 for side in linux windows; do
