@@ -39,6 +39,17 @@ TEST(HeightMap, givesEachPixelsHeightExactlyAtItsCentreEdgesAndCornersIncluded) 
     }
     EXPECT_EQ(ground.sizeX(), 8.0);
     EXPECT_EQ(ground.sizeZ(), 6.0);
+
+    // Spacings and places whose arithmetic does not come out even in binary.
+    for (const double spacing : {0.1, 0.3, 0.7, 3.3}) {
+        const HeightMap odd(imageOf(9, 9, scattered), {255.0, spacing, 1234.567, 0.0, -98.7654});
+        for (int r = 0; r < 9; ++r) {
+            for (int c = 0; c < 9; ++c) {
+                EXPECT_EQ(*odd.heightAt(odd.xOfColumn(c), odd.zOfRow(r)), scattered(c, r) / 65535.0 * 255.0)
+                    << spacing << ": " << c << ", " << r;
+            }
+        }
+    }
 }
 
 TEST(HeightMap, blendsLinearlyBetweenPixels) {
