@@ -85,7 +85,9 @@ TEST(FlattenedGround, theCopyHoldsTheChangesAndEveryOtherPixelAsItWas) {
                          [](int c, int r) { return static_cast<std::uint16_t>(10000 + 100 * r + c); });
     const HeightMap ground = loadHeightMap(dir / "dem.png", {65.535, 1.0});
     const auto changes = flattenedPixels(ground, levelStrip(3.0, 12.0), {0.02, 4.0});
-    writeFlattenedHeightMap(dir / "flach.png", dir / "dem.png", ground, changes);
+    OutputFile out(dir / "flach.png");
+    writeFlattenedHeightMap(out, dir / "dem.png", ground, changes);
+    out.commit();
     const GreyImage16 copy = readGreyPng16(dir / "flach.png");
     const auto changed = byIndex(changes);
     for (int r = 0; r < 41; ++r) {
@@ -102,8 +104,11 @@ TEST(FlattenedGround, neverWritesOverItsOriginal) {
     const std::string before = test::readFile(dir / "dem.png");
     const HeightMap ground = loadHeightMap(dir / "dem.png", {255.0, 1.0});
     for (const auto& name : {dir / "dem.png", dir / "." / "dem.png"}) {
-        EXPECT_EQ(test::thrownMessage<TrassolinError>(
-                      [&] { writeFlattenedHeightMap(name, dir / "dem.png", ground, {}); }),
+        EXPECT_EQ(test::thrownMessage<TrassolinError>([&] {
+                      OutputFile out(name);
+                      writeFlattenedHeightMap(out, dir / "dem.png", ground, {});
+                      out.commit();
+                  }),
                   "Die Höhenkarte " + displayPath(dir / "dem.png") +
                       " wird nicht überschrieben; bitte eine neue Datei wählen");
     }

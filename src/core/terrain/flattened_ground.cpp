@@ -91,26 +91,27 @@ std::vector<PixelChange> flattenedPixels(const HeightMap& ground,
     return changes;
 }
 
-void writeFlattenedHeightMap(const std::filesystem::path& file,
-                             const std::filesystem::path& original, const HeightMap& ground,
-                             const std::vector<PixelChange>& changes) {
+void writeFlattenedHeightMap(OutputFile& out, const std::filesystem::path& original,
+                             const HeightMap& ground, const std::vector<PixelChange>& changes) {
     std::error_code ec;
-    if (std::filesystem::equivalent(file, original, ec)) {
+    if (std::filesystem::equivalent(out.target(), original, ec)) {
         throw TrassolinError("Die Höhenkarte " + displayPath(original) +
                              " wird nicht überschrieben; bitte eine neue Datei wählen");
     }
     const GreyImage16& pixels = ground.pixels();
     const auto width = static_cast<std::size_t>(pixels.width());
     auto next = changes.begin();
-    writeGreyPng(file, pixels.width(), pixels.height(), 16,
-                 [&](int row, std::span<std::uint16_t> out) {
-                     const auto source = pixels.row(row);
-                     std::copy(source.begin(), source.end(), out.begin());
-                     const std::size_t end = (static_cast<std::size_t>(row) + 1) * width;
-                     for (; next != changes.end() && next->index < end; ++next) {
-                         out[next->index - static_cast<std::size_t>(row) * width] = next->value;
-                     }
-                 });
+    encodeGreyPng(
+        pixels.width(), pixels.height(), 16,
+        [&](int row, std::span<std::uint16_t> line) {
+            const auto source = pixels.row(row);
+            std::copy(source.begin(), source.end(), line.begin());
+            const std::size_t end = (static_cast<std::size_t>(row) + 1) * width;
+            for (; next != changes.end() && next->index < end; ++next) {
+                line[next->index - static_cast<std::size_t>(row) * width] = next->value;
+            }
+        },
+        [&out](std::string_view bytes) { out.write(bytes); });
 }
 
 } // namespace trassolin

@@ -8,6 +8,8 @@
 #include "terrain/height_map.h"
 #include "terrain/surface_raster.h"
 
+#include "output/output_file.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <vector>
@@ -30,11 +32,10 @@ std::vector<PixelChange> flattenedPixels(const HeightMap& ground,
                                          const std::vector<SurfaceTriangle>& surfaces,
                                          const FlattenOptions& options);
 
-// Writes the height map with the changes as a 16-bit PNG; the file is replaced only by a
-// complete one. Refuses (TrassolinError) to write over `original`, the height map it came
-// from, under any of its names.
-void writeFlattenedHeightMap(const std::filesystem::path& file,
-                             const std::filesystem::path& original, const HeightMap& ground,
-                             const std::vector<PixelChange>& changes);
+// Writes the height map with the changes as a 16-bit PNG into `out` (the caller commits it, so
+// that several files can be replaced together). Refuses (TrassolinError) before writing
+// anything when `out` would replace `original`, the height map it came from, under any name.
+void writeFlattenedHeightMap(OutputFile& out, const std::filesystem::path& original,
+                             const HeightMap& ground, const std::vector<PixelChange>& changes);
 
 } // namespace trassolin

@@ -34,17 +34,20 @@ std::vector<SparseGrid<std::uint8_t>::Entry> footprint(const SampleGrid& grid,
     return std::move(mask).merged([](std::uint8_t a, std::uint8_t b) { return a > b; });
 }
 
-void writeFootprintMask(const std::filesystem::path& file, const SampleGrid& grid,
+void writeFootprintMask(OutputFile& out, const SampleGrid& grid,
                         const std::vector<SparseGrid<std::uint8_t>::Entry>& pixels) {
     const auto width = static_cast<std::size_t>(grid.columns);
     auto next = pixels.begin();
-    writeGreyPng(file, grid.columns, grid.rows, 8, [&](int row, std::span<std::uint16_t> out) {
-        std::fill(out.begin(), out.end(), std::uint16_t{0});
-        const std::size_t end = (static_cast<std::size_t>(row) + 1) * width;
-        for (; next != pixels.end() && next->index < end; ++next) {
-            out[next->index - static_cast<std::size_t>(row) * width] = next->value;
-        }
-    });
+    encodeGreyPng(
+        grid.columns, grid.rows, 8,
+        [&](int row, std::span<std::uint16_t> line) {
+            std::fill(line.begin(), line.end(), std::uint16_t{0});
+            const std::size_t end = (static_cast<std::size_t>(row) + 1) * width;
+            for (; next != pixels.end() && next->index < end; ++next) {
+                line[next->index - static_cast<std::size_t>(row) * width] = next->value;
+            }
+        },
+        [&out](std::string_view bytes) { out.write(bytes); });
 }
 
 } // namespace trassolin

@@ -6,6 +6,8 @@
 #include "terrain/height_map.h"
 #include "terrain/surface_raster.h"
 
+#include "output/output_file.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <vector>
@@ -26,8 +28,8 @@ std::vector<SparseGrid<std::uint8_t>::Entry> footprint(const SampleGrid& grid,
                                                        const std::vector<SurfaceTriangle>& road,
                                                        const std::vector<SurfaceTriangle>& verges);
 
-// The mask as an 8-bit grey PNG; the file is replaced only by a complete one.
-void writeFootprintMask(const std::filesystem::path& file, const SampleGrid& grid,
+// The mask as an 8-bit grey PNG into `out` (the caller commits it).
+void writeFootprintMask(OutputFile& out, const SampleGrid& grid,
                         const std::vector<SparseGrid<std::uint8_t>::Entry>& pixels);
 
 } // namespace trassolin
