@@ -1,15 +1,18 @@
-// Takes the README's pictures: the main window with the bundled country road loaded, and its
-// cross-section graphic. Runs offscreen; QT_SCALE_FACTOR=1.5 shows the 150 % layout.
+// Takes the README's pictures: the main window with the bundled country road loaded, its
+// cross-section graphic, and "Gelände" on a sample map around the road. Runs offscreen; QT_SCALE_FACTOR=1.5 shows the 150 % layout.
 //
 //   QT_QPA_PLATFORM=offscreen build/tests/trassolin_screenshots docs
 
 #include "gui_test_support.h"
 
+#include "common/widgets.h"
+#include "sample_map.h"
 #include "uMain13/main_window.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QPixmap>
 
 #include <cstdio>
@@ -42,6 +45,18 @@ int main(int argc, char** argv) {
         return int(QDialog::Accepted);
     };
     window.bbnGrafikSchnittClick();
+
+    const QString map = QDir::tempPath() + QStringLiteral("/trassolin-karte.i3d");
+    trassolin::bench::writeSampleMap(window.parameters().splines, trassolin::gui::toPath(map));
+    presenter.onModal = [&](QDialog& dialog) {
+        dialog.findChild<QLineEdit*>(QStringLiteral("edtGelaendeDatei"))->setText(map);
+        QApplication::processEvents();
+        saved = dialog.grab().save(folder + QStringLiteral("/gelaende-dialog.png")) && saved;
+        return int(QDialog::Accepted);
+    };
+    window.findChild<QAbstractButton*>(QStringLiteral("bbnGelaende"))->click();
+    QApplication::processEvents();
+    saved = window.grab().save(folder + QStringLiteral("/gelaende.png")) && saved;
     for (const auto& m : presenter.messages) std::fprintf(stderr, "%s\n", qPrintable(m.text));
     return saved ? 0 : 1;
 }
