@@ -31,9 +31,10 @@ double median(std::vector<double> v) {
 
 double cliPeakBytes(const std::vector<std::string>& arguments) {
     const std::string report = (benchFolder() / "cli-peak.txt").string();
-    std::vector<const char*> argv = {"/usr/bin/time", "-f", "%M", "-o", report.c_str(),
+    std::vector<const char*> argv = {"/usr/bin/time",   "-f", "%M", "-o", report.c_str(),
                                      TRASSOLIN_CLI_PATH};
-    for (const std::string& a : arguments) argv.push_back(a.c_str());
+    for (const std::string& a : arguments)
+        argv.push_back(a.c_str());
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);

@@ -22,9 +22,11 @@ constexpr double kHeightScale = 255.0, kBase = -20.0;
 void writeSampleMap(const TSplinePunkte& road, const std::filesystem::path& mapFile) {
     const auto& points = road.points();
     double reach = 0.0;
-    for (const TSplinePkt& p : points) reach = std::max({reach, std::abs(p.X), std::abs(p.Z)});
+    for (const TSplinePkt& p : points)
+        reach = std::max({reach, std::abs(p.X), std::abs(p.Z)});
     double spacing = 1.0;
-    while (spacing * (kSide - 1) / 2.0 < reach + 200.0) spacing *= 2.0;
+    while (spacing * (kSide - 1) / 2.0 < reach + 200.0)
+        spacing *= 2.0;
 
     std::filesystem::path heightMap = mapFile;
     heightMap.replace_filename(mapFile.stem().string() + "_dem.png");
@@ -50,16 +52,21 @@ void writeSampleMap(const TSplinePunkte& road, const std::filesystem::path& mapF
     const auto number = [](double v) { return formatGeneral(v, '.'); };
     std::ofstream out(mapFile, std::ios::binary);
     out << "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\r\n"
-           "<i3D name=\"" + mapFile.stem().string() + "\" version=\"1.6\">\r\n"
-           "  <Files>\r\n"
-           "    <File fileId=\"1\" filename=\"" + heightMap.filename().string() + "\"/>\r\n"
-           "  </Files>\r\n"
-           "  <Scene>\r\n"
-           "    <TerrainTransformGroup name=\"terrain\" translation=\"0 " + number(kBase) +
-               " 0\" heightMapId=\"1\" heightScale=\"" + number(kHeightScale) +
-               "\" unitsPerPixel=\"" + number(spacing) + "\"/>\r\n"
-           "  </Scene>\r\n"
-           "</i3D>\r\n";
+           "<i3D name=\"" +
+               mapFile.stem().string() +
+               "\" version=\"1.6\">\r\n"
+               "  <Files>\r\n"
+               "    <File fileId=\"1\" filename=\"" +
+               heightMap.filename().string() +
+               "\"/>\r\n"
+               "  </Files>\r\n"
+               "  <Scene>\r\n"
+               "    <TerrainTransformGroup name=\"terrain\" translation=\"0 " +
+               number(kBase) + " 0\" heightMapId=\"1\" heightScale=\"" + number(kHeightScale) +
+               "\" unitsPerPixel=\"" + number(spacing) +
+               "\"/>\r\n"
+               "  </Scene>\r\n"
+               "</i3D>\r\n";
     if (!out) throw std::runtime_error("cannot write " + displayPath(mapFile));
 }
 

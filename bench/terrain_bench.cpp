@@ -35,7 +35,8 @@ const std::filesystem::path& largeHeightMap() {
                 // A little noise, as a sculpted map has: it keeps the file from compressing
                 // better than a real one.
                 const unsigned noise = (static_cast<unsigned>(c) * 2654435761u ^
-                                        static_cast<unsigned>(row) * 40503u) >> 28;
+                                        static_cast<unsigned>(row) * 40503u) >>
+                                       28;
                 pixels[static_cast<std::size_t>(c)] =
                     static_cast<std::uint16_t>(30000.0 + hills + noise);
             }
@@ -49,7 +50,7 @@ const std::filesystem::path& tinyRoad() {
     static const std::filesystem::path file = [] {
         const auto f = bench::benchFolder() / "terrain-road.ini";
         std::ofstream(f) << "[Rand_rechts_Geo]\nenable1=0\n[Rand_links_Geo]\nenable1=0\n"
-                             "[Splines]\nAnzahl=2\n[SplinePts2]\nZ=50\n";
+                            "[Splines]\nAnzahl=2\n[SplinePts2]\nZ=50\n";
         return f;
     }();
     return file;
@@ -86,9 +87,9 @@ void BM_HeightMapPeakMemory(benchmark::State& state) {
     std::vector<double> peaks;
     for (auto _ : state) {
         try {
-            peaks.push_back(bench::cliPeakBytes({"gelaende", "--dem", heightMap, "--hoehenskala",
-                                                 "255", "--einheiten-pro-pixel", "1",
-                                                 tinyRoad().string()}));
+            peaks.push_back(
+                bench::cliPeakBytes({"gelaende", "--dem", heightMap, "--hoehenskala", "255",
+                                     "--einheiten-pro-pixel", "1", tinyRoad().string()}));
         } catch (const std::runtime_error&) {
             state.SkipWithError("/usr/bin/time trassolin-cli gelaende failed");
             break;

@@ -15,8 +15,9 @@
 #include <unistd.h>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::filesystem::path file = std::filesystem::temp_directory_path() /
-                                              ("trassolin-fuzz-" + std::to_string(::getpid()) + ".png");
+    static const std::filesystem::path file =
+        std::filesystem::temp_directory_path() /
+        ("trassolin-fuzz-" + std::to_string(::getpid()) + ".png");
     {
         std::ofstream out(file, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));

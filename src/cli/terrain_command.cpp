@@ -29,7 +29,8 @@ std::string stopVerdict(const std::vector<std::filesystem::path>& targets,
     std::string text = "Abgebrochen – keine Datei geschrieben (";
     for (std::size_t i = 0; i < targets.size(); ++i) {
         if (i > 0) text += ", ";
-        text += displayPath(targets[i]) + (existed[i] ? " bleibt unverändert" : " wurde nicht angelegt");
+        text += displayPath(targets[i]) +
+                (existed[i] ? " bleibt unverändert" : " wurde nicht angelegt");
     }
     return text + ")";
 }

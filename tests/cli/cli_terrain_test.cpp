@@ -55,10 +55,11 @@ TEST(CliTerrain, describesTheGroundOfTheMap) {
 TEST(CliTerrain, putsThePointsOnTheGroundChangingOnlyTheirYLines) {
     test::TempDir dir;
     writeSlopeMap(dir);
-    for (const char* source : {"karte.i3d", "--dem data/dem.png --hoehenskala 255 --einheiten-pro-pixel 1,0"}) {
+    for (const char* source :
+         {"karte.i3d", "--dem data/dem.png --hoehenskala 255 --einheiten-pro-pixel 1,0"}) {
         test::writeFile(dir / "P.ini", kParameters);
-        const Outcome o = cli(dir, std::string("gelaende --auf-gelaende --versatz 0,05 P.ini ") + source +
-                                       " --decimal-separator ,");
+        const Outcome o = cli(dir, std::string("gelaende --auf-gelaende --versatz 0,05 P.ini ") +
+                                       source + " --decimal-separator ,");
         EXPECT_EQ(o.status, 0) << o.err;
         EXPECT_NE(o.out.find("\nY von 3 Spline-Punkten auf das Gelände gesetzt (Versatz 0,05 m) in "
                              "P.ini\n"),
@@ -69,7 +70,7 @@ TEST(CliTerrain, putsThePointsOnTheGroundChangingOnlyTheirYLines) {
         const std::string text = test::readFile(dir / "P.ini");
         const std::string expected =
             "; meine Strasse\r\n[Fahrbahn_Geo]\r\nBreite=7\r\n[Rand_rechts_Geo]\r\nenable1=0\r\n"
-    "[Rand_links_Geo]\r\nenable1=0\r\n[Splines]\r\nAnzahl=3\r\n"
+            "[Rand_links_Geo]\r\nenable1=0\r\n[Splines]\r\nAnzahl=3\r\n"
             "[SplinePts1]\r\nX=-100\r\nY=12,85\r\nZ=5\r\nXrot=1,5\r\nYrot=-90\r\n"
             "[SplinePts2]\r\nX=0\r\nY=22,85\r\nZ=0\r\nYrot=-90\r\n"
             "[SplinePts3]\r\nX=90,5\r\nZ=-5\r\nYrot=-90\r\nunbekannt=ja\r\nY=31,9\r\n";
@@ -117,7 +118,8 @@ TEST(CliTerrain, usageErrorsWriteNothing) {
         const Outcome o = cli(dir, c.arguments);
         EXPECT_EQ(o.status, 2) << c.arguments;
         EXPECT_EQ(o.out, "") << c.arguments;
-        EXPECT_EQ(o.err, "Fehler: " + std::string(c.error) + "\nHilfe: trassolin-cli gelaende --help\n");
+        EXPECT_EQ(o.err,
+                  "Fehler: " + std::string(c.error) + "\nHilfe: trassolin-cli gelaende --help\n");
     }
     EXPECT_EQ(snapshot(dir), before);
 }

@@ -18,7 +18,8 @@ namespace {
 HeightMap slope() {
     GreyImage16 image(41, 41);
     for (int r = 0; r < 41; ++r) {
-        for (int c = 0; c < 41; ++c) image.at(c, r) = static_cast<std::uint16_t>(10000 + 100 * r);
+        for (int c = 0; c < 41; ++c)
+            image.at(c, r) = static_cast<std::uint16_t>(10000 + 100 * r);
     }
     return HeightMap(std::move(image), {65.535, 1.0});
 }
@@ -31,7 +32,8 @@ std::vector<SurfaceTriangle> levelStrip(double halfWidth, double y) {
 
 std::map<std::size_t, std::uint16_t> byIndex(const std::vector<PixelChange>& changes) {
     std::map<std::size_t, std::uint16_t> m;
-    for (const PixelChange& c : changes) m[c.index] = c.value;
+    for (const PixelChange& c : changes)
+        m[c.index] = c.value;
     return m;
 }
 
@@ -54,7 +56,8 @@ TEST(FlattenedGround, setsTheCorridorToTheSurfaceAndBlendsBackOverTheFalloff) {
                 ASSERT_NE(it, changes.end()) << x;
                 const double t = (std::abs(x) - 3) / 4.0;
                 const double expected = 11.98 + (own - 11.98) * t * t * (3 - 2 * t);
-                EXPECT_NEAR(ground.heightOfValue(it->second), expected, 0.00051) << x; // half a step
+                EXPECT_NEAR(ground.heightOfValue(it->second), expected, 0.00051)
+                    << x; // half a step
             }
         }
     }
@@ -63,26 +66,31 @@ TEST(FlattenedGround, setsTheCorridorToTheSurfaceAndBlendsBackOverTheFalloff) {
 TEST(FlattenedGround, keepsTheLowerOfTwoSurfacesOverOnePixel) {
     const HeightMap ground = slope();
     std::vector<SurfaceTriangle> both = levelStrip(2.0, 12.0);
-    for (const auto& t : levelStrip(3.0, 11.0)) both.push_back(t);
+    for (const auto& t : levelStrip(3.0, 11.0))
+        both.push_back(t);
     const auto changes = byIndex(flattenedPixels(ground, both, {0.0, 0.0}));
     EXPECT_EQ(changes.size(), 7u * 41u); // no falloff: the corridor alone
-    for (const auto& [index, value] : changes) EXPECT_NEAR(ground.heightOfValue(value), 11.0, 0.0005);
+    for (const auto& [index, value] : changes)
+        EXPECT_NEAR(ground.heightOfValue(value), 11.0, 0.0005);
 }
 
 TEST(FlattenedGround, refusesANegativeDepthOrFalloff) {
     const HeightMap ground = slope();
-    EXPECT_EQ(test::thrownMessage<TrassolinError>(
-                  [&] { flattenedPixels(ground, levelStrip(3, 12), {-0.1, 5.0}); }),
+    EXPECT_EQ(test::thrownMessage<TrassolinError>([&] {
+                  flattenedPixels(ground, levelStrip(3, 12), {-0.1, 5.0});
+              }),
               "Die Tiefe unter der Straße darf nicht negativ sein");
-    EXPECT_EQ(test::thrownMessage<TrassolinError>(
-                  [&] { flattenedPixels(ground, levelStrip(3, 12), {0.02, NAN}); }),
+    EXPECT_EQ(test::thrownMessage<TrassolinError>([&] {
+                  flattenedPixels(ground, levelStrip(3, 12), {0.02, NAN});
+              }),
               "Der Übergang neben der Straße darf nicht negativ sein");
 }
 
 TEST(FlattenedGround, theCopyHoldsTheChangesAndEveryOtherPixelAsItWas) {
     test::TempDir dir;
-    test::writeHeightMap(dir / "dem.png", 41, 41,
-                         [](int c, int r) { return static_cast<std::uint16_t>(10000 + 100 * r + c); });
+    test::writeHeightMap(dir / "dem.png", 41, 41, [](int c, int r) {
+        return static_cast<std::uint16_t>(10000 + 100 * r + c);
+    });
     const HeightMap ground = loadHeightMap(dir / "dem.png", {65.535, 1.0});
     const auto changes = flattenedPixels(ground, levelStrip(3.0, 12.0), {0.02, 4.0});
     OutputFile out(dir / "flach.png");
@@ -122,12 +130,15 @@ TEST(FootprintMask, marksTheRoadAndItsVergesAtTheHeightMapsPixels) {
     const SampleGrid grid = maskGrid(ground, 0);
     const auto mask = footprint(grid, levelStrip(3.0, 12.0), levelStrip(4.5, 12.0));
     std::map<std::size_t, std::uint8_t> m;
-    for (const auto& e : mask) m[e.index] = e.value;
+    for (const auto& e : mask)
+        m[e.index] = e.value;
     for (int r = 0; r < 41; ++r) {
         for (int c = 0; c < 41; ++c) {
             const int x = c - 20;
             const auto it = m.find(static_cast<std::size_t>(r * 41 + c));
-            const std::uint8_t expected = std::abs(x) <= 3 ? kMaskRoad : std::abs(x) <= 4 ? kMaskVerge : 0;
+            const std::uint8_t expected = std::abs(x) <= 3   ? kMaskRoad
+                                          : std::abs(x) <= 4 ? kMaskVerge
+                                                             : 0;
             EXPECT_EQ(it == m.end() ? 0 : it->second, expected) << x << ", " << r;
         }
     }

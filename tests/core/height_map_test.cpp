@@ -15,7 +15,8 @@ namespace {
 GreyImage16 imageOf(int width, int height, const std::function<std::uint16_t(int, int)>& value) {
     GreyImage16 image(width, height);
     for (int r = 0; r < height; ++r) {
-        for (int c = 0; c < width; ++c) image.at(c, r) = value(c, r);
+        for (int c = 0; c < width; ++c)
+            image.at(c, r) = value(c, r);
     }
     return image;
 }
@@ -45,7 +46,8 @@ TEST(HeightMap, givesEachPixelsHeightExactlyAtItsCentreEdgesAndCornersIncluded) 
         const HeightMap odd(imageOf(9, 9, scattered), {255.0, spacing, 1234.567, 0.0, -98.7654});
         for (int r = 0; r < 9; ++r) {
             for (int c = 0; c < 9; ++c) {
-                EXPECT_EQ(*odd.heightAt(odd.xOfColumn(c), odd.zOfRow(r)), scattered(c, r) / 65535.0 * 255.0)
+                EXPECT_EQ(*odd.heightAt(odd.xOfColumn(c), odd.zOfRow(r)),
+                          scattered(c, r) / 65535.0 * 255.0)
                     << spacing << ": " << c << ", " << r;
             }
         }
@@ -56,12 +58,17 @@ TEST(HeightMap, blendsLinearlyBetweenPixels) {
     // Value = 1000 + 10·column + 100·row: bilinear sampling reproduces a plane exactly.
     const HeightMap ground(imageOf(9, 9, [](int c, int r) { return 1000 + 10 * c + 100 * r; }),
                            {65535.0, 1.0});
-    for (const auto& [x, z] : {std::pair{-4.0, -4.0}, {-3.5, 0.25}, {0.1, 3.9}, {3.75, -0.5},
-                               {4.0, 1.5}, {-1.25, 4.0}}) {
+    for (const auto& [x, z] : {std::pair{-4.0, -4.0},
+                               {-3.5, 0.25},
+                               {0.1, 3.9},
+                               {3.75, -0.5},
+                               {4.0, 1.5},
+                               {-1.25, 4.0}}) {
         const double column = x + 4.0, row = z + 4.0;
         EXPECT_NEAR(*ground.heightAt(x, z), 1000 + 10 * column + 100 * row, 1e-9) << x << ", " << z;
     }
-    // A single raised pixel: half its height halfway to a neighbour, a quarter in the cell's middle.
+    // A single raised pixel: half its height halfway to a neighbour, a quarter in the cell's
+    // middle.
     const HeightMap bump(imageOf(3, 3, [](int c, int r) { return c == 1 && r == 1 ? 40000 : 0; }),
                          {65535.0, 1.0});
     EXPECT_EQ(*bump.heightAt(0.0, 0.0), 40000.0);
@@ -84,8 +91,13 @@ TEST(HeightMap, putsPixelZeroAtMinusHalfTheSizeWithColumnsAlongXAndRowsAlongZ) {
 TEST(HeightMap, knowsNoGroundOutsideTheMap) {
     const HeightMap ground(imageOf(3, 3, scattered), {255.0, 1.0});
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    for (const auto& [x, z] : {std::pair{-1.000001, 0.0}, {1.000001, 0.0}, {0.0, -1.01},
-                               {0.0, 1.01}, {5.0, 5.0}, {nan, 0.0}, {0.0, nan}}) {
+    for (const auto& [x, z] : {std::pair{-1.000001, 0.0},
+                               {1.000001, 0.0},
+                               {0.0, -1.01},
+                               {0.0, 1.01},
+                               {5.0, 5.0},
+                               {nan, 0.0},
+                               {0.0, nan}}) {
         EXPECT_FALSE(ground.heightAt(x, z)) << x << ", " << z;
     }
     EXPECT_EQ(ground.extentText(','), "x von -1 bis 1 m, z von -1 bis 1 m");
@@ -100,7 +112,8 @@ TEST(HeightMap, refusesAPlacementThatSpansNoGround) {
         {{0.0, 1.0}, 3, "Die Höhenskala des Geländes muss größer als 0 sein"},
         {{-255.0, 1.0}, 3, "Die Höhenskala des Geländes muss größer als 0 sein"},
         {{255.0, 0.0}, 3, "Die Einheiten pro Pixel des Geländes müssen größer als 0 sein"},
-        {{255.0, std::numeric_limits<double>::infinity()}, 3,
+        {{255.0, std::numeric_limits<double>::infinity()},
+         3,
          "Die Einheiten pro Pixel des Geländes müssen größer als 0 sein"},
         {{255.0, 1.0}, 1, "Ein Höhenbild braucht mindestens 2 × 2 Pixel"},
     };
@@ -115,7 +128,7 @@ TEST(HeightMap, turnsHeightsIntoPixelValuesAndBack) {
     const HeightMap ground(imageOf(2, 2, scattered), {255.0, 1.0, 0.0, 10.0, 0.0});
     EXPECT_EQ(ground.valueOfHeight(10.0), 0);
     EXPECT_EQ(ground.valueOfHeight(265.0), 65535);
-    EXPECT_EQ(ground.valueOfHeight(9.0), 0);      // below the map's range
+    EXPECT_EQ(ground.valueOfHeight(9.0), 0);        // below the map's range
     EXPECT_EQ(ground.valueOfHeight(1000.0), 65535); // above it
     EXPECT_EQ(ground.valueOfHeight(std::numeric_limits<double>::quiet_NaN()), 0);
     for (const int v : {1, 2, 12345, 40000, 65534}) {
@@ -137,7 +150,9 @@ TEST(HeightMap, loadsTheHeightMapOfAFile) {
     EXPECT_EQ(ground.sizeX(), 16.0);
     EXPECT_EQ(*ground.heightAt(-8.0, 8.0), scattered(0, 4) / 65535.0 * 255.0);
     // A placement that cannot be is refused before the image is read.
-    EXPECT_EQ(test::thrownMessage<TrassolinError>([&] { loadHeightMap(dir / "fehlt.png", {255.0, 0.0}); }),
+    EXPECT_EQ(test::thrownMessage<TrassolinError>([&] {
+                  loadHeightMap(dir / "fehlt.png", {255.0, 0.0});
+              }),
               "Die Einheiten pro Pixel des Geländes müssen größer als 0 sein");
 }
 
@@ -157,8 +172,7 @@ TSplinePunkte pointsAt(std::initializer_list<std::pair<double, double>> xz) {
 
 TEST(GroundPoints, putsEveryPointOnASlopeToTheMillimetre) {
     // Rising 0.25 m per metre along x: value 1000 per 4 m pixel step at a scale of 65.535 m.
-    const HeightMap slope(imageOf(65, 65, [](int c, int) { return 1000 * c; }),
-                          {65.535, 4.0});
+    const HeightMap slope(imageOf(65, 65, [](int c, int) { return 1000 * c; }), {65.535, 4.0});
     TSplinePunkte points = pointsAt({{-128.0, 0.0}, {-10.0, 50.0}, {33.3, -120.0}, {128.0, 128.0}});
     points.setCurrent(2);
     placeOnGround(points, slope, 0.05, ',');
@@ -182,7 +196,8 @@ TEST(GroundPoints, aPointOffTheMapChangesNoPoint) {
     EXPECT_EQ(test::thrownMessage<TrassolinError>([&] { placeOnGround(points, ground, 0.0, ','); }),
               "SplinePunkt 3 (x = 10,5, z = -3,25) liegt außerhalb des Geländes (x von -10 bis 10 "
               "m, z von -10 bis 10 m)");
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(points.get(i)->Y, 99.0);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(points.get(i)->Y, 99.0);
 }
 
 } // namespace

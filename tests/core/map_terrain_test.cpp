@@ -15,9 +15,11 @@ namespace {
 std::string mapText(const std::string& terrainAttributes, const std::string& around = "",
                     const std::string& files = "") {
     return "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n"
-           "<i3D name=\"map\" version=\"1.6\" xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
+           "<i3D name=\"map\" version=\"1.6\" "
+           "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
            "xsi:noNamespaceSchemaLocation=\"http://i3d.giants.ch/schema/i3d-1.6.xsd\">\n"
-           "  <Asset>\n    <Export program=\"GIANTS Editor 64bit\" version=\"9.0.2\"/>\n  </Asset>\n"
+           "  <Asset>\n    <Export program=\"GIANTS Editor 64bit\" version=\"9.0.2\"/>\n  "
+           "</Asset>\n"
            "  <Files>\n"
            "    <File fileId=\"1\" filename=\"$data/shared/default_normal.dds\"/>\n"
            "    <File fileId=\"3\" filename=\"data/map_dem.png\"/>\n" +
@@ -29,7 +31,8 @@ std::string mapText(const std::string& terrainAttributes, const std::string& aro
            around.substr(0, around.find('|')) +
            "    <TerrainTransformGroup name=\"terrain\" nodeId=\"2\" " + terrainAttributes +
            " materialId=\"4\">\n"
-           "      <Layers>\n        <Layer name=\"grass\" detailMapId=\"1\" weightMapId=\"1\"/>\n      </Layers>\n"
+           "      <Layers>\n        <Layer name=\"grass\" detailMapId=\"1\" weightMapId=\"1\"/>\n  "
+           "    </Layers>\n"
            "    </TerrainTransformGroup>\n" +
            (around.find('|') == std::string::npos ? "" : around.substr(around.find('|') + 1)) +
            "  </Scene>\n</i3D>\n";
@@ -59,12 +62,14 @@ TEST(MapTerrain, takesTheEditorsDefaultsForMissingAttributesAndSaysSo) {
     const MapTerrain t = parsed(mapText("heightMapId=\"3\""), &messages);
     EXPECT_EQ(t.placement.heightScale, 255.0);
     EXPECT_EQ(t.placement.unitsPerPixel, 1.0);
-    const std::string at = displayPath(std::filesystem::path("maps") / "map.i3d") + ", Zeile 15, <TerrainTransformGroup>: ";
-    EXPECT_EQ(messages, (std::vector<Message>{
-                            {MessageKind::Information,
-                             at + "heightScale fehlt; angenommen wird 255 (Vorgabe des Editors)"},
-                            {MessageKind::Information,
-                             at + "unitsPerPixel fehlt; angenommen wird 1 (Vorgabe des Editors)"}}));
+    const std::string at = displayPath(std::filesystem::path("maps") / "map.i3d") +
+                           ", Zeile 15, <TerrainTransformGroup>: ";
+    EXPECT_EQ(messages,
+              (std::vector<Message>{
+                  {MessageKind::Information,
+                   at + "heightScale fehlt; angenommen wird 255 (Vorgabe des Editors)"},
+                  {MessageKind::Information,
+                   at + "unitsPerPixel fehlt; angenommen wird 1 (Vorgabe des Editors)"}}));
 }
 
 TEST(MapTerrain, readsXmlAsXmlNotLineByLine) {
@@ -77,8 +82,9 @@ TEST(MapTerrain, readsXmlAsXmlNotLineByLine) {
         "<TerrainTransformGroup\n  name=\"t\"\n  heightMapId = '7' heightScale='2.5e2'\n"
         "  unitsPerPixel=\"0,5\"></TerrainTransformGroup></Scene></i3D>";
     const MapTerrain t = parsed(text);
-    EXPECT_EQ(displayPath(t.heightMapFile),
-              displayPath(std::filesystem::path("maps") / pathFromUtf8("data/h\xC3\xB6he & tal.png")));
+    EXPECT_EQ(
+        displayPath(t.heightMapFile),
+        displayPath(std::filesystem::path("maps") / pathFromUtf8("data/h\xC3\xB6he & tal.png")));
     EXPECT_EQ(t.placement.heightScale, 250.0);
     EXPECT_EQ(t.placement.unitsPerPixel, 0.5);
 }
@@ -96,11 +102,11 @@ TEST(MapTerrain, addsTheTranslationsOfTheNodeAndItsGroups) {
 
 TEST(MapTerrain, usesTheFirstOfTwoTerrainsWithAWarning) {
     std::vector<Message> messages;
-    const MapTerrain t = parsed(
-        mapText("heightMapId=\"3\" heightScale=\"100\" unitsPerPixel=\"1\"",
-                "|<TerrainTransformGroup name=\"zwei\" heightMapId=\"9\"/>\n",
-                "<File fileId=\"9\" filename=\"other.png\"/>\n"),
-        &messages);
+    const MapTerrain t =
+        parsed(mapText("heightMapId=\"3\" heightScale=\"100\" unitsPerPixel=\"1\"",
+                       "|<TerrainTransformGroup name=\"zwei\" heightMapId=\"9\"/>\n",
+                       "<File fileId=\"9\" filename=\"other.png\"/>\n"),
+               &messages);
     EXPECT_EQ(t.placement.heightScale, 100.0);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].kind, MessageKind::Warning);
@@ -116,12 +122,14 @@ TEST(MapTerrain, refusesWhatGivesNoGroundWithFileAndLine) {
         std::string message;
     } cases[] = {
         {"<i3D><Files/><Scene><Shape name=\"x\"/></Scene></i3D>",
-         "Die Datei " + name + " enthält kein Gelände (kein TerrainTransformGroup in der Szene); "
-                               "bitte die i3d-Datei der Karte wählen"},
+         "Die Datei " + name +
+             " enthält kein Gelände (kein TerrainTransformGroup in der Szene); "
+             "bitte die i3d-Datei der Karte wählen"},
         // Outside the scene a terrain node is no terrain.
         {"<i3D><TerrainTransformGroup heightMapId=\"3\"/><Scene/></i3D>",
-         "Die Datei " + name + " enthält kein Gelände (kein TerrainTransformGroup in der Szene); "
-                               "bitte die i3d-Datei der Karte wählen"},
+         "Die Datei " + name +
+             " enthält kein Gelände (kein TerrainTransformGroup in der Szene); "
+             "bitte die i3d-Datei der Karte wählen"},
         {mapText("heightScale=\"255\""), at + ": heightMapId fehlt"},
         {mapText("heightMapId=\"5\""),
          at + ": heightMapId 5 nennt keine Datei (kein <File fileId=\"5\">)"},
@@ -135,32 +143,38 @@ TEST(MapTerrain, refusesWhatGivesNoGroundWithFileAndLine) {
         {mapText("heightMapId=\"3\" rotation=\"0 90 0\""),
          at + ": das Gelände ist gedreht oder skaliert; Trassolin kennt nur ein ungedrehtes, "
               "ungeskaliertes Gelände"},
-        {mapText("heightMapId=\"3\"", "<TransformGroup name=\"g\" scale=\"2 2 2\">\n|</TransformGroup>\n"),
+        {mapText("heightMapId=\"3\"",
+                 "<TransformGroup name=\"g\" scale=\"2 2 2\">\n|</TransformGroup>\n"),
          name + ", Zeile 16, <TerrainTransformGroup>: das Gelände ist gedreht oder skaliert; "
                 "Trassolin kennt nur ein ungedrehtes, ungeskaliertes Gelände"},
         {mapText("heightMapId=\"3\" translation=\"1 2\""),
          at + " translation: '1 2' sind nicht drei Zahlen"},
         {"<i3D><Scene><TerrainTransformGroup heightMapId=\"3\">\n</Scene></i3D>",
-         "Die Datei " + name + " ist kein gültiges XML (Zeile 2): </Scene> passt zu keinem offenen Tag"},
+         "Die Datei " + name +
+             " ist kein gültiges XML (Zeile 2): </Scene> passt zu keinem offenen Tag"},
         {"<i3D><Scene>\n<TerrainTransformGroup heightMapId=\"3\"",
-         "Die Datei " + name + " ist kein gültiges XML (Zeile 2): Tag <TerrainTransformGroup nicht "
-                               "abgeschlossen"},
+         "Die Datei " + name +
+             " ist kein gültiges XML (Zeile 2): Tag <TerrainTransformGroup nicht "
+             "abgeschlossen"},
         {"<i3D><Scene><TerrainTransformGroup heightMapId=\"3\"/>",
          "Die Datei " + name + " endet vor </Scene>"},
-        {"<i3D>\n<!-- offen", "Die Datei " + name + " ist kein gültiges XML (Zeile 2): nicht abgeschlossen"},
+        {"<i3D>\n<!-- offen",
+         "Die Datei " + name + " ist kein gültiges XML (Zeile 2): nicht abgeschlossen"},
         {"<i3D><File fileId=\"3\" filename=\"a&b.png\"/></i3D>",
          "Die Datei " + name + " ist kein gültiges XML (Zeile 1): ungültiges Zeichen '&'"},
         {"<i3D>\n\n<File fileId=\"3\" filename=\"a&auml;b.png\"/></i3D>",
          "Die Datei " + name + " ist kein gültiges XML (Zeile 3): unbekannte Entität &auml;"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(test::thrownMessage<TrassolinError>([&] { parsed(c.text); }), c.message) << c.text;
+        EXPECT_EQ(test::thrownMessage<TrassolinError>([&] { parsed(c.text); }), c.message)
+            << c.text;
     }
 }
 
 TEST(MapTerrain, readsTheFileAndNamesItWhenItCannot) {
     test::TempDir dir;
-    test::writeFile(dir / "map.i3d", mapText("heightMapId=\"3\" heightScale=\"255\" unitsPerPixel=\"1\""));
+    test::writeFile(dir / "map.i3d",
+                    mapText("heightMapId=\"3\" heightScale=\"255\" unitsPerPixel=\"1\""));
     CollectingMessageSink sink;
     EXPECT_EQ(readMapTerrain(dir / "map.i3d", sink).heightMapFile, dir / "data/map_dem.png");
     EXPECT_EQ(test::thrownMessage<IoError>([&] { readMapTerrain(dir / "fehlt.i3d", sink); }),

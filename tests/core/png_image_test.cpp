@@ -18,7 +18,8 @@ std::string encoded(int width, int height, int bitDepth,
     encodeGreyPng(
         width, height, bitDepth,
         [&](int row, std::span<std::uint16_t> pixels) {
-            for (int c = 0; c < width; ++c) pixels[static_cast<std::size_t>(c)] = value(c, row);
+            for (int c = 0; c < width; ++c)
+                pixels[static_cast<std::size_t>(c)] = value(c, row);
         },
         [&](std::string_view b) { bytes += b; });
     return bytes;
@@ -26,15 +27,16 @@ std::string encoded(int width, int height, int bitDepth,
 
 std::uint32_t bigEndian32(const std::string& bytes, std::size_t at) {
     std::uint32_t v = 0;
-    for (std::size_t i = 0; i < 4; ++i) v = v << 8 | static_cast<unsigned char>(bytes[at + i]);
+    for (std::size_t i = 0; i < 4; ++i)
+        v = v << 8 | static_cast<unsigned char>(bytes[at + i]);
     return v;
 }
 
 // Values that catch a swapped byte order, a lost high or low byte and a filter that
 // misreads the neighbour of a 2-byte pixel.
 std::uint16_t awkward(int c, int r) {
-    static constexpr std::uint16_t kValues[] = {0, 65535, 0x00FF, 0xFF00, 0x0100, 0x7FFF,
-                                                0x8000, 1, 257, 40000, 12345};
+    static constexpr std::uint16_t kValues[] = {0,      65535, 0x00FF, 0xFF00, 0x0100, 0x7FFF,
+                                                0x8000, 1,     257,    40000,  12345};
     return static_cast<std::uint16_t>(kValues[(c * 7 + r * 3) % 11] ^ (c * 31 + r * 17));
 }
 
@@ -73,8 +75,9 @@ TEST(PngImage, theHeaderSaysOneGreyChannelAndTheBitDepth) {
 
 TEST(PngImage, aSmoothMapIsStoredCompressed) {
     // A gentle slope of 513² pixels: 527 kB of pixels.
-    const std::string png =
-        encoded(513, 513, 16, [](int c, int r) { return static_cast<std::uint16_t>(20000 + 3 * c + 5 * r); });
+    const std::string png = encoded(513, 513, 16, [](int c, int r) {
+        return static_cast<std::uint16_t>(20000 + 3 * c + 5 * r);
+    });
     EXPECT_LT(png.size(), 513u * 513u * 2u / 20u);
 }
 
@@ -85,8 +88,8 @@ TEST(PngImage, refusesWhatIsNoSixteenBitGreyImage) {
     test::writeFile(dir / "acht.png", eight);
     // The same scanline bytes declared as one RGB pixel (the reader does not check CRCs).
     std::string rgb = eight;
-    rgb[19] = 1;  // width
-    rgb[25] = 2;  // colour type RGB
+    rgb[19] = 1; // width
+    rgb[25] = 2; // colour type RGB
     test::writeFile(dir / "farbe.png", rgb);
     const std::string good = encoded(64, 64, 16, awkward);
     test::writeFile(dir / "kurz.png", good.substr(0, good.size() / 2));
@@ -132,12 +135,13 @@ std::string zeroBomb(int width, int height, int matches) {
             }
         }
     };
-    put(1, 1);                                          // final block
-    put(1, 1), put(0, 1);                               // fixed Huffman codes (BTYPE 01, LSB first)
-    put(0x30, 8);                                       // literal 0
-    for (int i = 0; i < matches; ++i) put(0xC5, 8), put(0, 5); // length 258, distance 1
-    put(0, 7);                                          // end of block
-    put(0, 7);                                          // flush
+    put(1, 1);            // final block
+    put(1, 1), put(0, 1); // fixed Huffman codes (BTYPE 01, LSB first)
+    put(0x30, 8);         // literal 0
+    for (int i = 0; i < matches; ++i)
+        put(0xC5, 8), put(0, 5); // length 258, distance 1
+    put(0, 7);                   // end of block
+    put(0, 7);                   // flush
     std::string idat = std::string("\x78\x01", 2) + deflate + std::string(4, '\0');
     const auto be32 = [](std::uint32_t v) {
         return std::string{static_cast<char>(v >> 24), static_cast<char>(v >> 16),
@@ -148,7 +152,8 @@ std::string zeroBomb(int width, int height, int matches) {
     };
     return std::string("\x89PNG\r\n\x1A\n", 8) +
            chunk("IHDR", be32(static_cast<std::uint32_t>(width)) +
-                             be32(static_cast<std::uint32_t>(height)) + std::string("\x10\0\0\0\0", 5)) +
+                             be32(static_cast<std::uint32_t>(height)) +
+                             std::string("\x10\0\0\0\0", 5)) +
            chunk("IDAT", idat) + chunk("IEND", "");
 }
 
@@ -163,7 +168,8 @@ TEST(PngImage, refusesDataThatUnpacksToFarMoreThanItsSizeNeeds) {
     test::writeFile(dir / "null.png", zeroBomb(129, 1, 1));
     const GreyImage16 zeros = readGreyPng16(dir / "null.png");
     EXPECT_EQ(zeros.width(), 129);
-    for (int c = 0; c < 129; ++c) EXPECT_EQ(zeros.at(c, 0), 0);
+    for (int c = 0; c < 129; ++c)
+        EXPECT_EQ(zeros.at(c, 0), 0);
 }
 
 TEST(PngImage, refusesAHeightMapLargerThanAnyMap) {

@@ -18,7 +18,9 @@ Visits visitsOf(const std::vector<SurfaceTriangle>& triangles, const SampleGrid&
     return v;
 }
 
-double plane(double x, double z) { return 1.0 + 2.0 * x - 0.5 * z; }
+double plane(double x, double z) {
+    return 1.0 + 2.0 * x - 0.5 * z;
+}
 
 SurfaceTriangle onPlane(double ax, double az, double bx, double bz, double cx, double cz) {
     return {{ax, plane(ax, az), az}, {bx, plane(bx, bz), bz}, {cx, plane(cx, cz), cz}};
@@ -28,9 +30,11 @@ TEST(SurfaceRaster, twoTrianglesOfAQuadCoverEveryPointUnderItWithTheSurfacesHeig
     // Grid points 0.5 m apart from (-1, -1); the quad spans x 0…2, z 0…1.5.
     const SampleGrid grid{12, 12, -1.0, -1.0, 0.5, 0.5};
     for (const bool clockwise : {false, true}) {
-        std::vector<SurfaceTriangle> quad = {onPlane(0, 0, 2, 0, 2, 1.5), onPlane(0, 0, 2, 1.5, 0, 1.5)};
+        std::vector<SurfaceTriangle> quad = {onPlane(0, 0, 2, 0, 2, 1.5),
+                                             onPlane(0, 0, 2, 1.5, 0, 1.5)};
         if (clockwise) {
-            for (auto& t : quad) std::swap(t.b, t.c);
+            for (auto& t : quad)
+                std::swap(t.b, t.c);
         }
         const Visits v = visitsOf(quad, grid);
         int covered = 0;
@@ -42,7 +46,8 @@ TEST(SurfaceRaster, twoTrianglesOfAQuadCoverEveryPointUnderItWithTheSurfacesHeig
                 ASSERT_EQ(it != v.end(), inside) << x << ", " << z;
                 if (!inside) continue;
                 ++covered;
-                for (double y : it->second) EXPECT_NEAR(y, plane(x, z), 1e-12);
+                for (double y : it->second)
+                    EXPECT_NEAR(y, plane(x, z), 1e-12);
             }
         }
         EXPECT_EQ(covered, 5 * 4);

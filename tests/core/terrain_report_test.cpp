@@ -12,7 +12,8 @@ namespace {
 HeightMap level() {
     GreyImage16 image(101, 101);
     for (int r = 0; r < 101; ++r) {
-        for (int c = 0; c < 101; ++c) image.at(c, r) = 10000;
+        for (int c = 0; c < 101; ++c)
+            image.at(c, r) = 10000;
     }
     return HeightMap(std::move(image), {65.535, 1.0});
 }
@@ -32,15 +33,23 @@ std::vector<RoadPoint> roadAlongZ(const std::vector<double>& stations, double (*
     return points;
 }
 
-double flatOnTheGround(double) { return 0.0; }
+double flatOnTheGround(double) {
+    return 0.0;
+}
 // Over a hollow between 30 and 50 m, deepest (0.42 m) at 40 m; the verge dips into a bank.
-double overAHollow(double s) { return s > 30 && s < 50 ? 0.42 - std::abs(s - 40) * 0.03 : 0.02; }
-double intoABank(double s) { return s >= 60 && s <= 64 ? -0.25 : -0.05; }
+double overAHollow(double s) {
+    return s > 30 && s < 50 ? 0.42 - std::abs(s - 40) * 0.03 : 0.02;
+}
+double intoABank(double s) {
+    return s >= 60 && s <= 64 ? -0.25 : -0.05;
+}
 
 TEST(TerrainReport, namesWhereAndHowFarTheRoadFloatsAndSinks) {
     std::vector<double> stations;
-    for (double s = 0; s <= 80; s += 2) stations.push_back(s);
-    const TerrainReport report = measureClearance(roadAlongZ(stations, overAHollow, intoABank), level(), ',');
+    for (double s = 0; s <= 80; s += 2)
+        stations.push_back(s);
+    const TerrainReport report =
+        measureClearance(roadAlongZ(stations, overAHollow, intoABank), level(), ',');
     ASSERT_EQ(report.rows.size(), stations.size());
     EXPECT_NEAR(*report.rows[20].height[0], 0.42, 1e-9); // station 40
     EXPECT_TRUE(exceedsTolerance(report, 0.1));
@@ -65,7 +74,8 @@ TEST(TerrainReport, namesWhereAndHowFarTheRoadFloatsAndSinks) {
 TEST(TerrainReport, aSingleStationAndTooManyStretchesAreSaidBriefly) {
     // Every other station 0.2 m up: eleven stretches of one station each.
     std::vector<double> stations;
-    for (double s = 0; s <= 42; s += 2) stations.push_back(s);
+    for (double s = 0; s <= 42; s += 2)
+        stations.push_back(s);
     auto points = roadAlongZ(stations, flatOnTheGround, flatOnTheGround);
     for (RoadPoint& p : points) {
         if (static_cast<int>(p.station) % 4 == 0 && p.line == ClearanceLine::RoadLeft) p.y += 0.2;
@@ -79,17 +89,19 @@ TEST(TerrainReport, aSingleStationAndTooManyStretchesAreSaidBriefly) {
 
 TEST(TerrainReport, leavesOutWhatTheRoadDoesNotHaveAndCountsASeamOnce) {
     // A road without verges whose plain samples have one border each; a seam repeats station 4.
-    const std::vector<RoadPoint> points = {
-        {ClearanceLine::RoadRight, 0, -3, 10.05, 0}, {ClearanceLine::RoadLeft, 0, 3, 10.05, 0},
-        {ClearanceLine::RoadRight, 2, -3, 10.05, 2}, {ClearanceLine::RoadLeft, 4, 3, 10.07, 4},
-        {ClearanceLine::RoadLeft, 4, 3, 99.0, 4}};
+    const std::vector<RoadPoint> points = {{ClearanceLine::RoadRight, 0, -3, 10.05, 0},
+                                           {ClearanceLine::RoadLeft, 0, 3, 10.05, 0},
+                                           {ClearanceLine::RoadRight, 2, -3, 10.05, 2},
+                                           {ClearanceLine::RoadLeft, 4, 3, 10.07, 4},
+                                           {ClearanceLine::RoadLeft, 4, 3, 99.0, 4}};
     const TerrainReport report = measureClearance(points, level(), '.');
     ASSERT_EQ(report.rows.size(), 3u);
     EXPECT_FALSE(report.rows[1].height[1]);
     EXPECT_NEAR(*report.rows[2].height[1], 0.07, 1e-9);
-    EXPECT_EQ(reportLines(report, 0.1, '.'),
-              (std::vector<std::string>{"Fahrbahn: max. 0.07 m über (bei 4 m), 0 m unter dem Gelände",
-                                        "Toleranz 0.1 m eingehalten"}));
+    EXPECT_EQ(
+        reportLines(report, 0.1, '.'),
+        (std::vector<std::string>{"Fahrbahn: max. 0.07 m über (bei 4 m), 0 m unter dem Gelände",
+                                  "Toleranz 0.1 m eingehalten"}));
     EXPECT_EQ(clearanceCsv(report, ','),
               "Station;Fahrbahn_rechts;Fahrbahn_links;Rand_rechts_aussen;Rand_links_aussen\r\n"
               "0;0,05;0,05;;\r\n2;0,05;;;\r\n4;;0,07;;\r\n");

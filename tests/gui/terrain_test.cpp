@@ -29,8 +29,9 @@ namespace {
 // A small map whose height map lies in "data" beside it.
 void writeMap(const TempDir& dir, int side, double unitsPerPixel) {
     QDir(fromPath(dir.path())).mkdir(QStringLiteral("data"));
-    trassolin::test::writeHeightMap(dir / "data" / "dem.png", side, side,
-                                    [](int c, int r) { return static_cast<std::uint16_t>(100 * c + r); });
+    trassolin::test::writeHeightMap(dir / "data" / "dem.png", side, side, [](int c, int r) {
+        return static_cast<std::uint16_t>(100 * c + r);
+    });
     trassolin::test::writeFile(
         dir / "karte.i3d",
         "<i3D name=\"karte\"><Files><File fileId=\"2\" filename=\"data/dem.png\"/></Files><Scene>"
@@ -57,7 +58,9 @@ private:
     void click(const char* name) {
         QTest::mouseClick(in<QAbstractButton>(*window_, name), Qt::LeftButton);
     }
-    QString log() const { return window_->findChild<QPlainTextEdit*>(QStringLiteral("mmoStatus"))->toPlainText(); }
+    QString log() const {
+        return window_->findChild<QPlainTextEdit*>(QStringLiteral("mmoStatus"))->toPlainText();
+    }
 
 private Q_SLOTS:
     void init() {
@@ -74,22 +77,27 @@ private Q_SLOTS:
     }
 
     void qtReadsTheHeightMapsAndMasksAsWritten() {
-        const auto value16 = [](int c, int r) { return static_cast<std::uint16_t>((c * 4099 + r * 257) % 65536); };
+        const auto value16 = [](int c, int r) {
+            return static_cast<std::uint16_t>((c * 4099 + r * 257) % 65536);
+        };
         trassolin::test::writeHeightMap(*dir_ / "dem.png", 67, 31, value16);
         const QImage dem(fromPath(*dir_ / "dem.png"));
         QCOMPARE(dem.format(), QImage::Format_Grayscale16);
         QCOMPARE(dem.size(), QSize(67, 31));
         for (int r = 0; r < 31; ++r) {
             const auto* line = reinterpret_cast<const quint16*>(dem.constScanLine(r));
-            for (int c = 0; c < 67; ++c) QCOMPARE(line[c], value16(c, r));
+            for (int c = 0; c < 67; ++c)
+                QCOMPARE(line[c], value16(c, r));
         }
         writeGreyPng(*dir_ / "maske.png", 45, 7, 8, [](int r, std::span<std::uint16_t> p) {
-            for (std::size_t c = 0; c < p.size(); ++c) p[c] = static_cast<std::uint16_t>((c * 37 + r) % 256);
+            for (std::size_t c = 0; c < p.size(); ++c)
+                p[c] = static_cast<std::uint16_t>((c * 37 + r) % 256);
         });
         const QImage mask(fromPath(*dir_ / "maske.png"));
         QCOMPARE(mask.format(), QImage::Format_Grayscale8);
         for (int r = 0; r < 7; ++r) {
-            for (int c = 0; c < 45; ++c) QCOMPARE(int(mask.constScanLine(r)[c]), (c * 37 + r) % 256);
+            for (int c = 0; c < 45; ++c)
+                QCOMPARE(int(mask.constScanLine(r)[c]), (c * 37 + r) % 256);
         }
     }
 
@@ -121,7 +129,8 @@ private Q_SLOTS:
         };
         click("bbnGelaende");
         QVERIFY(presenter_->messages.empty());
-        QVERIFY2(log().contains(QStringLiteral("5 × 5 Pixel, 2 × 2 m, 0") + QChar(window_->decimalSeparator()) +
+        QVERIFY2(log().contains(QStringLiteral("5 × 5 Pixel, 2 × 2 m, 0") +
+                                QChar(window_->decimalSeparator()) +
                                 QStringLiteral("5 m je Pixel")),
                  qPrintable(log()));
     }
@@ -133,9 +142,9 @@ private Q_SLOTS:
             QString message;
         } cases[] = {
             {QString(), QStringLiteral("Bitte die Karte oder ihre Höhenkarte wählen")},
-            {fromPath(*dir_ / "fehlt.i3d"),
-             QStringLiteral("Die Datei ") + fromPath(*dir_ / "fehlt.i3d") +
-                 QStringLiteral(" kann nicht geöffnet werden")},
+            {fromPath(*dir_ / "fehlt.i3d"), QStringLiteral("Die Datei ") +
+                                                fromPath(*dir_ / "fehlt.i3d") +
+                                                QStringLiteral(" kann nicht geöffnet werden")},
         };
         for (const auto& c : cases) {
             presenter_->onModal = [&](QDialog& dialog) {

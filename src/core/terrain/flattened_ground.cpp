@@ -23,9 +23,13 @@ bool nearer(const Nearest& a, const Nearest& b) {
 }
 
 // 0 at the corridor, 1 at the falloff distance, with no kink at either end.
-double smoothstep(double t) { return t * t * (3.0 - 2.0 * t); }
+double smoothstep(double t) {
+    return t * t * (3.0 - 2.0 * t);
+}
 
-bool usableLength(double v) { return std::isfinite(v) && v >= 0.0; }
+bool usableLength(double v) {
+    return std::isfinite(v) && v >= 0.0;
+}
 
 } // namespace
 
@@ -41,7 +45,8 @@ std::vector<PixelChange> flattenedPixels(const HeightMap& ground,
     const SampleGrid grid = pixelGrid(ground);
     SparseGrid<double> under;
     for (const SurfaceTriangle& t : surfaces) {
-        rasterize(t, grid, [&](int c, int r, double y) { under.put(grid.index(c, r), y - options.depth); });
+        rasterize(t, grid,
+                  [&](int c, int r, double y) { under.put(grid.index(c, r), y - options.depth); });
     }
     const auto corridor = std::move(under).merged([](double a, double b) { return a < b; });
     const auto inCorridor = [&](std::size_t index) {
@@ -78,12 +83,14 @@ std::vector<PixelChange> flattenedPixels(const HeightMap& ground,
 
     std::vector<PixelChange> changes;
     changes.reserve(corridor.size() + beside.size());
-    for (const auto& e : corridor) changes.push_back({e.index, ground.valueOfHeight(e.value)});
+    for (const auto& e : corridor)
+        changes.push_back({e.index, ground.valueOfHeight(e.value)});
     for (const auto& [index, near] : beside) {
         const int c = static_cast<int>(index % static_cast<std::size_t>(grid.columns));
         const int r = static_cast<int>(index / static_cast<std::size_t>(grid.columns));
         const double own = ground.heightOfValue(ground.pixels().at(c, r));
-        const double h = near.height + (own - near.height) * smoothstep(near.distance / options.falloff);
+        const double h =
+            near.height + (own - near.height) * smoothstep(near.distance / options.falloff);
         changes.push_back({index, ground.valueOfHeight(h)});
     }
     std::sort(changes.begin(), changes.end(),

@@ -28,7 +28,8 @@ std::vector<SparseGrid<std::uint8_t>::Entry> footprint(const SampleGrid& grid,
     SparseGrid<std::uint8_t> mask;
     for (const auto& [triangles, value] : {std::pair{&road, kMaskRoad}, {&verges, kMaskVerge}}) {
         for (const SurfaceTriangle& t : *triangles) {
-            rasterize(t, grid, [&, v = value](int c, int r, double) { mask.put(grid.index(c, r), v); });
+            rasterize(t, grid,
+                      [&, v = value](int c, int r, double) { mask.put(grid.index(c, r), v); });
         }
     }
     return std::move(mask).merged([](std::uint8_t a, std::uint8_t b) { return a > b; });

@@ -21,7 +21,9 @@ double snapped(double pixel) {
     return std::abs(pixel - nearest) < kCentreSnap ? nearest : pixel;
 }
 
-bool positiveNumber(double v) { return std::isfinite(v) && v > 0.0; }
+bool positiveNumber(double v) {
+    return std::isfinite(v) && v > 0.0;
+}
 
 void checkPlacement(const TerrainPlacement& placement) {
     if (!positiveNumber(placement.heightScale)) {
@@ -30,8 +32,7 @@ void checkPlacement(const TerrainPlacement& placement) {
     if (!positiveNumber(placement.unitsPerPixel)) {
         throw TrassolinError("Die Einheiten pro Pixel des Geländes müssen größer als 0 sein");
     }
-    if (!std::isfinite(placement.x) || !std::isfinite(placement.y) ||
-        !std::isfinite(placement.z)) {
+    if (!std::isfinite(placement.x) || !std::isfinite(placement.y) || !std::isfinite(placement.z)) {
         throw TrassolinError("Die Lage des Geländes ist keine gültige Zahl");
     }
 }
@@ -46,8 +47,12 @@ HeightMap::HeightMap(GreyImage16 pixels, TerrainPlacement placement)
     }
 }
 
-double HeightMap::sizeX() const { return (pixels_.width() - 1) * placement_.unitsPerPixel; }
-double HeightMap::sizeZ() const { return (pixels_.height() - 1) * placement_.unitsPerPixel; }
+double HeightMap::sizeX() const {
+    return (pixels_.width() - 1) * placement_.unitsPerPixel;
+}
+double HeightMap::sizeZ() const {
+    return (pixels_.height() - 1) * placement_.unitsPerPixel;
+}
 
 double HeightMap::heightOfValue(double value) const {
     return value / kMaxValue * placement_.heightScale + placement_.y;
@@ -86,20 +91,25 @@ std::optional<double> HeightMap::heightAt(double x, double z) const {
     const double fc = p.column - c, fr = p.row - r;
     const double v00 = pixels_.at(c, r), v10 = pixels_.at(c + 1, r);
     const double v01 = pixels_.at(c, r + 1), v11 = pixels_.at(c + 1, r + 1);
-    const double value = (1.0 - fr) * ((1.0 - fc) * v00 + fc * v10) + fr * ((1.0 - fc) * v01 + fc * v11);
+    const double value =
+        (1.0 - fr) * ((1.0 - fc) * v00 + fc * v10) + fr * ((1.0 - fc) * v01 + fc * v11);
     return heightOfValue(value);
 }
 
 std::string HeightMap::extentText(char decimalSeparator) const {
     const auto m = [&](double v) { return formatGeneral(decimalRound(v, -3), decimalSeparator); };
-    return "x von " + m(xOfColumn(0)) + " bis " + m(xOfColumn(pixels_.width() - 1)) +
-           " m, z von " + m(zOfRow(0)) + " bis " + m(zOfRow(pixels_.height() - 1)) + " m";
+    return "x von " + m(xOfColumn(0)) + " bis " + m(xOfColumn(pixels_.width() - 1)) + " m, z von " +
+           m(zOfRow(0)) + " bis " + m(zOfRow(pixels_.height() - 1)) + " m";
 }
 
 SampleGrid pixelGrid(const HeightMap& ground) {
     const double upp = ground.placement().unitsPerPixel;
-    return {ground.pixels().width(), ground.pixels().height(), ground.xOfColumn(0),
-            ground.zOfRow(0), upp, upp};
+    return {ground.pixels().width(),
+            ground.pixels().height(),
+            ground.xOfColumn(0),
+            ground.zOfRow(0),
+            upp,
+            upp};
 }
 
 std::string groundDescription(const HeightMap& ground, char decimalSeparator) {
@@ -112,7 +122,8 @@ std::string groundDescription(const HeightMap& ground, char decimalSeparator) {
         }
     }
     const auto m = [&](double v, int decimals) {
-        return formatGeneral(decimalRound(v, static_cast<std::int8_t>(-decimals)), decimalSeparator);
+        return formatGeneral(decimalRound(v, static_cast<std::int8_t>(-decimals)),
+                             decimalSeparator);
     };
     return std::to_string(pixels.width()) + " × " + std::to_string(pixels.height()) + " Pixel, " +
            m(ground.sizeX(), 3) + " × " + m(ground.sizeZ(), 3) + " m, " +

@@ -16,8 +16,8 @@ namespace trassolin {
 
 // How the map places its height map in the world.
 struct TerrainPlacement {
-    double heightScale = 255.0;  // m for the largest pixel value; the editor's default
-    double unitsPerPixel = 1.0;  // m between neighbouring pixels
+    double heightScale = 255.0;       // m for the largest pixel value; the editor's default
+    double unitsPerPixel = 1.0;       // m between neighbouring pixels
     double x = 0.0, y = 0.0, z = 0.0; // translation of the terrain node, m
 };
 

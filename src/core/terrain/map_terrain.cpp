@@ -42,7 +42,9 @@ struct Tag {
     }
 };
 
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool isSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 // The start and end tags of an XML text, in order; comments, processing instructions, CDATA
 // and the document type are passed over. Character data between tags is never looked at.
@@ -78,10 +80,10 @@ public:
     }
 
     int lineOf(std::size_t offset) const {
-        return 1 + static_cast<int>(std::count(text_.begin(),
-                                               text_.begin() + static_cast<std::ptrdiff_t>(
-                                                                   std::min(offset, text_.size())),
-                                               '\n'));
+        return 1 + static_cast<int>(std::count(
+                       text_.begin(),
+                       text_.begin() + static_cast<std::ptrdiff_t>(std::min(offset, text_.size())),
+                       '\n'));
     }
 
 private:
@@ -101,7 +103,8 @@ private:
     }
 
     void skipSpaces() {
-        while (at_ < text_.size() && isSpace(text_[at_])) ++at_;
+        while (at_ < text_.size() && isSpace(text_[at_]))
+            ++at_;
     }
 
     Tag tag(std::size_t open) {
@@ -116,7 +119,8 @@ private:
         if (t.name.empty()) throw malformed(open, "Tag ohne Namen");
         while (true) {
             skipSpaces();
-            if (at_ >= text_.size()) throw malformed(open, "Tag <" + std::string(t.name) + " nicht abgeschlossen");
+            if (at_ >= text_.size())
+                throw malformed(open, "Tag <" + std::string(t.name) + " nicht abgeschlossen");
             const char c = text_[at_];
             if (c == '>') {
                 ++at_;
@@ -127,7 +131,8 @@ private:
                 t.selfClosing = true;
                 return t;
             }
-            if (t.closing) throw malformed(open, "Endtag </" + std::string(t.name) + " mit Attributen");
+            if (t.closing)
+                throw malformed(open, "Endtag </" + std::string(t.name) + " mit Attributen");
             Attribute a;
             a.name = name();
             skipSpaces();
@@ -137,11 +142,13 @@ private:
             ++at_;
             skipSpaces();
             if (at_ >= text_.size() || (text_[at_] != '"' && text_[at_] != '\'')) {
-                throw malformed(open, "Attributwert ohne Anführungszeichen in <" + std::string(t.name));
+                throw malformed(open,
+                                "Attributwert ohne Anführungszeichen in <" + std::string(t.name));
             }
             const char quote = text_[at_++];
             const std::size_t end = text_.find(quote, at_);
-            if (end == std::string_view::npos) throw malformed(open, "Attributwert nicht abgeschlossen");
+            if (end == std::string_view::npos)
+                throw malformed(open, "Attributwert nicht abgeschlossen");
             a.value = resolved(text_.substr(at_, end - at_), open);
             at_ = end + 1;
             t.attributes.push_back(std::move(a));
@@ -158,7 +165,8 @@ private:
                 continue;
             }
             const std::size_t semicolon = raw.find(';', i);
-            if (semicolon == std::string_view::npos) throw malformed(open, "ungültiges Zeichen '&'");
+            if (semicolon == std::string_view::npos)
+                throw malformed(open, "ungültiges Zeichen '&'");
             const std::string_view entity = raw.substr(i + 1, semicolon - i - 1);
             static constexpr std::array<std::pair<std::string_view, char>, 5> kNamed{
                 {{"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}}};
@@ -175,7 +183,8 @@ private:
         return out;
     }
 
-    void appendCharacterReference(std::string_view entity, std::string& out, std::size_t open) const {
+    void appendCharacterReference(std::string_view entity, std::string& out,
+                                  std::size_t open) const {
         const auto bad = [&] {
             return malformed(open, "unbekannte Entität &" + std::string(entity) + ";");
         };
@@ -186,9 +195,12 @@ private:
         std::uint32_t code = 0;
         for (const char d : digits) {
             int v = -1;
-            if (d >= '0' && d <= '9') v = d - '0';
-            else if (hex && d >= 'a' && d <= 'f') v = d - 'a' + 10;
-            else if (hex && d >= 'A' && d <= 'F') v = d - 'A' + 10;
+            if (d >= '0' && d <= '9')
+                v = d - '0';
+            else if (hex && d >= 'a' && d <= 'f')
+                v = d - 'a' + 10;
+            else if (hex && d >= 'A' && d <= 'F')
+                v = d - 'A' + 10;
             if (v < 0) throw bad();
             code = code * (hex ? 16u : 10u) + static_cast<std::uint32_t>(v);
         }
@@ -245,8 +257,10 @@ public:
                 }
                 open.pop_back();
                 if (sceneDepth > 0) {
-                    if (open.size() < sceneDepth) sceneDepth = 0;
-                    else sceneNodes.pop_back();
+                    if (open.size() < sceneDepth)
+                        sceneDepth = 0;
+                    else
+                        sceneNodes.pop_back();
                 }
                 continue;
             }
@@ -262,8 +276,8 @@ public:
             if (tag->name == "Scene" && sceneDepth == 0) sceneDepth = open.size();
         }
         if (!open.empty()) {
-            throw TrassolinError("Die Datei " + name_ + " endet vor </" +
-                                 std::string(open.back()) + ">");
+            throw TrassolinError("Die Datei " + name_ + " endet vor </" + std::string(open.back()) +
+                                 ">");
         }
         if (!terrain) {
             throw TrassolinError("Die Datei " + name_ +
@@ -323,7 +337,8 @@ private:
                 continue;
             }
             std::size_t end = start;
-            while (end < text.size() && !isSpace(text[end])) ++end;
+            while (end < text.size() && !isSpace(text[end]))
+                ++end;
             words.push_back(text.substr(start, end - start));
             start = end;
         }
@@ -333,7 +348,8 @@ private:
         }
         std::array<double, 3> v{};
         for (std::size_t i = 0; i < 3; ++i) {
-            v[i] = number(tag, attribute, [&](const std::string&) { return parseTolerantReal(words[i]); });
+            v[i] = number(tag, attribute,
+                          [&](const std::string&) { return parseTolerantReal(words[i]); });
         }
         return v;
     }
@@ -356,7 +372,8 @@ private:
                 frame.turnedOrScaled = true;
             }
         };
-        for (const Tag& parent : parents) apply(parent);
+        for (const Tag& parent : parents)
+            apply(parent);
         apply(node);
         return frame;
     }
@@ -364,8 +381,9 @@ private:
     MapTerrain terrainOf(const TerrainNode& node, MessageSink& messages) const {
         const Tag& tag = node.tag;
         if (node.frame.turnedOrScaled) {
-            throw TrassolinError(at(tag) + ": das Gelände ist gedreht oder skaliert; "
-                                           "Trassolin kennt nur ein ungedrehtes, ungeskaliertes Gelände");
+            throw TrassolinError(at(tag) +
+                                 ": das Gelände ist gedreht oder skaliert; "
+                                 "Trassolin kennt nur ein ungedrehtes, ungeskaliertes Gelände");
         }
         if (!tag.find("heightMapId")) {
             throw TrassolinError(at(tag) + ": heightMapId fehlt");
@@ -385,7 +403,8 @@ private:
         terrain.placement.z = node.frame.z;
         const auto real = [&](std::string_view attribute, double& target) {
             if (tag.find(attribute)) {
-                target = number(tag, attribute, [](const std::string& v) { return parseTolerantReal(v); });
+                target = number(tag, attribute,
+                                [](const std::string& v) { return parseTolerantReal(v); });
             } else {
                 messages.show(MessageKind::Information,
                               at(tag) + ": " + std::string(attribute) + " fehlt; angenommen wird " +
@@ -403,8 +422,9 @@ private:
         std::string name = decodeSettingsText(raw);
         std::replace(name.begin(), name.end(), '\\', '/');
         if (name.starts_with("$")) {
-            throw TrassolinError(at(tag) + ": die Höhenkarte " + name +
-                                 " liegt im Ordner des Spiels; erwartet wird die Höhenkarte der Karte");
+            throw TrassolinError(
+                at(tag) + ": die Höhenkarte " + name +
+                " liegt im Ordner des Spiels; erwartet wird die Höhenkarte der Karte");
         }
         const std::filesystem::path path = pathFromUtf8(name);
         if (path.is_absolute()) return path;

@@ -168,11 +168,13 @@ GreyImage16 readGreyPng16(const std::filesystem::path& file) {
     {
         const DecodeLimit limit(width, height);
         int channelsInFile = 0;
-        pixels = stbi_load_16_from_callbacks(&kCallbacks, &reader, &width, &height,
-                                             &channelsInFile, 1);
+        pixels =
+            stbi_load_16_from_callbacks(&kCallbacks, &reader, &width, &height, &channelsInFile, 1);
         if (!pixels && refusedBlock) {
-            throw TrassolinError("Die Datei " + name + " ist beschädigt (ihre Bilddaten sind "
-                                 "weit größer, als " + size + " brauchen)");
+            throw TrassolinError("Die Datei " + name +
+                                 " ist beschädigt (ihre Bilddaten sind "
+                                 "weit größer, als " +
+                                 size + " brauchen)");
         }
     }
     if (!pixels) {
@@ -196,7 +198,8 @@ constexpr std::array<std::uint32_t, 256> kCrcTable = [] {
     std::array<std::uint32_t, 256> table{};
     for (std::uint32_t n = 0; n < 256; ++n) {
         std::uint32_t c = n;
-        for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        for (int k = 0; k < 8; ++k)
+            c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
         table[n] = c;
     }
     return table;
@@ -245,17 +248,27 @@ void filterRow(const std::vector<unsigned char>& row, const std::vector<unsigned
         auto& f = candidates[static_cast<std::size_t>(type)];
         f.resize(n);
         for (std::size_t i = 0; i < n; ++i) {
-            const int left = i >= static_cast<std::size_t>(bytesPerPixel) ? row[i - bytesPerPixel] : 0;
+            const int left =
+                i >= static_cast<std::size_t>(bytesPerPixel) ? row[i - bytesPerPixel] : 0;
             const int up = above[i];
             const int upLeft =
                 i >= static_cast<std::size_t>(bytesPerPixel) ? above[i - bytesPerPixel] : 0;
             int predictor = 0;
             switch (type) {
-            case 1: predictor = left; break;
-            case 2: predictor = up; break;
-            case 3: predictor = (left + up) / 2; break;
-            case 4: predictor = paeth(left, up, upLeft); break;
-            default: break;
+            case 1:
+                predictor = left;
+                break;
+            case 2:
+                predictor = up;
+                break;
+            case 3:
+                predictor = (left + up) / 2;
+                break;
+            case 4:
+                predictor = paeth(left, up, upLeft);
+                break;
+            default:
+                break;
             }
             f[i] = static_cast<unsigned char>(row[i] - predictor);
             cost[static_cast<std::size_t>(type)] += std::abs(static_cast<signed char>(f[i]));
@@ -309,8 +322,8 @@ void encodeGreyPng(int width, int height, int bitDepth, const GreyRowSource& row
     }
 
     int compressedBytes = 0;
-    unsigned char* compressed = stbi_zlib_compress(
-        filtered.data(), static_cast<int>(filteredBytes), &compressedBytes, kCompressionLevel);
+    unsigned char* compressed = stbi_zlib_compress(filtered.data(), static_cast<int>(filteredBytes),
+                                                   &compressedBytes, kCompressionLevel);
     if (!compressed) throw std::bad_alloc();
     const std::unique_ptr<unsigned char, decltype(&std::free)> owner(compressed, &std::free);
     filtered = {};

@@ -36,7 +36,8 @@ void rasterize(const SurfaceTriangle& t, const SampleGrid& grid,
             const double wb = edge(cu, cv, au, av, c, r) / area;
             const double wc = 1.0 - wa - wb;
             if (wa < -kOnEdge || wb < -kOnEdge || wc < -kOnEdge) continue;
-            visit(static_cast<int>(c), static_cast<int>(r), wa * t.a[1] + wb * t.b[1] + wc * t.c[1]);
+            visit(static_cast<int>(c), static_cast<int>(r),
+                  wa * t.a[1] + wb * t.b[1] + wc * t.c[1]);
         }
     }
 }

@@ -12,10 +12,14 @@ namespace {
 
 const char* lineName(ClearanceLine line) {
     switch (line) {
-    case ClearanceLine::RoadRight: return "rechter Fahrbahnrand";
-    case ClearanceLine::RoadLeft: return "linker Fahrbahnrand";
-    case ClearanceLine::RightVergeOuter: return "rechter Rand außen";
-    case ClearanceLine::LeftVergeOuter: return "linker Rand außen";
+    case ClearanceLine::RoadRight:
+        return "rechter Fahrbahnrand";
+    case ClearanceLine::RoadLeft:
+        return "linker Fahrbahnrand";
+    case ClearanceLine::RightVergeOuter:
+        return "rechter Rand außen";
+    case ClearanceLine::LeftVergeOuter:
+        return "linker Rand außen";
     }
     return "";
 }
@@ -25,9 +29,8 @@ struct Group {
     const char* name;
     std::vector<std::size_t> lines;
 };
-const std::array<Group, 3> kGroups{{{"Fahrbahn", {0, 1}},
-                                    {"rechter Rand außen", {2}},
-                                    {"linker Rand außen", {3}}}};
+const std::array<Group, 3> kGroups{
+    {{"Fahrbahn", {0, 1}}, {"rechter Rand außen", {2}}, {"linker Rand außen", {3}}}};
 
 std::string metres(double v, int decimals, char separator) {
     return formatGeneral(decimalRound(v, static_cast<std::int8_t>(-decimals)), separator);
@@ -86,17 +89,15 @@ std::vector<Stretch> stretches(const TerrainReport& report, double tolerance) {
 TerrainReport measureClearance(const std::vector<RoadPoint>& points, const HeightMap& ground,
                                char decimalSeparator) {
     std::vector<RoadPoint> sorted = points;
-    std::stable_sort(sorted.begin(), sorted.end(), [](const RoadPoint& a, const RoadPoint& b) {
-        return a.station < b.station;
-    });
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const RoadPoint& a, const RoadPoint& b) { return a.station < b.station; });
     TerrainReport report;
     for (const RoadPoint& p : sorted) {
         const std::optional<double> h = ground.heightAt(p.x, p.z);
         if (!h) {
             const auto m = [&](double v) { return metres(v, 3, decimalSeparator); };
-            throw TrassolinError("Station " + m(p.station) + " m (" + lineName(p.line) +
-                                 ", x = " + m(p.x) + ", z = " + m(p.z) +
-                                 ") liegt außerhalb des Geländes (" +
+            throw TrassolinError("Station " + m(p.station) + " m (" + lineName(p.line) + ", x = " +
+                                 m(p.x) + ", z = " + m(p.z) + ") liegt außerhalb des Geländes (" +
                                  ground.extentText(decimalSeparator) + ")");
         }
         if (report.rows.empty() || report.rows.back().station != p.station) {
@@ -168,7 +169,8 @@ std::vector<std::string> reportLines(const TerrainReport& report, double toleran
 }
 
 std::string clearanceCsv(const TerrainReport& report, char decimalSeparator) {
-    std::string csv = "Station;Fahrbahn_rechts;Fahrbahn_links;Rand_rechts_aussen;Rand_links_aussen\r\n";
+    std::string csv =
+        "Station;Fahrbahn_rechts;Fahrbahn_links;Rand_rechts_aussen;Rand_links_aussen\r\n";
     for (const ClearanceRow& row : report.rows) {
         csv += metres(row.station, 3, decimalSeparator);
         for (const auto& h : row.height) {

@@ -53,8 +53,9 @@ TFormGelaende::TFormGelaende(Presenter& presenter, char decimalSeparator, QWidge
     auto* buttons = new QDialogButtonBox;
     auto* ok = named(buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole),
                      QStringLiteral("bbnOK"));
-    auto* cancel = named(buttons->addButton(QStringLiteral("Abbrechen"), QDialogButtonBox::RejectRole),
-                         QStringLiteral("bbnCancel"));
+    auto* cancel =
+        named(buttons->addButton(QStringLiteral("Abbrechen"), QDialogButtonBox::RejectRole),
+              QStringLiteral("bbnCancel"));
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
