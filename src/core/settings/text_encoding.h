@@ -24,4 +24,7 @@ std::string encodeSettingsText(std::string_view utf8);
 
 bool isValidUtf8(std::string_view bytes);
 
+// The UTF-8 bytes of one code point.
+void appendUtf8(std::string& out, char32_t cp);
+
 } // namespace trassolin

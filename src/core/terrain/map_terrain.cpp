@@ -205,21 +205,7 @@ private:
             code = code * (hex ? 16u : 10u) + static_cast<std::uint32_t>(v);
         }
         if (code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) throw bad();
-        if (code < 0x80) {
-            out += static_cast<char>(code);
-        } else if (code < 0x800) {
-            out += static_cast<char>(0xC0 | (code >> 6));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else if (code < 0x10000) {
-            out += static_cast<char>(0xE0 | (code >> 12));
-            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (code >> 18));
-            out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        }
+        appendUtf8(out, static_cast<char32_t>(code));
     }
 
     std::string_view text_;
