@@ -1,6 +1,6 @@
 #include "sample_map.h"
 
-#include "settings/ini_file.h"
+#include "io/paths.h"
 #include "terrain/png_image.h"
 #include "uGlobal/numbers.h"
 

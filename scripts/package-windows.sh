@@ -18,7 +18,7 @@ stage="build-windows/package/$name"
 rm -rf build-windows/package
 mkdir -p "$stage/examples" out
 x86_64-w64-mingw32-strip -o "$stage/trassolin-cli.exe" build-windows/src/cli/trassolin-cli.exe
-cp examples/* "$stage/examples/"
+cp -R examples/. "$stage/examples/"
 # Notepad reads UTF-8 safely with a byte order mark, and wants CR LF.
 {
     printf '\xef\xbb\xbf'

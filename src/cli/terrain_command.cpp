@@ -3,6 +3,7 @@
 #include "commands.h"
 #include "console.h"
 
+#include "io/paths.h"
 #include "settings/ini_file.h"
 #include "settings/parameter_file.h"
 #include "settings/parameter_set.h"

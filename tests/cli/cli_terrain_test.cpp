@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace trassolin {
@@ -16,6 +17,14 @@ namespace {
 using test::cli;
 using test::Outcome;
 using test::snapshot;
+
+std::vector<std::string_view> linesOf(std::string_view text) {
+    std::vector<std::string_view> lines;
+    LineCursor cursor(text);
+    for (std::string_view line; cursor.next(line);)
+        lines.push_back(line);
+    return lines;
+}
 
 // A map of 256 m square at 1 m per pixel whose ground rises 0.1 m per metre along +x, from
 // 10 m at x = -128 (value 2570 at a scale of 255 m per 65535).
@@ -74,7 +83,7 @@ TEST(CliTerrain, putsThePointsOnTheGroundChangingOnlyTheirYLines) {
             "[SplinePts1]\r\nX=-100\r\nY=12,85\r\nZ=5\r\nXrot=1,5\r\nYrot=-90\r\n"
             "[SplinePts2]\r\nX=0\r\nY=22,85\r\nZ=0\r\nYrot=-90\r\n"
             "[SplinePts3]\r\nX=90,5\r\nZ=-5\r\nYrot=-90\r\nunbekannt=ja\r\nY=31,9\r\n";
-        const auto lines = splitLines(text), wanted = splitLines(expected);
+        const auto lines = linesOf(text), wanted = linesOf(expected);
         ASSERT_EQ(lines.size(), wanted.size()) << text;
         for (std::size_t i = 0; i < lines.size(); ++i) {
             if (!wanted[i].starts_with("Y=")) {

@@ -1,6 +1,6 @@
 #include "terrain/flattened_ground.h"
 
-#include "settings/ini_file.h"
+#include "io/paths.h"
 #include "support/test_support.h"
 #include "terrain/footprint_mask.h"
 #include "uGlobal/errors.h"

@@ -1,6 +1,6 @@
 #include "terrain/map_terrain.h"
 
-#include "settings/ini_file.h"
+#include "io/paths.h"
 #include "support/test_support.h"
 #include "uGlobal/errors.h"
 

@@ -19,6 +19,13 @@ std::optional<QString> ScriptedPresenter::openFileName(QWidget* parent,
     return saveFileName(parent, request);
 }
 
+int ScriptedPresenter::choose(QWidget*, const QString&, const QString& text,
+                              const QStringList& choices) {
+    questions << text;
+    const QString answer = choiceAnswers.isEmpty() ? unscriptedAnswer : choiceAnswers.takeFirst();
+    return static_cast<int>(choices.indexOf(answer));
+}
+
 int ScriptedPresenter::execModal(QDialog& dialog) {
     dialog.show();
     QApplication::setActiveWindow(&dialog);

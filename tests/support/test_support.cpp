@@ -1,6 +1,6 @@
 #include "support/test_support.h"
 
-#include "settings/ini_file.h"
+#include "io/paths.h"
 #include "terrain/png_image.h"
 #include "uGlobal/numbers.h"
 #include "uGlobal/rand_punkte.h"

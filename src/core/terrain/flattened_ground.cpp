@@ -1,6 +1,6 @@
 #include "terrain/flattened_ground.h"
 
-#include "settings/ini_file.h"
+#include "io/paths.h"
 #include "uGlobal/errors.h"
 
 #include <algorithm>

@@ -6,7 +6,7 @@
 #include "terrain/height_map.h"
 #include "terrain/surface_raster.h"
 
-#include "output/output_file.h"
+#include "io/output_file.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -4,15 +4,15 @@
 
 #include "terrain/map_terrain.h"
 
-#include "settings/ini_file.h"
+#include "io/paths.h"
+#include "io/read_file.h"
 #include "settings/text_encoding.h"
+#include "uGlobal/utf8.h"
 #include "uGlobal/errors.h"
 #include "uGlobal/numbers.h"
 
 #include <algorithm>
 #include <array>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <optional>
 #include <string>
@@ -431,16 +431,11 @@ MapTerrain parseMapTerrain(std::string_view bytes, const std::filesystem::path& 
 }
 
 MapTerrain readMapTerrain(const std::filesystem::path& mapFile, MessageSink& messages) {
-    const std::string name = displayPath(mapFile);
-    std::error_code ec;
-    if (std::filesystem::is_directory(mapFile, ec)) {
-        throw IoError("Die Datei " + name + " kann nicht gelesen werden", mapFile);
+    const auto bytes = readWholeFile(mapFile, kMaxMapFileBytes, "eine Karte");
+    if (!bytes) {
+        throw IoError("Die Datei " + displayPath(mapFile) + " kann nicht geöffnet werden", mapFile);
     }
-    std::ifstream in(mapFile, std::ios::binary);
-    if (!in) throw IoError("Die Datei " + name + " kann nicht geöffnet werden", mapFile);
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) throw IoError("Die Datei " + name + " kann nicht gelesen werden", mapFile);
-    return parseMapTerrain(bytes, mapFile, messages);
+    return parseMapTerrain(*bytes, mapFile, messages);
 }
 
 Ground loadGround(const GroundSource& source, MessageSink& messages) {

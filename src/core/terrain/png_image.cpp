@@ -4,8 +4,8 @@
 
 #include "terrain/png_image.h"
 
-#include "output/output_file.h"
-#include "settings/ini_file.h"
+#include "io/output_file.h"
+#include "io/paths.h"
 #include "uGlobal/errors.h"
 
 #include <array>
