@@ -74,16 +74,19 @@ TEST(FlattenedGround, keepsTheLowerOfTwoSurfacesOverOnePixel) {
         EXPECT_NEAR(ground.heightOfValue(value), 11.0, 0.0005);
 }
 
-TEST(FlattenedGround, refusesANegativeDepthOrFalloff) {
+TEST(FlattenedGround, refusesADepthOrFalloffBeyondItsRange) {
     const HeightMap ground = slope();
     EXPECT_EQ(test::thrownMessage<TrassolinError>([&] {
                   flattenedPixels(ground, levelStrip(3, 12), {-0.1, 5.0});
               }),
-              "Die Tiefe unter der Straße darf nicht negativ sein");
-    EXPECT_EQ(test::thrownMessage<TrassolinError>([&] {
-                  flattenedPixels(ground, levelStrip(3, 12), {0.02, NAN});
-              }),
-              "Der Übergang neben der Straße darf nicht negativ sein");
+              "Die Tiefe unter der Straße muss zwischen 0 und 10 m liegen");
+    for (const double falloff : {-1.0, 50.5, double(NAN)}) {
+        EXPECT_EQ(test::thrownMessage<TrassolinError>([&] {
+                      flattenedPixels(ground, levelStrip(3, 12), {0.02, falloff});
+                  }),
+                  "Der Übergang neben der Straße muss zwischen 0 und 50 m breit sein")
+            << falloff;
+    }
 }
 
 TEST(FlattenedGround, theCopyHoldsTheChangesAndEveryOtherPixelAsItWas) {
@@ -153,8 +156,10 @@ TEST(FootprintMask, aGivenSizeDividesTheMapIntoSquaresSampledAtTheirCentres) {
     // A road 6 m wide covers the centres from -2.75 to 2.75: 12 pixels per row.
     const auto mask = footprint(grid, levelStrip(3.0, 12.0), {});
     EXPECT_EQ(mask.size(), 12u * 80u);
-    EXPECT_EQ(test::thrownMessage<TrassolinError>([&] { maskGrid(ground, -1); }),
-              "Die Größe der Maske muss zwischen 1 und 65536 Pixeln liegen");
+    for (const int size : {-1, 16386}) {
+        EXPECT_EQ(test::thrownMessage<TrassolinError>([&] { maskGrid(ground, size); }),
+                  "Die Größe der Maske muss zwischen 1 und 16385 Pixeln liegen");
+    }
 }
 
 } // namespace

@@ -56,18 +56,19 @@ TEST(TerrainReport, namesWhereAndHowFarTheRoadFloatsAndSinks) {
     EXPECT_FALSE(exceedsTolerance(report, 0.5));
     EXPECT_EQ(reportLines(report, 0.1, ','),
               (std::vector<std::string>{
-                  "Fahrbahn: max. 0,42 m über (bei 40 m), 0 m unter dem Gelände; rechter Rand "
-                  "außen: max. 0 m über, 0,25 m unter dem Gelände (bei 60 m); linker Rand außen: "
-                  "max. 0 m über, 0,25 m unter dem Gelände (bei 60 m)",
+                  "Fahrbahn: max. 0,42 m über, 0,00 m unter dem Gelände; rechter Rand außen: max. "
+                  "0,00 m über, 0,25 m unter dem Gelände; linker Rand außen: max. 0,00 m über, "
+                  "0,25 m unter dem Gelände",
                   "Toleranz 0,1 m überschritten:",
-                  "  Fahrbahn 32–48 m: bis 0,42 m über dem Gelände (bei 40 m)",
+                  "  rechter Fahrbahnrand 32–48 m: bis 0,42 m über dem Gelände (bei 40 m)",
+                  "  linker Fahrbahnrand 32–48 m: bis 0,42 m über dem Gelände (bei 40 m)",
                   "  rechter Rand außen 60–64 m: bis 0,25 m unter dem Gelände (bei 60 m)",
                   "  linker Rand außen 60–64 m: bis 0,25 m unter dem Gelände (bei 60 m)"}));
     EXPECT_EQ(reportLines(report, 0.5, '.'),
               (std::vector<std::string>{
-                  "Fahrbahn: max. 0.42 m über (bei 40 m), 0 m unter dem Gelände; rechter Rand "
-                  "außen: max. 0 m über, 0.25 m unter dem Gelände (bei 60 m); linker Rand außen: "
-                  "max. 0 m über, 0.25 m unter dem Gelände (bei 60 m)",
+                  "Fahrbahn: max. 0.42 m über, 0.00 m unter dem Gelände; rechter Rand außen: max. "
+                  "0.00 m über, 0.25 m unter dem Gelände; linker Rand außen: max. 0.00 m über, "
+                  "0.25 m unter dem Gelände",
                   "Toleranz 0.5 m eingehalten"}));
 }
 
@@ -82,8 +83,8 @@ TEST(TerrainReport, aSingleStationAndTooManyStretchesAreSaidBriefly) {
     }
     const auto lines = reportLines(measureClearance(points, level(), ','), 0.1, ',', 3);
     ASSERT_EQ(lines.size(), 6u);
-    EXPECT_EQ(lines[2], "  Fahrbahn bei 0 m: 0,2 m über dem Gelände");
-    EXPECT_EQ(lines[4], "  Fahrbahn bei 8 m: 0,2 m über dem Gelände");
+    EXPECT_EQ(lines[2], "  linker Fahrbahnrand bei 0 m: 0,20 m über dem Gelände");
+    EXPECT_EQ(lines[4], "  linker Fahrbahnrand bei 8 m: 0,20 m über dem Gelände");
     EXPECT_EQ(lines[5], "  … und 8 weitere Abschnitte");
 }
 
@@ -98,13 +99,18 @@ TEST(TerrainReport, leavesOutWhatTheRoadDoesNotHaveAndCountsASeamOnce) {
     ASSERT_EQ(report.rows.size(), 3u);
     EXPECT_FALSE(report.rows[1].height[1]);
     EXPECT_NEAR(*report.rows[2].height[1], 0.07, 1e-9);
-    EXPECT_EQ(
-        reportLines(report, 0.1, '.'),
-        (std::vector<std::string>{"Fahrbahn: max. 0.07 m über (bei 4 m), 0 m unter dem Gelände",
-                                  "Toleranz 0.1 m eingehalten"}));
+    EXPECT_EQ(reportLines(report, 0.1, '.'),
+              (std::vector<std::string>{"Fahrbahn: max. 0.07 m über, 0.00 m unter dem Gelände",
+                                        "Toleranz 0.1 m eingehalten"}));
     EXPECT_EQ(clearanceCsv(report, ','),
               "Station;Fahrbahn_rechts;Fahrbahn_links;Rand_rechts_aussen;Rand_links_aussen\r\n"
-              "0;0,05;0,05;;\r\n2;0,05;;;\r\n4;;0,07;;\r\n");
+              "0,000;0,050;0,050;;\r\n2,000;0,050;;;\r\n4,000;;0,070;;\r\n");
+    // Neither road nor verges: nothing measured, and no tolerance to keep.
+    const TerrainReport nothing = measureClearance({}, level(), ',');
+    EXPECT_FALSE(exceedsTolerance(nothing, 0.0));
+    EXPECT_EQ(reportLines(nothing, 0.1, ','),
+              std::vector<std::string>{"Nichts mit dem Gelände zu vergleichen: die Straße hat "
+                                       "weder Fahrbahn noch Ränder"});
 }
 
 TEST(TerrainReport, aPointOffTheMapNamesItsStation) {

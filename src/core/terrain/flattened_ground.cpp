@@ -2,10 +2,10 @@
 
 #include "io/paths.h"
 #include "uGlobal/errors.h"
+#include "uGlobal/numbers.h"
 
 #include <algorithm>
 #include <cmath>
-#include <system_error>
 #include <unordered_map>
 
 namespace trassolin {
@@ -27,20 +27,22 @@ double smoothstep(double t) {
     return t * t * (3.0 - 2.0 * t);
 }
 
-bool usableLength(double v) {
-    return std::isfinite(v) && v >= 0.0;
+bool usableLength(double v, double most) {
+    return v >= 0.0 && v <= most; // false for NaN too
 }
 
 } // namespace
 
 std::vector<PixelChange> flattenedPixels(const HeightMap& ground,
-                                         const std::vector<SurfaceTriangle>& surfaces,
+                                         std::span<const SurfaceTriangle> surfaces,
                                          const FlattenOptions& options) {
-    if (!usableLength(options.depth)) {
-        throw TrassolinError("Die Tiefe unter der Straße darf nicht negativ sein");
+    if (!usableLength(options.depth, kMaxDepth)) {
+        throw TrassolinError("Die Tiefe unter der Straße muss zwischen 0 und " +
+                             formatGeneral(kMaxDepth, ',') + " m liegen");
     }
-    if (!usableLength(options.falloff)) {
-        throw TrassolinError("Der Übergang neben der Straße darf nicht negativ sein");
+    if (!usableLength(options.falloff, kMaxFalloff)) {
+        throw TrassolinError("Der Übergang neben der Straße muss zwischen 0 und " +
+                             formatGeneral(kMaxFalloff, ',') + " m breit sein");
     }
     const SampleGrid grid = pixelGrid(ground);
     SparseGrid<double> under;
@@ -100,8 +102,7 @@ std::vector<PixelChange> flattenedPixels(const HeightMap& ground,
 
 void writeFlattenedHeightMap(OutputFile& out, const std::filesystem::path& original,
                              const HeightMap& ground, const std::vector<PixelChange>& changes) {
-    std::error_code ec;
-    if (std::filesystem::equivalent(out.target(), original, ec)) {
+    if (sameFile(out.target(), original)) {
         throw TrassolinError("Die Höhenkarte " + displayPath(original) +
                              " wird nicht überschrieben; bitte eine neue Datei wählen");
     }

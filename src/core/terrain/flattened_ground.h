@@ -12,9 +12,16 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <span>
 #include <vector>
 
 namespace trassolin {
+
+// The widest falloff: the work grows with its square around every pixel of the corridor's edge,
+// and ground 50 m beside a road is no longer the road's.
+inline constexpr double kMaxFalloff = 50.0; // m
+// The deepest the ground may stay below the surface.
+inline constexpr double kMaxDepth = 10.0; // m
 
 struct FlattenOptions {
     double depth = 0.02;  // m the ground stays below the surface
@@ -27,9 +34,9 @@ using PixelChange = SparseGrid<std::uint16_t>::Entry;
 // takes the lowest surface height above it minus the depth; a pixel closer than `falloff` to
 // such a pixel blends from that pixel's height (at the corridor) to its own (at the falloff
 // distance) along a smoothstep, so the slope meets the map's ground without a kink. Throws
-// TrassolinError for a depth or falloff that is negative or no number.
+// TrassolinError for a depth or falloff that is negative, no number or beyond its limit.
 std::vector<PixelChange> flattenedPixels(const HeightMap& ground,
-                                         const std::vector<SurfaceTriangle>& surfaces,
+                                         std::span<const SurfaceTriangle> surfaces,
                                          const FlattenOptions& options);
 
 // Writes the height map with the changes as a 16-bit PNG into `out` (the caller commits it, so

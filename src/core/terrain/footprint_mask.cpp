@@ -6,12 +6,6 @@
 
 namespace trassolin {
 
-namespace {
-
-constexpr int kMaxMaskSize = 65536;
-
-} // namespace
-
 SampleGrid maskGrid(const HeightMap& ground, int size) {
     if (size < 0 || size > kMaxMaskSize) {
         throw TrassolinError("Die Größe der Maske muss zwischen 1 und " +
@@ -23,8 +17,8 @@ SampleGrid maskGrid(const HeightMap& ground, int size) {
 }
 
 std::vector<SparseGrid<std::uint8_t>::Entry> footprint(const SampleGrid& grid,
-                                                       const std::vector<SurfaceTriangle>& road,
-                                                       const std::vector<SurfaceTriangle>& verges) {
+                                                       std::span<const SurfaceTriangle> road,
+                                                       std::span<const SurfaceTriangle> verges) {
     SparseGrid<std::uint8_t> mask;
     for (const auto& [triangles, value] : {std::pair{&road, kMaskRoad}, {&verges, kMaskVerge}}) {
         for (const SurfaceTriangle& t : *triangles) {

@@ -47,9 +47,18 @@ std::optional<std::pair<double, double>> extremes(const ClearanceRow& row, const
     return e;
 }
 
-// A stretch of consecutive stations beyond the tolerance on one side of the ground.
+// A height is beyond the tolerance by more than a micrometre, far below any height map's
+// resolution: a road exactly 0.3 m above the ground keeps a tolerance of 0.3 m although its
+// computed height may be a few ulps more.
+bool beyond(double height, double tolerance) {
+    return std::abs(height) > tolerance + 1e-6;
+}
+
+// A stretch of consecutive stations of one line beyond the tolerance on one side of the
+// ground. Per line, not per part: where the road lies across a slope, one border sinks all
+// along while the other stays on the ground.
 struct Stretch {
-    std::size_t group;
+    const char* line;
     bool above;
     double from, to;
     double worst, worstAt; // m beyond the ground (positive), station
@@ -57,22 +66,24 @@ struct Stretch {
 
 std::vector<Stretch> stretches(const TerrainReport& report, double tolerance) {
     std::vector<Stretch> found;
-    for (std::size_t g = 0; g < kGroups.size(); ++g) {
+    for (std::size_t line = 0; line < kClearanceLines; ++line) {
+        const Group g{lineName(static_cast<ClearanceLine>(line)), {line}};
         for (const bool above : {true, false}) {
             std::optional<Stretch> open;
             for (const ClearanceRow& row : report.rows) {
-                const auto e = extremes(row, kGroups[g]);
+                const auto e = extremes(row, g);
                 if (!e) continue;
-                const double beyond = above ? e->first : -e->second;
-                if (!(beyond > tolerance)) {
+                const double off = above ? e->first : -e->second;
+                if (off <= 0.0 || !beyond(off, tolerance)) {
                     if (open) found.push_back(*open);
                     open.reset();
                     continue;
                 }
-                if (!open) open = Stretch{g, above, row.station, row.station, beyond, row.station};
+                if (!open)
+                    open = Stretch{g.name, above, row.station, row.station, off, row.station};
                 open->to = row.station;
-                if (beyond > open->worst) {
-                    open->worst = beyond;
+                if (off > open->worst) {
+                    open->worst = off;
                     open->worstAt = row.station;
                 }
             }
@@ -112,7 +123,7 @@ TerrainReport measureClearance(const std::vector<RoadPoint>& points, const Heigh
 bool exceedsTolerance(const TerrainReport& report, double tolerance) {
     for (const ClearanceRow& row : report.rows) {
         for (const auto& h : row.height) {
-            if (h && std::abs(*h) > tolerance) return true;
+            if (h && beyond(*h, tolerance)) return true;
         }
     }
     return false;
@@ -120,39 +131,39 @@ bool exceedsTolerance(const TerrainReport& report, double tolerance) {
 
 std::vector<std::string> reportLines(const TerrainReport& report, double tolerance,
                                      char decimalSeparator, std::size_t maxStretches) {
-    const auto m = [&](double v) { return metres(v, 2, decimalSeparator); };
+    if (report.rows.empty()) {
+        return {"Nichts mit dem Gelände zu vergleichen: die Straße hat weder Fahrbahn noch Ränder"};
+    }
+    // Heights to the centimetre, always with both decimals, so that a column of reports lines
+    // up; stations to the decimetre.
+    const auto m = [&](double v) { return formatDecimals(v, 2, decimalSeparator); };
     const auto station = [&](double s) { return metres(s, 1, decimalSeparator); };
     std::string summary;
     for (const Group& g : kGroups) {
-        std::optional<std::pair<double, double>> highest, lowest; // height, station
+        std::optional<double> highest, lowest;
         for (const ClearanceRow& row : report.rows) {
             const auto e = extremes(row, g);
             if (!e) continue;
-            if (!highest || e->first > highest->first) highest = std::pair{e->first, row.station};
-            if (!lowest || e->second < lowest->first) lowest = std::pair{e->second, row.station};
+            highest = highest ? std::max(*highest, e->first) : e->first;
+            lowest = lowest ? std::min(*lowest, e->second) : e->second;
         }
         if (!highest) continue;
-        const double above = decimalRound(std::max(highest->first, 0.0), -2);
-        const double below = decimalRound(std::max(-lowest->first, 0.0), -2);
         if (!summary.empty()) summary += "; ";
-        summary += std::string(g.name) + ": max. " + m(above) + " m über";
-        if (above > 0.0) summary += " (bei " + station(highest->second) + " m)";
-        summary += ", " + m(below) + " m unter dem Gelände";
-        if (below > 0.0) summary += " (bei " + station(lowest->second) + " m)";
+        summary += std::string(g.name) + ": max. " + m(std::max(*highest, 0.0)) + " m über, " +
+                   m(std::max(-*lowest, 0.0)) + " m unter dem Gelände";
     }
-    std::vector<std::string> lines;
-    if (!summary.empty()) lines.push_back(summary);
+    std::vector<std::string> lines{summary};
 
-    const std::vector<Stretch> beyond = stretches(report, tolerance);
-    if (beyond.empty()) {
+    const std::vector<Stretch> outside = stretches(report, tolerance);
+    if (outside.empty()) {
         lines.push_back("Toleranz " + metres(tolerance, 3, decimalSeparator) + " m eingehalten");
         return lines;
     }
     lines.push_back("Toleranz " + metres(tolerance, 3, decimalSeparator) + " m überschritten:");
-    for (std::size_t i = 0; i < beyond.size() && i < maxStretches; ++i) {
-        const Stretch& s = beyond[i];
+    for (std::size_t i = 0; i < outside.size() && i < maxStretches; ++i) {
+        const Stretch& s = outside[i];
         const std::string side = s.above ? " m über dem Gelände" : " m unter dem Gelände";
-        std::string line = "  " + std::string(kGroups[s.group].name);
+        std::string line = "  " + std::string(s.line);
         if (s.from == s.to) {
             line += " bei " + station(s.from) + " m: " + m(s.worst) + side;
         } else {
@@ -161,8 +172,8 @@ std::vector<std::string> reportLines(const TerrainReport& report, double toleran
         }
         lines.push_back(line);
     }
-    if (beyond.size() > maxStretches) {
-        lines.push_back("  … und " + std::to_string(beyond.size() - maxStretches) +
+    if (outside.size() > maxStretches) {
+        lines.push_back("  … und " + std::to_string(outside.size() - maxStretches) +
                         " weitere Abschnitte");
     }
     return lines;
@@ -172,10 +183,10 @@ std::string clearanceCsv(const TerrainReport& report, char decimalSeparator) {
     std::string csv =
         "Station;Fahrbahn_rechts;Fahrbahn_links;Rand_rechts_aussen;Rand_links_aussen\r\n";
     for (const ClearanceRow& row : report.rows) {
-        csv += metres(row.station, 3, decimalSeparator);
+        csv += formatDecimals(row.station, 3, decimalSeparator);
         for (const auto& h : row.height) {
             csv += ';';
-            if (h) csv += metres(*h, 3, decimalSeparator);
+            if (h) csv += formatDecimals(*h, 3, decimalSeparator);
         }
         csv += "\r\n";
     }

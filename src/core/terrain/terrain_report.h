@@ -44,15 +44,17 @@ TerrainReport measureClearance(const std::vector<RoadPoint>& points, const Heigh
 // Whether any height lies further above or below the ground than `tolerance` (m).
 bool exceedsTolerance(const TerrainReport& report, double tolerance);
 
-// The summary, one line: "Fahrbahn: max. 0,42 m über (bei 150 m), 0,1 m unter dem Gelände
-// (bei 40 m); rechter Rand außen: …; linker Rand außen: …" (a part the road does not have is
-// left out); then "Toleranz 0,1 m eingehalten" or "Toleranz 0,1 m überschritten:" followed by
-// one line per stretch of the road beyond it, at most `maxStretches` of them.
+// The summary, one line: "Fahrbahn: max. 0,42 m über, 0,10 m unter dem Gelände; rechter Rand
+// außen: …; linker Rand außen: …" (a part the road does not have is left out); then
+// "Toleranz 0,1 m eingehalten" or "Toleranz 0,1 m überschritten:" followed by one line per
+// stretch of the road beyond it with its stations and its worst height, at most
+// `maxStretches` of them. A report without rows says that there was nothing to compare.
 std::vector<std::string> reportLines(const TerrainReport& report, double tolerance,
                                      char decimalSeparator, std::size_t maxStretches = 20);
 
-// Every station as a CSV line: station and the four heights in m (mm precision), ';' between
-// fields, the given decimal separator, an empty field where a line has no point.
+// Every station as a CSV line: station and the four heights in m with three decimals, ';'
+// between fields, the given decimal separator, an empty field where a line has no point; a
+// header line first, CR LF line ends.
 std::string clearanceCsv(const TerrainReport& report, char decimalSeparator);
 
 } // namespace trassolin

@@ -266,6 +266,19 @@ std::string formatGeneral(double value, char decimalSeparator) {
     return out;
 }
 
+std::string formatDecimals(double value, int decimals, char decimalSeparator) {
+    decimals = std::clamp(decimals, 0, 6);
+    std::string out =
+        formatGeneral(decimalRound(value, static_cast<std::int8_t>(-decimals)), decimalSeparator);
+    if (decimals == 0 || out.find('E') != std::string::npos) return out;
+    const std::size_t separator = out.find(decimalSeparator);
+    const std::size_t have = separator == std::string::npos ? 0 : out.size() - separator - 1;
+    if (have >= static_cast<std::size_t>(decimals)) return out;
+    if (separator == std::string::npos) out.push_back(decimalSeparator);
+    out.append(static_cast<std::size_t>(decimals) - have, '0');
+    return out;
+}
+
 namespace {
 
 char* writeText(char* out, std::string_view text) {

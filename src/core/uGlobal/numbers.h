@@ -49,6 +49,11 @@ double decimalRound(double value, std::int8_t k);
 // Throws FloatingPointError for NaN or infinity.
 std::string formatGeneral(double value, char decimalSeparator);
 
+// Exactly `decimals` decimals (0 to 6) after rounding with decimalRound, for columns and
+// reports a person compares by eye: formatDecimals(0.1, 2, ',') is "0,10". A value that rounds
+// to zero has no sign; beyond the general form's fixed range the general form.
+std::string formatDecimals(double value, int decimals, char decimalSeparator);
+
 // A whole number with a point between thousands, as the messages write large counts
 // ("50.000.000"); rounded to the nearest whole number. Beyond 10^18 the general form.
 std::string formatGrouped(double value);
