@@ -3,18 +3,22 @@
 #include "commands.h"
 #include "console.h"
 
-#include "uGlobal/errors.h"
-#include "uGlobal/numbers.h"
 #include "io/paths.h"
 #include "output/gltf.h"
+#include "terrain/footprint_mask.h"
+#include "uGlobal/errors.h"
+#include "uGlobal/numbers.h"
 #include "utf8_command_line.h"
 
 #include <CLI/CLI.hpp>
 
 #include <iostream>
+#include <limits>
 #include <memory>
 #include <new>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -25,7 +29,9 @@ using namespace trassolin::cli;
 constexpr const char* kExitCodes =
     "Rückgabewert: 0 vollständig geschrieben, 1 abgebrochen (die Zieldatei bleibt, wie sie war),\n"
     "              2 Aufruffehler, 3 Dokument geschrieben, TexL0 aber nicht gespeichert\n"
-    "              (nur generate, beim Zurückschreiben von TexL0).";
+    "              (nur generate, beim Zurückschreiben von TexL0); gelaende gibt 1 auch,\n"
+    "              wenn die Straße die Toleranz überschreitet (seine Dateien sind dann\n"
+    "              geschrieben).";
 
 // What the command line asked for.
 struct Request {
@@ -38,6 +44,7 @@ struct Request {
     // gelaende
     std::string mapFile, heightMap, heightScale, unitsPerPixel, offset;
     bool placePoints = false;
+    std::string tolerance, csv, flattened, falloff, depth, mask, maskSize;
 };
 
 // A command line that does not fit: exit status 2, one line and where to find help.
@@ -164,9 +171,26 @@ double realOption(const std::string& option, const std::string& value, const CLI
     }
 }
 
+// A length in metres, not negative and at most `most`.
+double lengthOption(const std::string& option, const std::string& value, const CLI::App& command,
+                    double most = std::numeric_limits<double>::infinity()) {
+    const double v = realOption(option, value, command);
+    if (v < 0.0) throw UsageError{option + ": " + value + " ist negativ", command.get_name()};
+    if (v > most) {
+        throw UsageError{option + ": " + value + " ist mehr als " + formatGeneral(most, ',') + " m",
+                         command.get_name()};
+    }
+    return v;
+}
+
 TerrainRequest terrainRequest(const Request& request, const CLI::App& command) {
     const auto given = [&](const char* option) { return command.count(option) > 0; };
     const std::string name = command.get_name();
+    const auto onlyWith = [&](const char* option, const char* needed) {
+        if (given(option) && !given(needed)) {
+            throw UsageError{std::string(option) + " gilt nur mit " + needed, name};
+        }
+    };
     TerrainRequest t;
     t.parameterFile = pathFromUtf8(request.parameterFile);
     if (given("--dem")) {
@@ -193,9 +217,67 @@ TerrainRequest terrainRequest(const Request& request, const CLI::App& command) {
         t.ground.mapFile = pathFromUtf8(request.mapFile);
     }
     t.placePoints = request.placePoints;
-    if (given("--versatz")) {
-        if (!t.placePoints) throw UsageError{"--versatz gilt nur mit --auf-gelaende", name};
-        t.offset = realOption("--versatz", request.offset, command);
+    onlyWith("--versatz", "--auf-gelaende");
+    if (given("--versatz")) t.offset = realOption("--versatz", request.offset, command);
+    if (given("--toleranz")) {
+        t.tolerance = lengthOption("--toleranz", request.tolerance, command);
+    }
+
+    // The files written, each a new name: none may replace what the command reads, nor another.
+    std::vector<std::pair<const char*, std::filesystem::path>> outputs;
+    for (const auto& [option, value, target] :
+         {std::tuple{"--csv", &request.csv, &t.csv},
+          std::tuple{"--dem-ausgabe", &request.flattened, &t.flattened},
+          std::tuple{"--maske-ausgabe", &request.mask, &t.mask}}) {
+        if (!given(option)) continue;
+        if (value->empty()) throw UsageError{std::string("leerer Dateiname für ") + option, name};
+        *target = pathFromUtf8(*value);
+        outputs.emplace_back(option, *target);
+    }
+    const std::pair<const char*, std::filesystem::path> inputs[] = {
+        {"die Parameterdatei", t.parameterFile},
+        {"die Karte", t.ground.mapFile},
+        {"die Höhenkarte", t.ground.heightMap}};
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        const auto& [option, file] = outputs[i];
+        for (const auto& [what, input] : inputs) {
+            if (!input.empty() && sameFile(file, input)) {
+                throw UsageError{std::string(option) + " " + displayPath(file) + " ist " + what +
+                                     "; bitte eine neue Datei wählen",
+                                 name};
+            }
+        }
+        for (std::size_t j = 0; j < i; ++j) {
+            if (sameFile(file, outputs[j].second)) {
+                throw UsageError{std::string(outputs[j].first) + " und " + option +
+                                     " nennen dieselbe Datei " + displayPath(file),
+                                 name};
+            }
+        }
+    }
+
+    onlyWith("--uebergang", "--dem-ausgabe");
+    onlyWith("--tiefe", "--dem-ausgabe");
+    if (given("--uebergang")) {
+        t.flatten.falloff = lengthOption("--uebergang", request.falloff, command, kMaxFalloff);
+    }
+    if (given("--tiefe"))
+        t.flatten.depth = lengthOption("--tiefe", request.depth, command, kMaxDepth);
+    onlyWith("--maske-groesse", "--maske-ausgabe");
+    if (given("--maske-groesse")) {
+        std::int32_t size = 0;
+        try {
+            size = parseStrictInteger(request.maskSize);
+        } catch (const ConversionError& e) {
+            throw UsageError{std::string("--maske-groesse: ") + e.what(), name};
+        }
+        if (size < 1 || size > kMaxMaskSize) {
+            throw UsageError{"--maske-groesse: " + request.maskSize +
+                                 " liegt nicht zwischen 1 und " + formatInteger(kMaxMaskSize) +
+                                 " Pixeln",
+                             name};
+        }
+        t.maskSize = size;
     }
     return t;
 }
@@ -311,9 +393,12 @@ int run(int argc, char** argv) {
 
     CLI::App* terrain = addCommand(
         app, request, "gelaende",
-        "das Gelände der Karte lesen (die Höhenkarte, die ihr TerrainTransformGroup\n"
-        "nennt) und auf Wunsch die Spline-Punkte daraufsetzen",
-        "trassolin-cli gelaende --auf-gelaende --versatz 0,05 meine-strasse.ini karte.i3d");
+        "die Straße mit dem Gelände der Karte vergleichen (der Höhenkarte, die ihr\n"
+        "TerrainTransformGroup nennt): wo sie schwebt oder einsinkt; auf Wunsch die\n"
+        "Spline-Punkte daraufsetzen, eine angepasste Höhenkarte und eine Maske\n"
+        "der Straße schreiben. Alle Dateien werden erst ersetzt, wenn alle\n"
+        "vollständig sind",
+        "trassolin-cli gelaende --dem-ausgabe map_dem_neu.png meine-strasse.ini karte.i3d");
     addFileArgument(*terrain, "PARAMETER.ini", request.parameterFile, "die Parameterdatei");
     terrain->add_option("KARTE.i3d", request.mapFile, "die i3d-Datei der Karte (nicht mit --dem)")
         ->type_name("");
@@ -327,11 +412,48 @@ int run(int argc, char** argv) {
     terrain->add_option("--einheiten-pro-pixel", request.unitsPerPixel,
                         "m zwischen benachbarten Pixeln (unitsPerPixel der Karte)")
         ->type_name("U");
+    terrain
+        ->add_option("--toleranz", request.tolerance,
+                     "m, so weit Fahrbahnränder und Randenden über oder unter dem\n"
+                     "Gelände liegen dürfen; darüber Rückgabewert 1 (Vorgabe 0,1)")
+        ->type_name("M");
+    terrain
+        ->add_option("--csv", request.csv,
+                     "die Höhen über dem Gelände an jeder Station als CSV-Datei")
+        ->type_name("DATEI.csv");
+    terrain
+        ->add_option("--dem-ausgabe", request.flattened,
+                     "eine Kopie der Höhenkarte schreiben, in der das Gelände unter der\n"
+                     "Straße und ihren Rändern auf deren Höhe liegt; Pixel außerhalb\n"
+                     "des Übergangs bleiben, wie sie sind")
+        ->type_name("NEU.png");
+    terrain
+        ->add_option("--uebergang", request.falloff,
+                     "m neben der Straße, über die das Gelände zu seiner eigenen Höhe\n"
+                     "zurückkehrt, mit --dem-ausgabe (Vorgabe 5)")
+        ->type_name("M");
+    terrain
+        ->add_option("--tiefe", request.depth,
+                     "m, die das Gelände unter der Straße bleibt, mit --dem-ausgabe\n"
+                     "(Vorgabe 0,02)")
+        ->type_name("M");
+    terrain
+        ->add_option("--maske-ausgabe", request.mask,
+                     "eine 8-Bit-Maske der Straße schreiben: 255 unter der Fahrbahn, 128\n"
+                     "unter den Rändern, sonst 0 (zum Malen von Bodentexturen und Bewuchs)")
+        ->type_name("MASKE.png");
+    terrain
+        ->add_option("--maske-groesse", request.maskSize,
+                     "Pixel je Seite der Maske, mit --maske-ausgabe (Vorgabe: wie die\n"
+                     "Höhenkarte, Pixel auf Pixel)")
+        ->type_name("N");
     terrain->add_flag("--auf-gelaende", request.placePoints,
                       "Y jedes Spline-Punkts auf die Geländehöhe darunter setzen und die\n"
-                      "Parameterdatei speichern (nur die Y-Zeilen ändern sich)");
-    terrain->add_option("--versatz", request.offset,
-                        "m über dem Gelände, mit --auf-gelaende (Vorgabe 0)")
+                      "Parameterdatei speichern (nur die Y-Zeilen ändern sich); der\n"
+                      "Vergleich gilt dann der Straße auf den neuen Höhen");
+    terrain
+        ->add_option("--versatz", request.offset,
+                     "m über dem Gelände, mit --auf-gelaende (Vorgabe 0)")
         ->type_name("M");
 
     try {
