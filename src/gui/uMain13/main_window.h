@@ -2,6 +2,7 @@
 
 #include "common/presenter.h"
 #include "generation/random_sequence.h"
+#include "generation/run_inputs.h"
 #include "settings/parameter_set.h"
 #include "settings/preferences_file.h"
 #include "uMain13/recent_files.h"
@@ -99,6 +100,10 @@ private:
     void placeWindow();
     // Holder 1 of the parameter set: field texts and check boxes to and from the set.
     void fieldsToParameters();
+    // The fields as a run reads them (Go, Gelände): an edit made just before as a step of its
+    // own, the enabled edges recomputed, the fields in the set; returns what reads the edges'
+    // texture fields when the run asks.
+    EdgeFieldReader fieldsForRun();
     void showFields();
     // Every field, box and editor from the parameter set, without running their reactions:
     // the set holds what those reactions made of it.

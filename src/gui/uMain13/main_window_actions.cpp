@@ -84,18 +84,22 @@ void TForm1::btnGltfFileClick() {
     if (file) gltfFile_->setText(*file);
 }
 
-void TForm1::bbnGoClick() {
-    const WaitCursor wait;
+EdgeFieldReader TForm1::fieldsForRun() {
     // An edit made just before is a step of its own, not part of the run's.
     history_->recordNow();
     for (EdgePanel* edge : {right_, left_}) {
         if (edge->profile().enabled) edge->recomputeSilently();
     }
     fieldsToParameters();
-    MemoStatusLog log(*status_);
-    const auto readEdgeFields = [this](TRandPunkte& edge) {
+    return [this](TRandPunkte& edge) {
         (&edge == &params_.rechterRand ? right_ : left_)->texture()->readForRun();
     };
+}
+
+void TForm1::bbnGoClick() {
+    const WaitCursor wait;
+    const EdgeFieldReader readEdgeFields = fieldsForRun();
+    MemoStatusLog log(*status_);
     const QString gltf = gltfFile_->text().trimmed();
     const bool written =
         runGeneration(params_, toPath(fileName_->text()), messages_, log, random_, separator_,

@@ -143,11 +143,12 @@ void TForm1::buildMenu() {
     connect(&stack, &QUndoStack::cleanChanged, this, showSteps);
     showSteps();
 
-    // "Prüfen" and the terrain check of later versions belong here, beside the run.
+    // "Prüfen" of later versions belongs here too, beside the run and the terrain check.
     QMenu* road = menu("mnuStrasse", QStringLiteral("&Straße"));
     goAction_ = entry(road, "actGo", QStringLiteral("&Go"), QKeySequence(Qt::Key_F5));
     goAction_->setEnabled(go_->isEnabled());
     asButton(goAction_, "bbnGo");
+    asButton(entry(road, "actGelaende", QStringLiteral("Ge&lände …")), "bbnGelaende");
     asButton(entry(road, "actGrafikSchnitt", QStringLiteral("Grafik &Schnitt")),
              "bbnGrafikSchnitt");
 
