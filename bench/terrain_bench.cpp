@@ -4,8 +4,13 @@
 // BM_HeightMapLoad: reading and decoding it in this process (wall time).
 // BM_HeightMapWrite: encoding and writing it again, as a flattened copy is written.
 // BM_HeightMapPeakMemory: the peak memory of `trassolin-cli gelaende --dem` on it, against
-//   the pixels' size (peak_to_pixels); the command line loads it once and describes it.
+//   the pixels' size (peak_to_pixels); the command line loads it once, describes it and
+//   measures a short road on it.
+// BM_TerrainFiles: `trassolin-cli gelaende` with every file on it for a 2 km winding road:
+//   the report, the table of heights, the flattened height map and the mask (wall time of the
+//   whole command, its peak memory against the pixels' size).
 #include "bench_support.h"
+#include "winding_road.h"
 
 #include "terrain/height_map.h"
 
@@ -89,7 +94,8 @@ void BM_HeightMapPeakMemory(benchmark::State& state) {
         try {
             peaks.push_back(
                 bench::cliPeakBytes({"gelaende", "--dem", heightMap, "--hoehenskala", "255",
-                                     "--einheiten-pro-pixel", "1", tinyRoad().string()}));
+                                     "--einheiten-pro-pixel", "1", "--toleranz", "1000",
+                                     tinyRoad().string()}));
         } catch (const std::runtime_error&) {
             state.SkipWithError("/usr/bin/time trassolin-cli gelaende failed");
             break;
@@ -101,5 +107,32 @@ void BM_HeightMapPeakMemory(benchmark::State& state) {
 }
 
 BENCHMARK(BM_HeightMapPeakMemory)->Iterations(2)->Unit(benchmark::kMillisecond);
+
+void BM_TerrainFiles(benchmark::State& state) {
+    const std::string heightMap = largeHeightMap().string();
+    const auto folder = bench::benchFolder();
+    const auto road = folder / "terrain-winding.ini";
+    bench::writeWindingRoad(road, 2.0);
+    std::vector<double> peaks;
+    for (auto _ : state) {
+        try {
+            peaks.push_back(bench::cliPeakBytes(
+                {"gelaende", "--dem", heightMap, "--hoehenskala", "255", "--einheiten-pro-pixel",
+                 "1", "--toleranz", "1000", "--csv", (folder / "stationen.csv").string(),
+                 "--dem-ausgabe", (folder / "dem-flach.png").string(), "--maske-ausgabe",
+                 (folder / "maske.png").string(), road.string()}));
+        } catch (const std::runtime_error&) {
+            state.SkipWithError("/usr/bin/time trassolin-cli gelaende failed");
+            break;
+        }
+    }
+    state.counters["peak_RSS_MB"] = bench::median(peaks) / 1e6;
+    state.counters["peak_to_pixels"] = bench::median(peaks) / kPixelBytes;
+    for (const char* file : {"stationen.csv", "dem-flach.png", "maske.png"}) {
+        std::filesystem::remove(folder / file);
+    }
+}
+
+BENCHMARK(BM_TerrainFiles)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 } // namespace

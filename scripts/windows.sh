@@ -6,6 +6,8 @@
 #     files (.glb and .gltf), byte for byte;
 #   - the parameter files of init and import-splines (CR LF, cp1252), byte for byte, the
 #     FileName line allowing for the Windows spelling of the same path;
+#   - gelaende on a sample map: its report, the parameter file with the points on the ground,
+#     the table of heights, the flattened height map and the masks, byte for byte;
 #   - file names beyond the ANSI code page (the command line is taken as UTF-16);
 #   - failed runs (read-only target, missing folder) leave the old files byte for byte and
 #     say the same German words as on Linux.
@@ -125,10 +127,21 @@ for side in linux windows; do
     cp "$work/karte.i3d" "$work/karte_dem.png" "$work/$side/Straßen/"
     cp examples/landstrasse.ini "$work/$side/Straßen/Gelände.ini"
 done
-(cd "$work/linux/Straßen" && run_linux gelaende --auf-gelaende --versatz 0,05 Gelände.ini karte.i3d >gelaende.log)
-(cd "$work/windows/Straßen" && run_windows gelaende --auf-gelaende --versatz 0,05 Gelände.ini karte.i3d >gelaende.log)
-same_file "$work/linux/Straßen/Gelände.ini" "$work/windows/Straßen/Gelände.ini" \
-          "gelaende --auf-gelaende: Gelände.ini"
+# Every file gelaende writes, at once; the road is beyond the tolerance on the sample map, so
+# both programs end with status 1 after writing them.
+terrain_call=(gelaende --auf-gelaende --versatz 0,05 --csv Stationen.csv --dem-ausgabe karte_flach.png
+              --uebergang 7,5 --maske-ausgabe Maske.png Gelände.ini karte.i3d)
+for side in linux windows; do
+    status=0
+    (cd "$work/$side/Straßen" && "run_$side" "${terrain_call[@]}" >gelaende.log) || status=$?
+    echo "$status" >"$work/$side/gelaende.status"
+    (cd "$work/$side/Straßen" && "run_$side" gelaende --toleranz 5 --maske-ausgabe Maske-512.png \
+         --maske-groesse 512 Gelände.ini karte.i3d >/dev/null)
+done
+same_file "$work/linux/gelaende.status" "$work/windows/gelaende.status" "gelaende: Rückgabewert"
+for output in Gelände.ini Stationen.csv karte_flach.png Maske.png Maske-512.png; do
+    same_file "$work/linux/Straßen/$output" "$work/windows/Straßen/$output" "gelaende: $output"
+done
 same_log "$work/linux/Straßen/gelaende.log" "$work/windows/Straßen/gelaende.log" "gelaende: Ausgabe"
 
 echo "== Windows: names beyond the ANSI code page"

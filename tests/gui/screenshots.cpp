@@ -1,8 +1,9 @@
 // Takes the README's pictures: the main window with the bundled country road loaded, its menu
-// with the presets, its cross-section graphic, and "Gelände" on a sample map around the road. The window takes the size its screen
-// allows, so the screen decides the picture: the README's are taken on a virtual screen of
-// 1920 × 1200 with a German decimal comma; QT_SCALE_FACTOR=1.5 shows the 150 % layout, a
-// screen of 1366 × 768 the small one (the offscreen platform's own screen is 800 × 800).
+// with the presets, its cross-section graphic, and "Gelände" on a sample map around the road. The
+// window takes the size its screen allows, so the screen decides the picture: the README's are
+// taken on a virtual screen of 1920 × 1200 with a German decimal comma; QT_SCALE_FACTOR=1.5 shows
+// the 150 % layout, a screen of 1366 × 768 the small one (the offscreen platform's own screen is
+// 800 × 800).
 //
 //   LC_ALL=de_DE.UTF-8 xvfb-run -a -s "-screen 0 1920x1200x24"
 //       env QT_QPA_PLATFORM=xcb build/tests/trassolin_screenshots docs
@@ -22,6 +23,11 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPixmap>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QTextBlock>
+#include <QTextDocument>
 
 #include <cstdio>
 
@@ -91,6 +97,15 @@ int main(int argc, char** argv) {
         return int(QDialog::Accepted);
     };
     window.findChild<QAbstractButton*>(QStringLiteral("bbnGelaende"))->click();
+    // The status log from the report's first line, with room for a dozen lines of it.
+    auto* log = window.findChild<QPlainTextEdit*>(QStringLiteral("mmoStatus"));
+    auto* split = window.findChild<QSplitter*>();
+    const QList<int> sizes = split->sizes();
+    const int room = 14 * log->fontMetrics().lineSpacing();
+    split->setSizes({sizes[0] + sizes[1] - room, room});
+    QApplication::processEvents();
+    const QTextBlock report = log->document()->find(QStringLiteral("Gelände: ")).block();
+    log->verticalScrollBar()->setValue(report.firstLineNumber());
     QApplication::processEvents();
     saved = window.grab().save(folder + QStringLiteral("/gelaende.png")) && saved;
     for (const auto& m : presenter.messages) std::fprintf(stderr, "%s\n", qPrintable(m.text));

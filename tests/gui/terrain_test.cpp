@@ -88,13 +88,8 @@ private:
     std::unique_ptr<ui::ScriptedPresenter> presenter_;
     std::unique_ptr<TForm1> window_;
 
-    template <class W = QLineEdit> static W* in(QWidget& window, const char* name) {
-        auto* w = window.findChild<W*>(QString::fromLatin1(name));
-        if (w == nullptr) qFatal("no control %s", name);
-        return w;
-    }
     void click(const char* name) {
-        QTest::mouseClick(in<QAbstractButton>(*window_, name), Qt::LeftButton);
+        QTest::mouseClick(ui::control<QAbstractButton>(*window_, name), Qt::LeftButton);
     }
     QString log() const {
         return window_->findChild<QPlainTextEdit*>(QStringLiteral("mmoStatus"))->toPlainText();
@@ -149,8 +144,9 @@ private Q_SLOTS:
         presenter_->fileAnswers = {fromPath(*dir_ / "karte.i3d")};
         bool scaleEnabled = true;
         presenter_->onModal = [&](QDialog& dialog) {
-            QTest::mouseClick(in<QAbstractButton>(dialog, "bbnGelaendeDatei"), Qt::LeftButton);
-            scaleEnabled = in(dialog, "edtHoehenskala")->isEnabled();
+            QTest::mouseClick(ui::control<QAbstractButton>(dialog, "bbnGelaendeDatei"),
+                              Qt::LeftButton);
+            scaleEnabled = ui::control(dialog, "edtHoehenskala")->isEnabled();
             return int(QDialog::Accepted);
         };
         click("bbnGelaende");
@@ -173,7 +169,8 @@ private Q_SLOTS:
 
         // The same from the menu, with a tolerance the road keeps.
         presenter_->onModal = [&](QDialog& dialog) {
-            in(dialog, "edtToleranz")->setText(QStringLiteral("0") + comma + QStringLiteral("5"));
+            ui::control(dialog, "edtToleranz")
+                ->setText(QStringLiteral("0") + comma + QStringLiteral("5"));
             return int(QDialog::Accepted);
         };
         window_->findChild<QAction*>(QStringLiteral("actGelaende"))->trigger();
@@ -188,10 +185,11 @@ private Q_SLOTS:
         trassolin::test::writeFile(*dir_ / "kurz.ini", levelRoad("10,2", 1, false));
         window_->openRoad(fromPath(*dir_ / "kurz.ini"));
         presenter_->onModal = [&](QDialog& dialog) {
-            in(dialog, "edtGelaendeDatei")->setText(fromPath(*dir_ / "data" / "dem.png"));
-            if (!in(dialog, "edtEinheitenProPixel")->isEnabled()) return int(QDialog::Rejected);
-            in(dialog, "edtEinheitenProPixel")->setText(QStringLiteral("2"));
-            in(dialog, "edtHoehenskala")
+            ui::control(dialog, "edtGelaendeDatei")->setText(fromPath(*dir_ / "data" / "dem.png"));
+            if (!ui::control(dialog, "edtEinheitenProPixel")->isEnabled())
+                return int(QDialog::Rejected);
+            ui::control(dialog, "edtEinheitenProPixel")->setText(QStringLiteral("2"));
+            ui::control(dialog, "edtHoehenskala")
                 ->setText(QStringLiteral("65") + QChar(window_->decimalSeparator()) +
                           QStringLiteral("535"));
             return int(QDialog::Accepted);
@@ -224,7 +222,7 @@ private Q_SLOTS:
         };
         for (const auto& c : cases) {
             presenter_->onModal = [&](QDialog& dialog) {
-                in(dialog, "edtGelaendeDatei")->setText(c.file);
+                ui::control(dialog, "edtGelaendeDatei")->setText(c.file);
                 return int(QDialog::Accepted);
             };
             click("bbnGelaende");
