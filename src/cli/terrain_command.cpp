@@ -121,7 +121,8 @@ int terrainCommand(const TerrainRequest& request, char decimalSeparator) {
                 t.done = formatGrouped(static_cast<double>(report.rows.size())) + " Stationen";
                 break;
             case Output::Flattened: {
-                const auto changes = flattenedPixels(ground.map, road.surfaces, request.flatten);
+                const auto changes =
+                    flattenedPixels(ground.map, road.surfaces, request.flatten, decimalSeparator);
                 writeFlattenedHeightMap(*outputs[i], ground.heightMapFile, ground.map, changes);
                 t.done = "Höhenkarte " +
                          pixels(ground.map.pixels().width(), ground.map.pixels().height()) +

@@ -221,6 +221,11 @@ TEST(CliTerrain, aStopLeavesTheParameterFileAsItWas) {
     longer.replace(longer.find("Z=-50"), 5, "Z=-150");
     test::writeFile(dir / "lang.ini", longer);
     std::filesystem::create_directory(dir / "ordner");
+    // The same road 70 m high, above the highest height the map's scale holds (65.535 m).
+    std::string high = kAcross;
+    for (std::size_t at; (at = high.find("Y=22,8")) != std::string::npos;)
+        high.replace(at, 6, "Y=70");
+    test::writeFile(dir / "hoch.ini", high);
     // weit.ini holds a fourth point only after Anzahl says so.
     std::string far = test::readFile(dir / "weit.ini");
     far.replace(far.find("Anzahl=3"), 8, "Anzahl=4");
@@ -266,6 +271,10 @@ TEST(CliTerrain, aStopLeavesTheParameterFileAsItWas) {
          "Fehler: Station 0 m (rechter Fahrbahnrand, x = -3, z = -150) liegt außerhalb des "
          "Geländes (x von -128 bis 128 m, z von -128 bis 128 m)\n" +
              kept + "s.csv wurde nicht angelegt, m.png wurde nicht angelegt)\n"},
+        {"gelaende --decimal-separator , --toleranz 100 --dem-ausgabe neu.png hoch.ini karte.i3d",
+         "Fehler: Die Straße liegt bei x = -3, z = -50 auf 69,98 m; die Höhenkarte fasst nur "
+         "Höhen von 0 bis 65,535 m (heightScale und Verschiebung der Karte)\n" +
+             kept + "neu.png wurde nicht angelegt)\n"},
     };
     for (const auto& c : cases) {
         const Outcome o = cli(dir, c.arguments);

@@ -39,7 +39,7 @@ std::map<std::size_t, std::uint16_t> byIndex(const std::vector<PixelChange>& cha
 
 TEST(FlattenedGround, setsTheCorridorToTheSurfaceAndBlendsBackOverTheFalloff) {
     const HeightMap ground = slope();
-    const auto changes = byIndex(flattenedPixels(ground, levelStrip(3.0, 12.0), {0.02, 4.0}));
+    const auto changes = byIndex(flattenedPixels(ground, levelStrip(3.0, 12.0), {0.02, 4.0}, ','));
     for (int r = 0; r < 41; ++r) {
         const double own = 10.0 + 0.1 * r;
         for (int c = 0; c < 41; ++c) {
@@ -68,7 +68,7 @@ TEST(FlattenedGround, keepsTheLowerOfTwoSurfacesOverOnePixel) {
     std::vector<SurfaceTriangle> both = levelStrip(2.0, 12.0);
     for (const auto& t : levelStrip(3.0, 11.0))
         both.push_back(t);
-    const auto changes = byIndex(flattenedPixels(ground, both, {0.0, 0.0}));
+    const auto changes = byIndex(flattenedPixels(ground, both, {0.0, 0.0}, ','));
     EXPECT_EQ(changes.size(), 7u * 41u); // no falloff: the corridor alone
     for (const auto& [index, value] : changes)
         EXPECT_NEAR(ground.heightOfValue(value), 11.0, 0.0005);
@@ -77,16 +77,31 @@ TEST(FlattenedGround, keepsTheLowerOfTwoSurfacesOverOnePixel) {
 TEST(FlattenedGround, refusesADepthOrFalloffBeyondItsRange) {
     const HeightMap ground = slope();
     EXPECT_EQ(test::thrownMessage<TrassolinError>([&] {
-                  flattenedPixels(ground, levelStrip(3, 12), {-0.1, 5.0});
+                  flattenedPixels(ground, levelStrip(3, 12), {-0.1, 5.0}, ',');
               }),
               "Die Tiefe unter der Straße muss zwischen 0 und 10 m liegen");
     for (const double falloff : {-1.0, 50.5, double(NAN)}) {
         EXPECT_EQ(test::thrownMessage<TrassolinError>([&] {
-                      flattenedPixels(ground, levelStrip(3, 12), {0.02, falloff});
+                      flattenedPixels(ground, levelStrip(3, 12), {0.02, falloff}, ',');
                   }),
                   "Der Übergang neben der Straße muss zwischen 0 und 50 m breit sein")
             << falloff;
     }
+}
+
+TEST(FlattenedGround, refusesARoadAboveOrBelowWhatTheHeightMapHolds) {
+    // The slope's scale holds heights from 0 to 65.535 m.
+    const HeightMap ground = slope();
+    for (const auto& [y, height] : {std::pair{70.0, "69,98"}, std::pair{-1.0, "-1,02"}}) {
+        EXPECT_EQ(test::thrownMessage<TrassolinError>([&] {
+                      flattenedPixels(ground, levelStrip(3, y), {0.02, 5.0}, ',');
+                  }),
+                  "Die Straße liegt bei x = -3, z = -20 auf " + std::string(height) +
+                      " m; die Höhenkarte fasst nur Höhen von 0 bis 65,535 m (heightScale und "
+                      "Verschiebung der Karte)");
+    }
+    // Half a step beyond the highest value still rounds to it.
+    EXPECT_NO_THROW(flattenedPixels(ground, levelStrip(3, 65.5554), {0.02, 0.0}, ','));
 }
 
 TEST(FlattenedGround, theCopyHoldsTheChangesAndEveryOtherPixelAsItWas) {
@@ -95,7 +110,7 @@ TEST(FlattenedGround, theCopyHoldsTheChangesAndEveryOtherPixelAsItWas) {
         return static_cast<std::uint16_t>(10000 + 100 * r + c);
     });
     const HeightMap ground = loadHeightMap(dir / "dem.png", {65.535, 1.0});
-    const auto changes = flattenedPixels(ground, levelStrip(3.0, 12.0), {0.02, 4.0});
+    const auto changes = flattenedPixels(ground, levelStrip(3.0, 12.0), {0.02, 4.0}, ',');
     OutputFile out(dir / "flach.png");
     writeFlattenedHeightMap(out, dir / "dem.png", ground, changes);
     out.commit();

@@ -249,7 +249,7 @@ private Q_SLOTS:
         {
             OutputFile out(*dir_ / "flach.png");
             writeFlattenedHeightMap(out, *dir_ / "dem.png", ground,
-                                    flattenedPixels(ground, road.surfaces, {0.02, 3.0}));
+                                    flattenedPixels(ground, road.surfaces, {0.02, 3.0}, '.'));
             out.commit();
             const SampleGrid grid = maskGrid(ground, 0);
             OutputFile mask(*dir_ / "maske.png");

@@ -35,7 +35,7 @@ bool usableLength(double v, double most) {
 
 std::vector<PixelChange> flattenedPixels(const HeightMap& ground,
                                          std::span<const SurfaceTriangle> surfaces,
-                                         const FlattenOptions& options) {
+                                         const FlattenOptions& options, char decimalSeparator) {
     if (!usableLength(options.depth, kMaxDepth)) {
         throw TrassolinError("Die Tiefe unter der Straße muss zwischen 0 und " +
                              formatGeneral(kMaxDepth, ',') + " m liegen");
@@ -51,6 +51,22 @@ std::vector<PixelChange> flattenedPixels(const HeightMap& ground,
                   [&](int c, int r, double y) { under.put(grid.index(c, r), y - options.depth); });
     }
     const auto corridor = std::move(under).merged([](double a, double b) { return a < b; });
+    // A height the pixels cannot hold would be clamped to the nearest they can: the copy would
+    // no longer fit the road, and nobody would see why.
+    const double halfStep = ground.heightOfValue(0.5) - ground.heightOfValue(0.0);
+    const double lowest = ground.heightOfValue(0.0), highest = ground.heightOfValue(65535.0);
+    for (const auto& e : corridor) {
+        if (e.value >= lowest - halfStep && e.value <= highest + halfStep) continue;
+        const auto m = [&](double v) {
+            return formatGeneral(decimalRound(v, -3), decimalSeparator);
+        };
+        const int c = static_cast<int>(e.index % static_cast<std::size_t>(grid.columns));
+        const int r = static_cast<int>(e.index / static_cast<std::size_t>(grid.columns));
+        throw TrassolinError("Die Straße liegt bei x = " + m(ground.xOfColumn(c)) +
+                             ", z = " + m(ground.zOfRow(r)) + " auf " + m(e.value) +
+                             " m; die Höhenkarte fasst nur Höhen von " + m(lowest) + " bis " +
+                             m(highest) + " m (heightScale und Verschiebung der Karte)");
+    }
     const auto inCorridor = [&](std::size_t index) {
         const auto at = std::lower_bound(
             corridor.begin(), corridor.end(), index,

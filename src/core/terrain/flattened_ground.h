@@ -34,10 +34,12 @@ using PixelChange = SparseGrid<std::uint16_t>::Entry;
 // takes the lowest surface height above it minus the depth; a pixel closer than `falloff` to
 // such a pixel blends from that pixel's height (at the corridor) to its own (at the falloff
 // distance) along a smoothstep, so the slope meets the map's ground without a kink. Throws
-// TrassolinError for a depth or falloff that is negative, no number or beyond its limit.
+// TrassolinError for a depth or falloff that is negative, no number or beyond its limit, and
+// naming the place (numbers with `decimalSeparator`) for a surface the height map cannot hold:
+// below its lowest or above its highest height.
 std::vector<PixelChange> flattenedPixels(const HeightMap& ground,
                                          std::span<const SurfaceTriangle> surfaces,
-                                         const FlattenOptions& options);
+                                         const FlattenOptions& options, char decimalSeparator);
 
 // Writes the height map with the changes as a 16-bit PNG into `out` (the caller commits it, so
 // that several files can be replaced together). Refuses (TrassolinError) before writing
