@@ -6,12 +6,14 @@
 // BM_HeightMapPeakMemory: the peak memory of `trassolin-cli gelaende --dem` on it, against
 //   the pixels' size (peak_to_pixels); the command line loads it once, describes it and
 //   measures a short road on it.
-// BM_TerrainFiles: `trassolin-cli gelaende` with every file on it for a 2 km winding road:
+// BM_TerrainFiles: `trassolin-cli gelaende` with every file on it for a 2 km winding road on
+//   its hills:
 //   the report, the table of heights, the flattened height map and the mask (wall time of the
 //   whole command, its peak memory against the pixels' size).
 #include "bench_support.h"
 #include "winding_road.h"
 
+#include "settings/parameter_file.h"
 #include "terrain/height_map.h"
 
 #include <benchmark/benchmark.h>
@@ -92,10 +94,9 @@ void BM_HeightMapPeakMemory(benchmark::State& state) {
     std::vector<double> peaks;
     for (auto _ : state) {
         try {
-            peaks.push_back(
-                bench::cliPeakBytes({"gelaende", "--dem", heightMap, "--hoehenskala", "255",
-                                     "--einheiten-pro-pixel", "1", "--toleranz", "1000",
-                                     tinyRoad().string()}));
+            peaks.push_back(bench::cliPeakBytes({"gelaende", "--dem", heightMap, "--hoehenskala",
+                                                 "255", "--einheiten-pro-pixel", "1", "--toleranz",
+                                                 "1000", tinyRoad().string()}));
         } catch (const std::runtime_error&) {
             state.SkipWithError("/usr/bin/time trassolin-cli gelaende failed");
             break;
@@ -113,6 +114,13 @@ void BM_TerrainFiles(benchmark::State& state) {
     const auto folder = bench::benchFolder();
     const auto road = folder / "terrain-winding.ini";
     bench::writeWindingRoad(road, 2.0);
+    {
+        // Onto the map's hills (72 to 161 m): the height map holds no ground below 0 m.
+        ParameterSet lifted = bench::loadWindingRoad(road);
+        for (int i = 0; i < lifted.splines.count(); ++i)
+            lifted.splines.get(i)->Y += 110.0;
+        saveParameterFile(road, lifted, '.');
+    }
     std::vector<double> peaks;
     for (auto _ : state) {
         try {
