@@ -441,7 +441,7 @@ int run(int argc, char** argv) {
         ->add_option("--maske-ausgabe", request.mask,
                      "eine 8-Bit-Maske der Straße schreiben: 255 unter der Fahrbahn, 128\n"
                      "unter den Rändern, sonst 0 (zum Malen von Bodentexturen und Bewuchs)")
-        ->type_name("MASKE.png");
+        ->type_name("BILD.png");
     terrain
         ->add_option("--maske-groesse", request.maskSize,
                      "Pixel je Seite der Maske, mit --maske-ausgabe (Vorgabe: wie die\n"
