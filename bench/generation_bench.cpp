@@ -23,13 +23,12 @@
 #include "generation/random_sequence.h"
 #include "generation/run.h"
 #include "settings/parameter_set.h"
+#include "bench_support.h"
 #include "winding_road.h"
 
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -50,6 +49,9 @@
 namespace {
 
 using namespace trassolin;
+using bench::benchFolder;
+using bench::median;
+using bench::readFile;
 
 class NullSink final : public MessageSink {
 public:
@@ -61,18 +63,6 @@ public:
     void clear() override {}
     void append(std::string_view) override {}
 };
-
-// Beside the system's temporary files, on the disk a user's documents would go to.
-std::filesystem::path benchFolder() {
-    const auto folder = std::filesystem::temp_directory_path() / "trassolin-bench";
-    std::filesystem::create_directories(folder);
-    return folder;
-}
-
-std::string readFile(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // The numbers inside every ` key="…"` of a document, in order.
 template <typename T> void collectNumbers(const std::string& doc, const std::string& key,
@@ -198,12 +188,6 @@ void generate(ParameterSet& params, const std::filesystem::path& file) {
     }
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n == 0 ? 0.0 : (n % 2 == 1 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2.0);
-}
-
 void BM_AgainstFloor(benchmark::State& state) {
     const Road& r = road(static_cast<int>(state.range(0)));
     const auto floorFile = benchFolder() / "floor.out";
@@ -279,35 +263,20 @@ void BM_Chunked(benchmark::State& state) {
 // The performance bar of chunks: a 100 km road in 250 m chunks no more than 10 % slower.
 BENCHMARK(BM_Chunked)->Arg(100)->Iterations(11)->UseManualTime()->Unit(benchmark::kMillisecond);
 
-// GNU time reports the peak of the command line's own process. A process spawned straight
-// from this one would be charged this process's memory as well: the kernel keeps the peak of
-// the memory a process had before it started the new program.
 void BM_CliPeakMemory(benchmark::State& state) {
     const Road& r = road(static_cast<int>(state.range(0)));
     const std::string output = (benchFolder() / "cli.i3d").string();
-    const std::string report = (benchFolder() / "cli-peak.txt").string();
-    const std::string parameters = r.parameterFile.string();
     std::vector<double> peaks;
     for (auto _ : state) {
-        const char* argv[] = {"/usr/bin/time", "-f", "%M", "-o", report.c_str(),
-                              TRASSOLIN_CLI_PATH, "--decimal-separator", ".", "generate",
-                              parameters.c_str(), output.c_str(), nullptr};
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        pid_t pid = 0;
-        const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr,
-                                        const_cast<char* const*>(argv), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        int status = 0;
-        if (spawned != 0 || waitpid(pid, &status, 0) != pid || status != 0) {
+        try {
+            peaks.push_back(bench::cliPeakBytes({"--decimal-separator", ".", "generate",
+                                                 r.parameterFile.string(), output}));
+        } catch (const std::runtime_error&) {
             state.SkipWithError("/usr/bin/time trassolin-cli generate failed");
             break;
         }
-        peaks.push_back(std::stod(readFile(report)) * 1024.0); // kilobytes
     }
     std::filesystem::remove(output);
-    std::filesystem::remove(report);
     state.counters["doc_MB"] = r.documentBytes / 1e6;
     state.counters["peak_RSS_MB"] = median(peaks) / 1e6;
     state.counters["peak_to_doc"] = median(peaks) / r.documentBytes;

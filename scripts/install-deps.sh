@@ -18,6 +18,7 @@ packages=(
     libxml2-utils
     time
     libcli11-dev
+    libstb-dev
     qt6-base-dev
     libqt6opengl6-dev
     xvfb

@@ -8,6 +8,8 @@
 #     the lines of pruefen for it and the examples;
 #   - the parameter files of init and import-splines (CR LF, cp1252), byte for byte, the
 #     FileName line allowing for the Windows spelling of the same path;
+#   - gelaende on a sample map: its report, the parameter file with the points on the ground,
+#     the table of heights, the flattened height map and the masks, byte for byte;
 #   - file names beyond the ANSI code page (the command line is taken as UTF-16);
 #   - failed runs (read-only target, missing folder) leave the old files byte for byte and
 #     say the same German words as on Linux.
@@ -30,9 +32,10 @@ echo "== Windows: core tests under Wine"
 ctest --test-dir build-windows --output-on-failure
 
 linux_cli="$PWD/build/src/cli/trassolin-cli"
-if [ ! -x "$linux_cli" ]; then
+sample_map="$PWD/build/bench/trassolin-bench-map"
+if [ ! -x "$linux_cli" ] || [ ! -x "$sample_map" ]; then
     cmake -S . -B build -G Ninja >/dev/null
-    cmake --build build --target trassolin-cli
+    cmake --build build --target trassolin-cli trassolin-bench-map
 fi
 windows_cli="$PWD/build-windows/src/cli/trassolin-cli.exe"
 wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
@@ -141,6 +144,29 @@ for target in Neu.ini landstrasse.ini; do
     same_parameter_file "$work/linux/Straßen/$target" "$work/windows/Straßen/$target" \
                         "import-splines in $target"
 done
+
+echo "== Windows: the road on the ground of a map"
+"$sample_map" examples/landstrasse.ini "$work/karte.i3d" >/dev/null
+for side in linux windows; do
+    cp "$work/karte.i3d" "$work/karte_dem.png" "$work/$side/Straßen/"
+    cp examples/landstrasse.ini "$work/$side/Straßen/Gelände.ini"
+done
+# Every file gelaende writes, at once; the road is beyond the tolerance on the sample map, so
+# both programs end with status 1 after writing them.
+terrain_call=(gelaende --auf-gelaende --versatz 0,05 --csv Stationen.csv --dem-ausgabe karte_flach.png
+              --uebergang 7,5 --maske-ausgabe Maske.png Gelände.ini karte.i3d)
+for side in linux windows; do
+    status=0
+    (cd "$work/$side/Straßen" && "run_$side" "${terrain_call[@]}" >gelaende.log) || status=$?
+    echo "$status" >"$work/$side/gelaende.status"
+    (cd "$work/$side/Straßen" && "run_$side" gelaende --toleranz 5 --maske-ausgabe Maske-512.png \
+         --maske-groesse 512 Gelände.ini karte.i3d >/dev/null)
+done
+same_file "$work/linux/gelaende.status" "$work/windows/gelaende.status" "gelaende: Rückgabewert"
+for output in Gelände.ini Stationen.csv karte_flach.png Maske.png Maske-512.png; do
+    same_file "$work/linux/Straßen/$output" "$work/windows/Straßen/$output" "gelaende: $output"
+done
+same_log "$work/linux/Straßen/gelaende.log" "$work/windows/Straßen/gelaende.log" "gelaende: Ausgabe"
 
 echo "== Windows: names beyond the ANSI code page"
 for side in linux windows; do

@@ -25,11 +25,6 @@ namespace trassolin::cli {
 
 namespace {
 
-bool fileExists(const std::filesystem::path& file) {
-    std::error_code ec;
-    return std::filesystem::exists(file, ec);
-}
-
 // Runs a command's work. A failure is reported with its context, and a stop of any kind ends
 // with the verdict, so that the last line on stderr says what the command left behind (the
 // target, and a second document written with it when there is one).

@@ -3,6 +3,9 @@
 // The three commands of trassolin-cli, once the command line has been read. Each returns the
 // exit status; a command that stops says so in its last line on stderr.
 
+#include "terrain/flattened_ground.h"
+#include "terrain/map_terrain.h"
+
 #include <filesystem>
 
 namespace trassolin::cli {
@@ -38,5 +41,26 @@ int generateCommand(const std::filesystem::path& parameterFile, const std::files
 // Builds the road in memory and checks its traffic curves; writes nothing. 0: "Keine Befunde";
 // 1: findings, or the road could not be built.
 int checkCommand(const std::filesystem::path& parameterFile, char decimalSeparator);
+// What `gelaende` is asked to do.
+struct TerrainRequest {
+    std::filesystem::path parameterFile;
+    GroundSource ground;
+    bool placePoints = false; // every control point's Y onto the ground plus `offset`
+    double offset = 0.0;      // m
+    double tolerance = 0.1;   // m above or below the ground before the exit status is 1
+    // The files asked for; empty: not asked. None names an input or another output.
+    std::filesystem::path csv;       // the heights at every station
+    std::filesystem::path flattened; // the height map fitted to the road
+    std::filesystem::path mask;      // the road's footprint
+    FlattenOptions flatten;
+    int maskSize = 0; // pixels on a side; 0: those of the height map
+};
+
+// Reads the ground of a map (or a height map) and describes it on stdout; on request puts the
+// control points of the parameter file on it (only their Y lines change); measures the road
+// against it and reports on stdout where it floats or sinks; writes the files asked for. Every
+// file is replaced only once all are complete. kStopped also when the road is beyond the
+// tolerance, with every file written.
+int terrainCommand(const TerrainRequest& request, char decimalSeparator);
 
 } // namespace trassolin::cli

@@ -1,10 +1,21 @@
 #include "console.h"
 
+#include "io/paths.h"
 #include "settings/failure_text.h"
 
 #include <iostream>
+#include <system_error>
 
 namespace trassolin::cli {
+
+bool fileExists(const std::filesystem::path& file) {
+    std::error_code ec;
+    return std::filesystem::exists(file, ec);
+}
+
+std::string leftAsItWas(const std::filesystem::path& target, bool existed) {
+    return displayPath(target) + (existed ? " bleibt unverändert" : " wurde nicht angelegt");
+}
 
 std::string describeFailure(const std::exception& error, const CommandFiles& files) {
     // A run's fields come from the parameter file it loaded.

@@ -23,6 +23,11 @@ struct CommandFiles {
 // opened, and a folder that is missing.
 std::string describeFailure(const std::exception& error, const CommandFiles& files);
 
+bool fileExists(const std::filesystem::path& file);
+
+// What a stop left of a target: "X bleibt unverändert" or "X wurde nicht angelegt".
+std::string leftAsItWas(const std::filesystem::path& target, bool existed);
+
 // "Fehler: " and the text, on stderr.
 void printError(std::string_view text);
 

@@ -3,18 +3,22 @@
 #include "commands.h"
 #include "console.h"
 
-#include "uGlobal/errors.h"
-#include "uGlobal/numbers.h"
 #include "io/paths.h"
 #include "output/gltf.h"
+#include "terrain/footprint_mask.h"
+#include "uGlobal/errors.h"
+#include "uGlobal/numbers.h"
 #include "utf8_command_line.h"
 
 #include <CLI/CLI.hpp>
 
 #include <iostream>
+#include <limits>
 #include <memory>
 #include <new>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -25,7 +29,9 @@ using namespace trassolin::cli;
 constexpr const char* kExitCodes =
     "Rückgabewert: 0 vollständig geschrieben, 1 abgebrochen (die Zieldatei bleibt, wie sie war),\n"
     "              2 Aufruffehler, 3 Dokument geschrieben, TexL0 aber nicht gespeichert\n"
-    "              (nur generate, beim Zurückschreiben von TexL0).";
+    "              (nur generate, beim Zurückschreiben von TexL0); gelaende gibt 1 auch,\n"
+    "              wenn die Straße die Toleranz überschreitet (seine Dateien sind dann\n"
+    "              geschrieben).";
 constexpr const char* kCheckExitCodes =
     "Rückgabewert: 0 keine Befunde, 1 Befunde (oder die Straße ließ sich nicht bauen),\n"
     "              2 Aufruffehler.";
@@ -38,6 +44,10 @@ struct Request {
     bool writeTexL0 = false;
     bool writeTexL0BeforeCommand = false;
     bool directions = false;
+    // gelaende
+    std::string mapFile, heightMap, heightScale, unitsPerPixel, offset;
+    bool placePoints = false;
+    std::string tolerance, csv, flattened, falloff, depth, mask, maskSize;
 };
 
 // A command line that does not fit: exit status 2, one line and where to find help.
@@ -155,6 +165,126 @@ void checkLeftOver(const CLI::App& app, const CLI::App* command) {
     }
 }
 
+// A number option as every reader of the tool takes numbers: decimal comma or point.
+double realOption(const std::string& option, const std::string& value, const CLI::App& command) {
+    try {
+        return parseTolerantReal(value);
+    } catch (const ConversionError& e) {
+        throw UsageError{option + ": " + e.what(), command.get_name()};
+    }
+}
+
+// A length in metres, not negative and at most `most`.
+double lengthOption(const std::string& option, const std::string& value, const CLI::App& command,
+                    double most = std::numeric_limits<double>::infinity()) {
+    const double v = realOption(option, value, command);
+    if (v < 0.0) throw UsageError{option + ": " + value + " ist negativ", command.get_name()};
+    if (v > most) {
+        throw UsageError{option + ": " + value + " ist mehr als " + formatGeneral(most, ',') + " m",
+                         command.get_name()};
+    }
+    return v;
+}
+
+TerrainRequest terrainRequest(const Request& request, const CLI::App& command) {
+    const auto given = [&](const char* option) { return command.count(option) > 0; };
+    const std::string name = command.get_name();
+    const auto onlyWith = [&](const char* option, const char* needed) {
+        if (given(option) && !given(needed)) {
+            throw UsageError{std::string(option) + " gilt nur mit " + needed, name};
+        }
+    };
+    TerrainRequest t;
+    t.parameterFile = pathFromUtf8(request.parameterFile);
+    if (given("--dem")) {
+        if (!request.mapFile.empty()) {
+            throw UsageError{"KARTE.i3d und --dem schließen einander aus", name};
+        }
+        if (!given("--hoehenskala") || !given("--einheiten-pro-pixel")) {
+            throw UsageError{"--dem braucht --hoehenskala und --einheiten-pro-pixel", name};
+        }
+        t.ground.heightMap = pathFromUtf8(request.heightMap);
+        t.ground.placement.heightScale = realOption("--hoehenskala", request.heightScale, command);
+        t.ground.placement.unitsPerPixel =
+            realOption("--einheiten-pro-pixel", request.unitsPerPixel, command);
+    } else {
+        if (request.mapFile.empty()) {
+            throw UsageError{name + " erwartet PARAMETER.ini KARTE.i3d (oder --dem DATEI.png)",
+                             name};
+        }
+        if (given("--hoehenskala") || given("--einheiten-pro-pixel")) {
+            throw UsageError{"--hoehenskala und --einheiten-pro-pixel gelten nur mit --dem "
+                             "(sonst stehen sie in der Karte)",
+                             name};
+        }
+        t.ground.mapFile = pathFromUtf8(request.mapFile);
+    }
+    t.placePoints = request.placePoints;
+    onlyWith("--versatz", "--auf-gelaende");
+    if (given("--versatz")) t.offset = realOption("--versatz", request.offset, command);
+    if (given("--toleranz")) {
+        t.tolerance = lengthOption("--toleranz", request.tolerance, command);
+    }
+
+    // The files written, each a new name: none may replace what the command reads, nor another.
+    std::vector<std::pair<const char*, std::filesystem::path>> outputs;
+    for (const auto& [option, value, target] :
+         {std::tuple{"--csv", &request.csv, &t.csv},
+          std::tuple{"--dem-ausgabe", &request.flattened, &t.flattened},
+          std::tuple{"--maske-ausgabe", &request.mask, &t.mask}}) {
+        if (!given(option)) continue;
+        if (value->empty()) throw UsageError{std::string("leerer Dateiname für ") + option, name};
+        *target = pathFromUtf8(*value);
+        outputs.emplace_back(option, *target);
+    }
+    const std::pair<const char*, std::filesystem::path> inputs[] = {
+        {"die Parameterdatei", t.parameterFile},
+        {"die Karte", t.ground.mapFile},
+        {"die Höhenkarte", t.ground.heightMap}};
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        const auto& [option, file] = outputs[i];
+        for (const auto& [what, input] : inputs) {
+            if (!input.empty() && sameFile(file, input)) {
+                throw UsageError{std::string(option) + " " + displayPath(file) + " ist " + what +
+                                     "; bitte eine neue Datei wählen",
+                                 name};
+            }
+        }
+        for (std::size_t j = 0; j < i; ++j) {
+            if (sameFile(file, outputs[j].second)) {
+                throw UsageError{std::string(outputs[j].first) + " und " + option +
+                                     " nennen dieselbe Datei " + displayPath(file),
+                                 name};
+            }
+        }
+    }
+
+    onlyWith("--uebergang", "--dem-ausgabe");
+    onlyWith("--tiefe", "--dem-ausgabe");
+    if (given("--uebergang")) {
+        t.flatten.falloff = lengthOption("--uebergang", request.falloff, command, kMaxFalloff);
+    }
+    if (given("--tiefe"))
+        t.flatten.depth = lengthOption("--tiefe", request.depth, command, kMaxDepth);
+    onlyWith("--maske-groesse", "--maske-ausgabe");
+    if (given("--maske-groesse")) {
+        std::int32_t size = 0;
+        try {
+            size = parseStrictInteger(request.maskSize);
+        } catch (const ConversionError& e) {
+            throw UsageError{std::string("--maske-groesse: ") + e.what(), name};
+        }
+        if (size < 1 || size > kMaxMaskSize) {
+            throw UsageError{"--maske-groesse: " + request.maskSize +
+                                 " liegt nicht zwischen 1 und " + formatInteger(kMaxMaskSize) +
+                                 " Pixeln",
+                             name};
+        }
+        t.maskSize = size;
+    }
+    return t;
+}
+
 // An empty argument names no file: "" as the output would fail only after the whole run.
 void checkFileNames(const CLI::App& command) {
     for (const CLI::Option* option : command.get_options()) {
@@ -209,7 +339,8 @@ int run(int argc, char** argv) {
                "  trassolin-cli import-splines --richtungen export.i3d meine-strasse.ini\n"
                "  trassolin-cli generate meine-strasse.ini meine-strasse.i3d\n"
                "  trassolin-cli generate --gltf meine-strasse.glb meine-strasse.ini meine-strasse.i3d\n"
-               "  trassolin-cli pruefen meine-strasse.ini\n\n"
+               "  trassolin-cli pruefen meine-strasse.ini\n"
+               "  trassolin-cli gelaende meine-strasse.ini karte.i3d\n\n"
                "Die Optionen eines Befehls zeigt: trassolin-cli BEFEHL --help\n\n" +
                std::string(kExitCodes));
     // Earlier versions took the options before the command; scripts written for them still work.
@@ -271,6 +402,70 @@ int run(int argc, char** argv) {
         "(sonst 20 m), Kurven neben der Fahrbahn; schreibt nichts",
         "trassolin-cli pruefen meine-strasse.ini", kCheckExitCodes);
     addFileArgument(*check, "PARAMETER.ini", request.parameterFile, "die Parameterdatei");
+    CLI::App* terrain = addCommand(
+        app, request, "gelaende",
+        "die Straße mit dem Gelände der Karte vergleichen (der Höhenkarte, die ihr\n"
+        "TerrainTransformGroup nennt): wo sie schwebt oder einsinkt; auf Wunsch die\n"
+        "Spline-Punkte daraufsetzen, eine angepasste Höhenkarte und eine Maske\n"
+        "der Straße schreiben. Alle Dateien werden erst ersetzt, wenn alle\n"
+        "vollständig sind",
+        "trassolin-cli gelaende --dem-ausgabe map_dem_neu.png meine-strasse.ini karte.i3d");
+    addFileArgument(*terrain, "PARAMETER.ini", request.parameterFile, "die Parameterdatei");
+    terrain->add_option("KARTE.i3d", request.mapFile, "die i3d-Datei der Karte (nicht mit --dem)")
+        ->type_name("");
+    terrain->add_option("--dem", request.heightMap,
+                        "statt der Karte ihre Höhenkarte (16-Bit-Graustufen-PNG);\n"
+                        "dann mit --hoehenskala und --einheiten-pro-pixel")
+        ->type_name("DATEI.png");
+    terrain->add_option("--hoehenskala", request.heightScale,
+                        "m Höhe des größten Pixelwerts (heightScale der Karte)")
+        ->type_name("H");
+    terrain->add_option("--einheiten-pro-pixel", request.unitsPerPixel,
+                        "m zwischen benachbarten Pixeln (unitsPerPixel der Karte)")
+        ->type_name("U");
+    terrain
+        ->add_option("--toleranz", request.tolerance,
+                     "m, so weit Fahrbahnränder und Randenden über oder unter dem\n"
+                     "Gelände liegen dürfen; darüber Rückgabewert 1 (Vorgabe 0,1)")
+        ->type_name("M");
+    terrain
+        ->add_option("--csv", request.csv,
+                     "die Höhen über dem Gelände an jeder Station als CSV-Datei")
+        ->type_name("DATEI.csv");
+    terrain
+        ->add_option("--dem-ausgabe", request.flattened,
+                     "eine Kopie der Höhenkarte schreiben, in der das Gelände unter der\n"
+                     "Straße und ihren Rändern auf deren Höhe liegt; Pixel außerhalb\n"
+                     "des Übergangs bleiben, wie sie sind")
+        ->type_name("NEU.png");
+    terrain
+        ->add_option("--uebergang", request.falloff,
+                     "m neben der Straße, über die das Gelände zu seiner eigenen Höhe\n"
+                     "zurückkehrt, mit --dem-ausgabe (Vorgabe 5)")
+        ->type_name("M");
+    terrain
+        ->add_option("--tiefe", request.depth,
+                     "m, die das Gelände unter der Straße bleibt, mit --dem-ausgabe\n"
+                     "(Vorgabe 0,02)")
+        ->type_name("M");
+    terrain
+        ->add_option("--maske-ausgabe", request.mask,
+                     "eine 8-Bit-Maske der Straße schreiben: 255 unter der Fahrbahn, 128\n"
+                     "unter den Rändern, sonst 0 (zum Malen von Bodentexturen und Bewuchs)")
+        ->type_name("BILD.png");
+    terrain
+        ->add_option("--maske-groesse", request.maskSize,
+                     "Pixel je Seite der Maske, mit --maske-ausgabe (Vorgabe: wie die\n"
+                     "Höhenkarte, Pixel auf Pixel)")
+        ->type_name("N");
+    terrain->add_flag("--auf-gelaende", request.placePoints,
+                      "Y jedes Spline-Punkts auf die Geländehöhe darunter setzen und die\n"
+                      "Parameterdatei speichern (nur die Y-Zeilen ändern sich); der\n"
+                      "Vergleich gilt dann der Straße auf den neuen Höhen");
+    terrain
+        ->add_option("--versatz", request.offset,
+                     "m über dem Gelände, mit --auf-gelaende (Vorgabe 0)")
+        ->type_name("M");
 
     try {
         try {
@@ -304,6 +499,7 @@ int run(int argc, char** argv) {
         }
         if (command == directions) return directionsCommand(parameterFile, separator);
         if (command == check) return checkCommand(parameterFile, separator);
+        if (command == terrain) return terrainCommand(terrainRequest(request, *terrain), separator);
         return generateCommand(parameterFile, pathFromUtf8(request.output), separator,
                                request.writeTexL0, pathFromUtf8(request.gltf));
     } catch (const UsageError& e) {

@@ -1,9 +1,10 @@
 // Takes the README's pictures: the main window with the bundled country road loaded and its
 // 3D preview, its menu with the presets, its cross-section graphic, the game settings
-// ("Spiel …") and a long run on its way. The window takes the size its screen
-// allows, so the screen decides the picture: the README's are taken on a virtual screen of
-// 1920 × 1200 with a German decimal comma; QT_SCALE_FACTOR=1.5 shows the 150 % layout, a
-// screen of 1366 × 768 the small one (the offscreen platform's own screen is 800 × 800).
+// ("Spiel …"), "Gelände" on a sample map around the road and a long run on its way. The window
+// takes the size its screen allows, so the screen decides the picture: the README's are taken
+// on a virtual screen of 1920 × 1200 with a German decimal comma; QT_SCALE_FACTOR=1.5 shows the
+// 150 % layout, a screen of 1366 × 768 the small one (the offscreen platform's own screen is
+// 800 × 800).
 //
 //   LC_ALL=de_DE.UTF-8 xvfb-run -a -s "-screen 0 1920x1200x24"
 //       env QT_QPA_PLATFORM=xcb build/tests/trassolin_screenshots docs
@@ -11,6 +12,7 @@
 #include "gui_test_support.h"
 
 #include "common/widgets.h"
+#include "sample_map.h"
 #include "uMain13/main_window.h"
 #include "winding_road.h"
 #include "uVorschau/preview_panel.h"
@@ -20,12 +22,18 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPixmap>
+#include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QScrollBar>
 #include <QSpinBox>
+#include <QSplitter>
+#include <QTextBlock>
+#include <QTextDocument>
 
 #include <cstdio>
 
@@ -120,6 +128,27 @@ int main(int argc, char** argv) {
         return int(QDialog::Rejected);
     };
     window.bbnSpielClick();
+
+    const QString map = QDir::tempPath() + QStringLiteral("/trassolin-karte.i3d");
+    trassolin::bench::writeSampleMap(window.parameters().splines, trassolin::gui::toPath(map));
+    presenter.onModal = [&](QDialog& dialog) {
+        dialog.findChild<QLineEdit*>(QStringLiteral("edtGelaendeDatei"))->setText(map);
+        QApplication::processEvents();
+        saved = dialog.grab().save(folder + QStringLiteral("/gelaende-dialog.png")) && saved;
+        return int(QDialog::Accepted);
+    };
+    window.findChild<QAbstractButton*>(QStringLiteral("bbnGelaende"))->click();
+    // The status log from the report's first line, with room for a dozen lines of it.
+    auto* log = window.findChild<QPlainTextEdit*>(QStringLiteral("mmoStatus"));
+    auto* split = window.findChild<QSplitter*>();
+    const QList<int> sizes = split->sizes();
+    const int room = 14 * log->fontMetrics().lineSpacing();
+    split->setSizes({sizes[0] + sizes[1] - room, room});
+    QApplication::processEvents();
+    const QTextBlock report = log->document()->find(QStringLiteral("Gelände: ")).block();
+    log->verticalScrollBar()->setValue(report.firstLineNumber());
+    QApplication::processEvents();
+    saved = windowPicture(window).save(folder + QStringLiteral("/gelaende.png")) && saved;
 
     // A long road on its way: the progress bar and "Abbrechen" below the fields.
     const auto road = QDir(QDir::tempPath()).filePath(QStringLiteral("trassolin-500km.ini"));

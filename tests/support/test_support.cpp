@@ -1,6 +1,7 @@
 #include "support/test_support.h"
 
 #include "io/paths.h"
+#include "terrain/png_image.h"
 #include "uGlobal/numbers.h"
 #include "uGlobal/rand_punkte.h"
 
@@ -60,6 +61,13 @@ TRandPunkte profileOf(bool right, const std::vector<ProfileSegment>& segments, M
     }
     p.recompute(messages);
     return p;
+}
+
+void writeHeightMap(const std::filesystem::path& file, int width, int height,
+                    const std::function<std::uint16_t(int column, int row)>& value) {
+    writeGreyPng(file, width, height, 16, [&](int row, std::span<std::uint16_t> pixels) {
+        for (int c = 0; c < width; ++c) pixels[static_cast<std::size_t>(c)] = value(c, row);
+    });
 }
 
 std::string nameOf(std::string_view text) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -71,6 +73,21 @@ std::string sha256Hex(std::string_view bytes);
 std::string nameOf(std::string_view text);
 // The shortest text that reads back as the value, as a name ("-0.5" -> "minus_0_point_5").
 std::string nameOf(double value);
+
+// The what() of the exception of type E that `work` throws; "(nichts geworfen)" when it
+// returns, so that a test compares the German message in one line.
+template <class E, class Work> std::string thrownMessage(Work&& work) {
+    try {
+        work();
+    } catch (const E& e) {
+        return e.what();
+    }
+    return "(nichts geworfen)";
+}
+
+// A 16-bit grey PNG height map of the given size, pixel (column, row) = value(column, row).
+void writeHeightMap(const std::filesystem::path& file, int width, int height,
+                    const std::function<std::uint16_t(int column, int row)>& value);
 
 // The shared data folder beside the project (i3d samples and schema); may be absent.
 std::filesystem::path sharedDir();

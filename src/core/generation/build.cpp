@@ -21,6 +21,15 @@ std::size_t addMaterial(RoadMesh& mesh, const char* name, const std::string& tex
 
 } // namespace
 
+bool startRun(ParameterSet& params, MessageSink& messages, StatusLog& log, char decimalSeparator) {
+    if (params.splines.count() < 2) {
+        messages.show(MessageKind::Warning, "Zu wenig SplinePunkte");
+        return false;
+    }
+    log.clear();
+    return params.splines.refine(messages, decimalSeparator);
+}
+
 RoadBuild buildRoadMesh(ParameterSet& params, const RunInputs& in, MessageSink& messages,
                         StatusLog& log, RandomSequence& random, RunProgress* progress) {
     RoadBuild built;

@@ -16,6 +16,11 @@
 
 namespace trassolin {
 
+// The steps of a run before its fields are read: at least two spline points (else the warning
+// "Zu wenig SplinePunkte"), the status log cleared, the path refined. False when a step
+// stopped, after `messages` heard why.
+bool startRun(ParameterSet& params, MessageSink& messages, StatusLog& log, char decimalSeparator);
+
 struct RoadBuild {
     RoadMesh mesh;
     // Where the next road starts in the road texture, in [0, 1); none while the road is off.

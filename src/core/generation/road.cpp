@@ -12,7 +12,7 @@ namespace trassolin {
 
 namespace {
 
-enum class Side { Right, Left };
+using Side = RoadBorder;
 
 // Everything built at one sample: the traffic curves' control vertices, the border points
 // with the curve widening, and, with the road on, their vertices, the triangles each new vertex
@@ -81,7 +81,7 @@ private:
         (side == Side::Right ? walk_.rightBorder : walk_.leftBorder)
             .push_back({p.x, p.y, p.z, p.xrot, p.yrot, p.zrot, s.station});
         if (!road_) return;
-        const std::uint32_t index = road_->addVertex(p);
+        const std::uint32_t index = road_->addBorderVertex(p, side);
         if (road_->vertexCount() > 2) {
             if (side == Side::Right) {
                 road_->addTriangle(index - 1, index - 2, index);
@@ -95,8 +95,9 @@ private:
     void duplicateLast(Side first, double v) {
         lastRight_.v = v;
         lastLeft_.v = v;
-        road_->addVertex(first == Side::Right ? lastRight_ : lastLeft_);
-        road_->addVertex(first == Side::Right ? lastLeft_ : lastRight_);
+        const Side second = first == Side::Right ? Side::Left : Side::Right;
+        road_->addBorderVertex(first == Side::Right ? lastRight_ : lastLeft_, first);
+        road_->addBorderVertex(second == Side::Right ? lastRight_ : lastLeft_, second);
     }
 
     const RunInputs& in_;

@@ -94,12 +94,7 @@ DocumentSink into(OutputFile& file) {
 bool runGeneration(ParameterSet& params, const std::filesystem::path& output, MessageSink& messages,
                    StatusLog& log, RandomSequence& random, char decimalSeparator,
                    const RunOptions& options) {
-    if (params.splines.count() < 2) {
-        messages.show(MessageKind::Warning, "Zu wenig SplinePunkte");
-        return false;
-    }
-    log.clear();
-    if (!params.splines.refine(messages, decimalSeparator)) return false;
+    if (!startRun(params, messages, log, decimalSeparator)) return false;
 
     try {
         const RunInputs in = readRunInputs(params, log, decimalSeparator, options.readEdgeFields);

@@ -40,6 +40,12 @@ std::uint32_t MeshPart::addVertex(const TPunkt& p) {
     return index;
 }
 
+std::uint32_t MeshPart::addBorderVertex(const TPunkt& p, RoadBorder border) {
+    const std::uint32_t index = addVertex(p);
+    borders_.push_back(border);
+    return index;
+}
+
 void MeshPart::addTriangle(std::uint32_t a, std::uint32_t b, std::uint32_t c) {
     triangles_.push_back({a, b, c});
     if (!sections_.empty()) ++sections_.back().triangleCount;

@@ -57,6 +57,11 @@ struct CrossSection {
 
 enum class PartKind : std::uint8_t { RoadSurface, RightVerge, LeftVerge, StartFace, EndFace };
 
+// The border of the road surface a vertex of it lies on. The surface is a strip that takes
+// its vertices from either border in turns, so neither their order nor their texture
+// coordinates tell the side.
+enum class RoadBorder : std::uint8_t { Right, Left };
+
 // One named piece of the mesh with one material. Vertices, triangles and cross-sections are
 // stored in blocks that never move, so a part of many megabytes never exists twice while it
 // grows.
@@ -71,6 +76,8 @@ public:
     // Position, normal and texture coordinates of `p`; returns the new vertex's index. A
     // non-finite number throws FloatingPointError and adds nothing.
     std::uint32_t addVertex(const TPunkt& p);
+    // A vertex of the road surface on `border`: as addVertex, with its border recorded.
+    std::uint32_t addBorderVertex(const TPunkt& p, RoadBorder border);
     void addTriangle(std::uint32_t a, std::uint32_t b, std::uint32_t c);
 
     PartKind kind() const { return kind_; }
@@ -82,6 +89,9 @@ public:
     const BlockList<MeshVertex>& vertices() const { return vertices_; }
     const BlockList<MeshTriangle>& triangles() const { return triangles_; }
     const BlockList<CrossSection>& sections() const { return sections_; }
+    // The border of every vertex added with addBorderVertex, in vertex order; empty for the
+    // parts that take none (all but the road surface).
+    const BlockList<RoadBorder>& borders() const { return borders_; }
     const BoundingBox& bounds() const { return bounds_; }
 
 private:
@@ -92,6 +102,7 @@ private:
     BlockList<MeshVertex> vertices_;
     BlockList<MeshTriangle> triangles_;
     BlockList<CrossSection> sections_;
+    BlockList<RoadBorder> borders_;
     BoundingBox bounds_;
 };
 

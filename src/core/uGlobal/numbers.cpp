@@ -267,6 +267,19 @@ std::string formatGeneral(double value, char decimalSeparator) {
     return out;
 }
 
+std::string formatDecimals(double value, int decimals, char decimalSeparator) {
+    decimals = std::clamp(decimals, 0, 6);
+    std::string out =
+        formatGeneral(decimalRound(value, static_cast<std::int8_t>(-decimals)), decimalSeparator);
+    if (decimals == 0 || out.find('E') != std::string::npos) return out;
+    const std::size_t separator = out.find(decimalSeparator);
+    const std::size_t have = separator == std::string::npos ? 0 : out.size() - separator - 1;
+    if (have >= static_cast<std::size_t>(decimals)) return out;
+    if (separator == std::string::npos) out.push_back(decimalSeparator);
+    out.append(static_cast<std::size_t>(decimals) - have, '0');
+    return out;
+}
+
 namespace {
 
 char* writeText(char* out, std::string_view text) {
@@ -403,18 +416,6 @@ std::string formatGrouped(double value, char groupSeparator) {
         digits.insert(static_cast<std::size_t>(at), 1, groupSeparator);
     }
     return digits;
-}
-
-std::string formatDecimals(double value, int decimals, char decimalSeparator) {
-    requireFinite(value);
-    if (decimals < 0 || decimals > 6) throw std::invalid_argument("formatDecimals: 0 to 6 decimals");
-    const double scaled = std::round(std::fabs(value) * std::pow(10.0, decimals));
-    if (!(scaled < 1e15)) return formatGeneral(value, decimalSeparator);
-    std::string digits = formatInteger(static_cast<std::int64_t>(scaled));
-    const auto scale = static_cast<std::size_t>(decimals);
-    if (digits.size() <= scale) digits.insert(0, scale + 1 - digits.size(), '0');
-    if (scale > 0) digits.insert(digits.size() - scale, 1, decimalSeparator);
-    return value < 0.0 && scaled != 0.0 ? "-" + digits : digits;
 }
 
 std::optional<std::uint32_t> parseHexMask(std::string_view text) {

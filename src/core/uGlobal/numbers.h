@@ -49,16 +49,15 @@ double decimalRound(double value, std::int8_t k);
 // Throws FloatingPointError for NaN or infinity.
 std::string formatGeneral(double value, char decimalSeparator);
 
+// Exactly `decimals` decimals (0 to 6) after rounding with decimalRound, for columns and
+// reports a person compares by eye: formatDecimals(0.1, 2, ',') is "0,10". A value that rounds
+// to zero has no sign; beyond the general form's fixed range the general form.
+std::string formatDecimals(double value, int decimals, char decimalSeparator);
+
 // A whole number with a point between thousands, as the messages write large counts
 // ("50.000.000"); rounded to the nearest whole number. Beyond 10^18 the general form.
 // `groupSeparator` ' ' gives the stations of the curve check ("1 234").
 std::string formatGrouped(double value, char groupSeparator = '.');
-
-// Exactly `decimals` digits after `decimalSeparator` (0 to 6), the value times 10^decimals
-// rounded half away from zero: (0.6, 2, ',') gives "0,60". For what messages show, not for
-// files. Beyond 10^15 units of the last digit the general form. Throws FloatingPointError for
-// NaN or infinity.
-std::string formatDecimals(double value, int decimals, char decimalSeparator);
 
 // A 32-bit bit mask as the GIANTS editor shows one: hexadecimal digits with or without "0x"
 // in front, either case, blanks around ("0x601c", "601C"); nullopt for any other text or a

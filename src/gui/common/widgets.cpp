@@ -176,6 +176,9 @@ QString fromPath(const std::filesystem::path& file) {
 #endif
 }
 
+WaitCursor::WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+WaitCursor::~WaitCursor() { QApplication::restoreOverrideCursor(); }
+
 double parseField(const QLineEdit* field) {
     try {
         return parseTolerantReal(toStd(field->text()));

@@ -83,6 +83,15 @@ QString toQt(const std::string& text);
 std::filesystem::path toPath(const QString& file);
 QString fromPath(const std::filesystem::path& file);
 
+// The wait cursor for as long as a long reaction (a run, a terrain check) holds the window.
+class WaitCursor {
+public:
+    WaitCursor();
+    ~WaitCursor();
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
 // The field read as the windows read numbers: the tolerant real parse, or a plain integer.
 // Both throw FieldConversionError with the field's text.
 double parseField(const QLineEdit* field);

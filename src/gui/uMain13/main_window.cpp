@@ -8,6 +8,7 @@
 #include "settings/parameter_table.h"
 #include "settings/preferences_file.h"
 #include "uGlobal/errors.h"
+#include "uGelaende/terrain_dialog.h"
 #include "uGlobal/numbers.h"
 #include "uGrafik/cross_section_window.h"
 #include "uMain13/edge_panel.h"
@@ -166,6 +167,7 @@ TForm1::TForm1(Presenter& presenter, QWidget* parent)
     spiel_ = new TFormSpiel(presenter_, this);
     grafik_ = new TForm2(presenter_, params_.rechterRand, params_.linkerRand, separator_, this);
     showParameter_ = new TfrmShowParameter(presenter_, this);
+    gelaende_ = new TFormGelaende(presenter_, separator_, this);
     history_->restart();
     showRoadInPreview();
 }
@@ -271,6 +273,9 @@ void TForm1::buildWindow() {
         "Die Verkehrskurven prüfen, wie das Spiel sie fährt; schreibt nichts"));
     buttons->addWidget(game);
     buttons->addWidget(check);
+    auto* terrain = makePushButton(QStringLiteral("bbnGelaende"), QStringLiteral("Gelände"));
+    terrain->setToolTip(QStringLiteral("Straße mit dem Gelände der Karte vergleichen"));
+    buttons->addWidget(terrain);
     buttons->addWidget(grafik);
     buttons->addWidget(preferences);
     buttons->addWidget(makePushButton(QStringLiteral("bbnInfo"), QStringLiteral("Info")));
@@ -393,6 +398,7 @@ void TForm1::connectReactions() {
     onClick("bbnGrafikSchnitt", &TForm1::bbnGrafikSchnittClick);
     onClick("bbnSpiel", &TForm1::bbnSpielClick);
     onClick("bbnPruefen", &TForm1::bbnPruefenClick);
+    onClick("bbnGelaende", &TForm1::bbnGelaendeClick);
     onClick("bbnCopyMemo", &TForm1::bbnCopyMemoClick);
     onClick("bbnInfo", &TForm1::bbnInfoClick);
     for (QPushButton* button : {roadTexture_->fileButton(), right_->texture()->fileButton(),

@@ -2,6 +2,7 @@
 
 #include "common/presenter.h"
 #include "generation/random_sequence.h"
+#include "generation/run_inputs.h"
 #include "settings/parameter_set.h"
 #include "settings/preferences_file.h"
 #include "uMain13/background_run.h"
@@ -38,6 +39,7 @@ class PreviewPanel;
 class RoadTextureGroup;
 class SplinePointEditor;
 class TForm2;
+class TFormGelaende;
 class TFormPref;
 class TFormSpiel;
 class TfrmShowParameter;
@@ -67,6 +69,8 @@ public:
     void bbnGrafikSchnittClick();
     void bbnSpielClick();   // the game's settings (uSpiel)
     void bbnPruefenClick(); // the road's curves checked as the game drives them
+    // "Gelände": the road against the ground of a map, reported in the status log.
+    void bbnGelaendeClick();
     void bbnCopyMemoClick();
     void bbnInfoClick();
 
@@ -124,6 +128,10 @@ private:
     void placeWindow();
     // Holder 1 of the parameter set: field texts and check boxes to and from the set.
     void fieldsToParameters();
+    // The fields as a run reads them (Go, Gelände): an edit made just before as a step of its
+    // own, the enabled edges recomputed, the fields in the set; returns what reads the edges'
+    // texture fields when the run asks.
+    EdgeFieldReader fieldsForRun();
     void showFields();
     // Every field, box and editor from the parameter set, without running their reactions:
     // the set holds what those reactions made of it.
@@ -209,6 +217,7 @@ private:
     TFormSpiel* spiel_ = nullptr;
     TForm2* grafik_ = nullptr;
     TfrmShowParameter* showParameter_ = nullptr;
+    TFormGelaende* gelaende_ = nullptr;
 };
 
 } // namespace trassolin::gui

@@ -27,7 +27,6 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScopeGuard>
 #include <QTextCursor>
 
 #include <filesystem>
@@ -75,23 +74,31 @@ void TForm1::btnGltfFileClick() {
     if (file) gltfFile_->setText(*file);
 }
 
+EdgeFieldReader TForm1::fieldsForRun() {
+    // An edit made just before is a step of its own, not part of the run's.
+    history_->recordNow();
+    for (EdgePanel* edge : {right_, left_}) {
+        if (edge->profile().enabled) edge->recomputeSilently();
+    }
+    fieldsToParameters();
+    return [this](TRandPunkte& edge) {
+        (&edge == &params_.rechterRand ? right_ : left_)->texture()->readForRun(edge);
+    };
+}
+
 void TForm1::bbnSpielClick() {
     history_->recordNow();
     if (spiel_->edit(params_)) history_->recordNow(QStringLiteral("Spiel"));
 }
 
 void TForm1::bbnPruefenClick() {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
-    history_->recordNow();
+    const WaitCursor wait;
     // The road Go would build now: the fields as they stand, the next numbers of the
     // random sequence, which the check draws from a copy.
+    const EdgeFieldReader readEdgeFields = fieldsForRun();
     for (EdgePanel* edge : {right_, left_}) {
-        if (!edge->profile().enabled) continue;
-        edge->recomputeSilently();
-        edge->texture()->readForRun(edge->profile());
+        if (edge->profile().enabled) readEdgeFields(edge->profile());
     }
-    fieldsToParameters();
     const auto check = checkRoad(params_, messages_, random_, separator_);
     if (!check) return;
     QString report = QStringLiteral("Prüfen der Verkehrskurven:");

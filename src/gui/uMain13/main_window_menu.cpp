@@ -143,7 +143,6 @@ void TForm1::buildMenu() {
     connect(&stack, &QUndoStack::cleanChanged, this, showSteps);
     showSteps();
 
-    // The terrain check of later versions belongs here too, beside the run.
     QMenu* road = menu("mnuStrasse", QStringLiteral("&Straße"));
     goAction_ = entry(road, "actGo", QStringLiteral("&Go"), QKeySequence(Qt::Key_F5));
     goAction_->setEnabled(go_->isEnabled());
@@ -151,6 +150,7 @@ void TForm1::buildMenu() {
     asButton(entry(road, "actPruefen", QStringLiteral("&Prüfen"), QKeySequence(Qt::Key_F6)),
              "bbnPruefen");
     asButton(entry(road, "actSpiel", QStringLiteral("S&piel …")), "bbnSpiel");
+    asButton(entry(road, "actGelaende", QStringLiteral("Ge&lände …")), "bbnGelaende");
     asButton(entry(road, "actGrafikSchnitt", QStringLiteral("Grafik &Schnitt")),
              "bbnGrafikSchnitt");
 
