@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs every Debian package Trassolin needs to build, test and benchmark, and to build the
-# Windows program with MinGW-w64 and test it under Wine (scripts/windows.sh).
+# Windows program with MinGW-w64 and test it under Wine (scripts/windows.sh), to build Qt for
+# Windows from Debian's sources (scripts/build-qt-windows.sh: dpkg-source checks them against
+# debian-keyring) and to show the Windows window on a private X display (xvfb).
 # Idempotent: packages already present are skipped, and the package lists are
 # refreshed only when something has to be installed.
 set -euo pipefail
@@ -21,6 +23,10 @@ packages=(
     g++-mingw-w64-x86-64-posix
     googletest
     wine64
+    xvfb
+    dpkg-dev
+    debian-keyring
+    python3
 )
 
 missing=()
