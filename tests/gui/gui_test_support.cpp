@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QProcess>
 #include <QTest>
 
 namespace trassolin::gui::test {
@@ -37,6 +38,15 @@ QStringList ScriptedPresenter::takeTexts() {
     QStringList list = texts();
     messages.clear();
     return list;
+}
+
+int runCommandLine(const QStringList& arguments) {
+    QProcess cli;
+    cli.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    cli.setStandardOutputFile(QProcess::nullDevice());
+    cli.start(QStringLiteral(TRASSOLIN_CLI_PATH), arguments);
+    if (!cli.waitForFinished(120000) || cli.exitStatus() != QProcess::NormalExit) return -1;
+    return cli.exitCode();
 }
 
 bool opensModal(ScriptedPresenter& presenter, const std::function<void()>& action) {

@@ -45,6 +45,10 @@ public:
     std::function<int(QDialog&)> onModal = [](QDialog&) { return int(QDialog::Accepted); };
 };
 
+// Runs trassolin-cli with `arguments` and waits for it; its exit status, or -1 when it did not
+// start or end normally. Its output is dropped.
+int runCommandLine(const QStringList& arguments);
+
 // Whether `action` showed a modal window (which is closed again at once with "OK").
 bool opensModal(ScriptedPresenter& presenter, const std::function<void()>& action);
 

@@ -1,10 +1,10 @@
 #include "uMain13/main_window.h"
 
 #include "common/focus_exits.h"
+#include "common/system_locale.h"
 #include "common/widgets.h"
 #include "settings/preferences_file.h"
 #include "uGlobal/errors.h"
-#include "uGlobal/numbers.h"
 #include "uGrafik/cross_section_window.h"
 #include "uMain13/edge_panel.h"
 #include "uMain13/edge_texture_group.h"
@@ -106,7 +106,7 @@ std::optional<std::filesystem::path> workingDirectory() {
 
 TForm1::TForm1(Presenter& presenter, QWidget* parent)
     : QWidget(parent), presenter_(presenter), messages_(presenter, this),
-      separator_(environmentDecimalSeparator()), exits_(new FocusExits(this)) {
+      separator_(userDecimalSeparator()), exits_(new FocusExits(this)) {
     setObjectName(QStringLiteral("TForm1"));
     setWindowTitle(QStringLiteral("Trassolin v1.64 by Norvik"));
     buildWindow();

@@ -41,6 +41,9 @@ public:
     void bbnSplinePtsOpenClick();
     void bbnSaveParaClick();
     void bbnLoadParaClick();
+    // The two buttons' work once the file is chosen (by the dialog, or on the command line).
+    void chooseOutput(const QString& file);
+    void loadParameters(const QString& file);
     void edgeLoadParaClick(bool right); // bbnRandRLoadParaClick / bbnRandLLoadParaClick
     void showParameterClick(bool right);
     void bbnPreferencesClick();

@@ -57,8 +57,11 @@ void TForm1::bbnSaveClick() {
     const auto file = presenter_.saveFileName(
         this, {QStringLiteral("Ausgabedatei wählen"), QStringLiteral("test.i3d"),
                QStringLiteral("Giants-Editor (*.i3d);;alle Dateien (*)"), QStringLiteral("i3d")});
-    if (!file) return;
-    fileName_->setText(*file);
+    if (file) chooseOutput(*file);
+}
+
+void TForm1::chooseOutput(const QString& file) {
+    fileName_->setText(file);
     go_->setEnabled(true);
 }
 
@@ -128,7 +131,10 @@ void TForm1::bbnSaveParaClick() {
 
 void TForm1::bbnLoadParaClick() {
     const auto file = askParameterFile(QStringLiteral("Parameter laden"));
-    if (!file) return;
+    if (file) loadParameters(*file);
+}
+
+void TForm1::loadParameters(const QString& file) {
     // Typed texts reach the segments and the point before the load replaces them.
     right_->segments()->selectSegment(1);
     left_->segments()->selectSegment(1);
@@ -144,7 +150,7 @@ void TForm1::bbnLoadParaClick() {
         fill_->setChecked(params_.fuellFlaecheErzeugen);
     };
     try {
-        loadParameterFile(toPath(*file), params_, messages_);
+        loadParameterFile(toPath(file), params_, messages_);
     } catch (...) {
         showAll();
         throw;
@@ -152,7 +158,7 @@ void TForm1::bbnLoadParaClick() {
     showAll();
     // Only a file that was read completely is named as loaded.
     parameter1_->setText(QStringLiteral("Parameter geladen aus"));
-    parameter_->setText(QFileInfo(*file).fileName());
+    parameter_->setText(QFileInfo(file).fileName());
 }
 
 void TForm1::edgeLoadParaClick(bool right) {
