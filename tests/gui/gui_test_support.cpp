@@ -1,6 +1,10 @@
 #include "gui_test_support.h"
 
+#include "common/widgets.h"
+#include "uMain13/main_window.h"
+
 #include <QApplication>
+#include <QDir>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTest>
@@ -38,6 +42,20 @@ QStringList ScriptedPresenter::takeTexts() {
     QStringList list = texts();
     messages.clear();
     return list;
+}
+
+WorkingFolder::WorkingFolder() { QDir::setCurrent(fromPath(dir_.path())); }
+
+WorkingFolder::~WorkingFolder() {
+    // A folder that is the working directory cannot be removed everywhere.
+    QDir::setCurrent(QDir::tempPath());
+}
+
+std::pair<char, QString> separatorOfANewWindow() {
+    ScriptedPresenter presenter;
+    TForm1 window(presenter);
+    window.loadParameters(QString::fromUtf8(TRASSOLIN_EXAMPLES_DIR "/dorfstrasse.ini"));
+    return {window.decimalSeparator(), control(window, "edtRandRBreite")->text()};
 }
 
 int runCommandLine(const QStringList& arguments) {

@@ -2,10 +2,14 @@
 
 #include "common/presenter.h"
 
+#include "support/test_support.h"
+
 #include <QDialog>
 #include <QStringList>
+#include <QWidget>
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 class QLineEdit;
@@ -44,6 +48,31 @@ public:
     // Runs while a modal window is shown; its result is the window's result.
     std::function<int(QDialog&)> onModal = [](QDialog&) { return int(QDialog::Accepted); };
 };
+
+// The control of that name in the window; a missing one ends the test program.
+template <class W = QLineEdit> W* control(const QWidget& window, const char* name) {
+    auto* w = window.findChild<W*>(QString::fromLatin1(name));
+    if (w == nullptr) qFatal("no control %s", name);
+    return w;
+}
+
+// A fresh folder as the working directory (where the window keeps Trassolin.ini) for as long as
+// the object lives.
+class WorkingFolder {
+public:
+    WorkingFolder();
+    ~WorkingFolder();
+    WorkingFolder(const WorkingFolder&) = delete;
+    WorkingFolder& operator=(const WorkingFolder&) = delete;
+    const std::filesystem::path& path() const { return dir_.path(); }
+
+private:
+    trassolin::test::TempDir dir_;
+};
+
+// The decimal separator of a window started now, and the village street's right verge width
+// (0.15 m) as that window shows it after loading the example.
+std::pair<char, QString> separatorOfANewWindow();
 
 // Runs trassolin-cli with `arguments` and waits for it; its exit status, or -1 when it did not
 // start or end normally. Its output is dropped.

@@ -8,7 +8,6 @@
 #include "uMain13/main_window.h"
 #include "uMain13/start_arguments.h"
 
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,39 +17,32 @@
 
 using namespace trassolin::gui;
 namespace ui = trassolin::gui::test;
-using trassolin::test::TempDir;
 
 class StartArgumentsTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TempDir> dir_;
+    std::unique_ptr<ui::WorkingFolder> folder_;
     std::unique_ptr<ui::ScriptedPresenter> presenter_;
     std::unique_ptr<TForm1> window_;
 
-    template <class W = QLineEdit> W* get(const char* name) {
-        auto* w = window_->findChild<W*>(QString::fromLatin1(name));
-        if (w == nullptr) qFatal("no control %s", name);
-        return w;
-    }
+    template <class W = QLineEdit> W* get(const char* name) { return ui::control<W>(*window_, name); }
     QString loadedName() { return get<QLabel>("lblParameter")->text(); }
     static QString example(const char* name) {
         return QString::fromUtf8(TRASSOLIN_EXAMPLES_DIR "/") + QString::fromLatin1(name);
     }
-    QString file(const char* name) { return fromPath(*dir_ / name); }
+    QString file(const char* name) { return fromPath(folder_->path() / name); }
 
 private Q_SLOTS:
     void init() {
-        dir_ = std::make_unique<TempDir>();
-        QDir::setCurrent(fromPath(dir_->path()));
+        folder_ = std::make_unique<ui::WorkingFolder>();
         presenter_ = std::make_unique<ui::ScriptedPresenter>();
         window_ = std::make_unique<TForm1>(*presenter_);
         QVERIFY(ui::showActive(*window_));
     }
     void cleanup() {
         window_.reset();
-        QDir::setCurrent(QDir::tempPath());
-        dir_.reset();
+        folder_.reset();
     }
 
     void theParameterFileNamedAtTheStartComesUpLoaded() {
@@ -93,9 +85,9 @@ private Q_SLOTS:
         QCOMPARE(ui::runCommandLine({QStringLiteral("generate"), example("landstrasse.ini"),
                                      file("kommandozeile.i3d")}),
                  0);
-        const std::string fromWindow = trassolin::test::readFile(*dir_ / "fenster.i3d");
+        const std::string fromWindow = trassolin::test::readFile(folder_->path() / "fenster.i3d");
         QVERIFY(fromWindow.size() > 100000);
-        QVERIFY(fromWindow == trassolin::test::readFile(*dir_ / "kommandozeile.i3d"));
+        QVERIFY(fromWindow == trassolin::test::readFile(folder_->path() / "kommandozeile.i3d"));
     }
 };
 
