@@ -2,7 +2,8 @@
 # Installs every Debian package Trassolin needs to build, test and benchmark, and to build the
 # Windows program with MinGW-w64 and test it under Wine (scripts/windows.sh), to build Qt for
 # Windows from Debian's sources (scripts/build-qt-windows.sh: dpkg-source checks them against
-# debian-keyring) and to show the Windows window on a private X display (xvfb).
+# debian-keyring) and to show the Windows window on a private X display (xvfb, with Wine's
+# own fonts for the window frames).
 # Idempotent: packages already present are skipped, and the package lists are
 # refreshed only when something has to be installed.
 set -euo pipefail
@@ -24,6 +25,7 @@ packages=(
     googletest
     wine64
     xvfb
+    fonts-wine
     dpkg-dev
     debian-keyring
     python3
