@@ -51,6 +51,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 "
+# Direct 2D stays on, as Qt's default: 6.4's Windows platform plugin needs Gui's DirectWrite font
+# database, which Gui builds only together with Direct 2D.
 options=(
     -DCMAKE_BUILD_TYPE=Release
     -DBUILD_SHARED_LIBS=OFF
@@ -79,7 +81,6 @@ options=(
     -DFEATURE_zstd=OFF
     -DFEATURE_icu=OFF
     -DFEATURE_vulkan=OFF
-    -DFEATURE_direct2d=OFF
     -DFEATURE_androiddeployqt=OFF
 )
 key=$(printf '%s\n' "qt6-base $version" "$toolchain_text" "${options[@]}" | sha256sum | cut -c1-12)

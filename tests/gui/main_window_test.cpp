@@ -603,6 +603,9 @@ private Q_SLOTS:
     }
 
     void aWorkingDirectoryThatVanishedDoesNotStopTheProgram() {
+#ifdef _WIN32
+        QSKIP("Windows does not let a program's working directory be removed");
+#endif
         window_.reset();
         std::filesystem::create_directory(file("weg"));
         QDir::setCurrent(fromPath(file("weg")));
