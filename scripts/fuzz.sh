@@ -13,7 +13,7 @@ CXX=clang++ CC=clang cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWit
     -DTRASSOLIN_BUILD_GUI=OFF -DTRASSOLIN_BUILD_TESTS=OFF -DTRASSOLIN_BUILD_BENCH=OFF
 cmake --build build-fuzz
 mkdir -p build-fuzz/findings
-for pair in parse_real:real ini:ini spline_import:import generate:ini; do
+for pair in parse_real:real ini:ini spline_import:import parameter_roundtrip:ini generate:ini; do
     name="${pair%%:*}"
     corpus="build-fuzz/corpus-$name"
     rm -rf "$corpus"

@@ -44,7 +44,7 @@ x86_64-w64-mingw32-strip -o "$stage/trassolin-cli.exe" build-windows/src/cli/tra
 if [ "$window" = ON ]; then
     x86_64-w64-mingw32-strip -o "$stage/trassolin.exe" build-windows/src/gui/trassolin.exe
 fi
-cp examples/* "$stage/examples/"
+cp -R examples/. "$stage/examples/"
 # LIESMICH.txt describes the package with the window; the lines between "[ohne Fenster]" and
 # "[/ohne Fenster]" replace those between "[Fenster]" and "[/Fenster]" when it is left out.
 # Notepad reads UTF-8 safely with a byte order mark, and wants CR LF.

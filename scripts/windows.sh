@@ -2,7 +2,8 @@
 # The Windows build, checked on Linux: cross-builds the core, trassolin-cli, the window trassolin
 # and their tests with MinGW-w64 into build-windows/, runs the tests under Wine, and compares the
 # Windows programs with the Linux ones (build/, built here when missing):
-#   - the documents of every bundled example, byte for byte, and the status logs;
+#   - the documents of every bundled example, byte for byte, and the status logs; their glTF
+#     files (.glb and .gltf), byte for byte;
 #   - the parameter files of init and import-splines (CR LF, cp1252), byte for byte, the
 #     FileName line allowing for the Windows spelling of the same path;
 #   - file names beyond the ANSI code page (the command line is taken as UTF-16);
@@ -109,6 +110,16 @@ for example in examples/*.ini; do
     (cd "$work/windows/Straßen" && run_windows generate "$name.ini" "$name.i3d" >"$name.log")
     same_file "$work/linux/Straßen/$name.i3d" "$work/windows/Straßen/$name.i3d" "$name.i3d"
     same_log "$work/linux/Straßen/$name.log" "$work/windows/Straßen/$name.log" "Statusprotokoll $name"
+done
+
+echo "== Windows: glTF of the examples"
+for example in examples/*.ini; do
+    name=$(basename "$example" .ini)
+    for gltf in "$name.glb" "$name.gltf"; do
+        (cd "$work/linux/Straßen" && run_linux generate --gltf "$gltf" "$name.ini" "$name-gltf.i3d" >/dev/null)
+        (cd "$work/windows/Straßen" && run_windows generate --gltf "$gltf" "$name.ini" "$name-gltf.i3d" >/dev/null)
+        same_file "$work/linux/Straßen/$gltf" "$work/windows/Straßen/$gltf" "$gltf"
+    done
 done
 
 echo "== Windows: parameter files of init and import-splines"

@@ -4,7 +4,8 @@
 
 #include "generation/random_sequence.h"
 #include "generation/run.h"
-#include "output/output_file.h"
+#include "io/output_file.h"
+#include "io/paths.h"
 #include "settings/ini_file.h"
 #include "settings/parameter_file.h"
 #include "settings/parameter_set.h"
@@ -27,24 +28,27 @@ bool fileExists(const std::filesystem::path& file) {
     return std::filesystem::exists(file, ec);
 }
 
-// One file under two names: "./P.ini" and "P.ini", a symbolic or a hard link. A file that
-// does not exist yet is nobody's twin.
-bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
-    std::error_code ec;
-    return std::filesystem::equivalent(a, b, ec);
+// What a stop left of a target: as it was, or still absent.
+std::string leftAsItWas(const std::filesystem::path& target, bool existed) {
+    return displayPath(target) + (existed ? " bleibt unverändert" : " wurde nicht angelegt");
 }
 
 // Runs a command's work. A failure is reported with its context, and a stop of any kind ends
-// with the verdict, so that the last line on stderr says what the command left behind.
-template <class Work> bool completes(const CommandFiles& files, Work&& work) {
+// with the verdict, so that the last line on stderr says what the command left behind (the
+// target, and a second document written with it when there is one).
+template <class Work>
+bool completes(const CommandFiles& files, Work&& work,
+               const std::filesystem::path& secondTarget = {}) {
     const bool existed = fileExists(files.target);
+    const bool secondExisted = !secondTarget.empty() && fileExists(secondTarget);
     try {
         if (work()) return true;
     } catch (const std::exception& e) {
         printError(describeFailure(e, files));
     }
-    printError("Abgebrochen – kein Dokument geschrieben (" + displayPath(files.target) +
-               (existed ? " bleibt unverändert)" : " wurde nicht angelegt)"));
+    std::string verdict = leftAsItWas(files.target, existed);
+    if (!secondTarget.empty()) verdict += ", " + leftAsItWas(secondTarget, secondExisted);
+    printError("Abgebrochen – kein Dokument geschrieben (" + verdict + ")");
     return false;
 }
 
@@ -109,33 +113,67 @@ int importSplinesCommand(const std::filesystem::path& exportFile,
 
 int directionsCommand(const std::filesystem::path& parameterFile, char decimalSeparator) {
     const CommandFiles files{parameterFile, parameterFile};
-    ConsoleMessages messages(files);
     ParameterSet set;
+    int turned = 0;
     const bool saved = completes(files, [&] {
-        loadParameterFile(parameterFile, set, messages);
-        set.splines.setDirectionsFromNeighbours();
-        // Only the two rotations change: every other line of the file stays as it stands.
+        CollectingMessageSink edgeWarnings; // say nothing about the points
+        loadParameterFile(parameterFile, set, edgeWarnings);
+        const std::vector<TSplinePkt> before = set.splines.points();
+        turned = set.splines.setDirectionsFromNeighbours();
+        const int n = set.splines.count();
+        if (n < 2) {
+            throw TrassolinError(displayPath(parameterFile) + " hat " +
+                                 (n == 1 ? "nur 1 Spline-Punkt" : "keine Spline-Punkte") +
+                                 "; Richtungen brauchen mindestens zwei");
+        }
+        if (turned == 0) {
+            throw TrassolinError("Keiner der " + formatInteger(n) +
+                                 " Spline-Punkte erhält eine Richtung: seine Nachbarn liegen "
+                                 "senkrecht übereinander");
+        }
+        // Only the rotations that changed are written: every other line of the file stays as it
+        // stands, and no section is added for a point that kept its rotation.
         IniFile ini = IniFile::readForUpdate(parameterFile);
-        for (int i = 0; i < set.splines.count(); ++i) {
-            const std::string section = "SplinePts" + formatInteger(i + 1);
+        bool changed = false;
+        for (int i = 0; i < n; ++i) {
             const TSplinePkt& p = *set.splines.get(i);
+            const TSplinePkt& old = before[static_cast<std::size_t>(i)];
+            if (p.Xrot == old.Xrot && p.Yrot == old.Yrot) continue;
+            const std::string section = "SplinePts" + formatInteger(i + 1);
             ini.writeString(section, "Xrot", formatGeneral(p.Xrot, decimalSeparator));
             ini.writeString(section, "Yrot", formatGeneral(p.Yrot, decimalSeparator));
+            changed = true;
         }
-        ini.save(parameterFile);
+        if (changed) ini.save(parameterFile);
         return true;
     });
     if (!saved) return kStopped;
-    std::cout << "Richtungen von " << formatInteger(set.splines.count())
-              << " Spline-Punkten berechnet in " << displayPath(parameterFile) << '\n';
+    const int n = set.splines.count();
+    if (turned == n) {
+        std::cout << "Richtungen von " << formatInteger(n) << " Spline-Punkten berechnet in "
+                  << displayPath(parameterFile) << '\n';
+    } else {
+        std::cout << "Richtungen von " << formatInteger(turned) << " der " << formatInteger(n)
+                  << " Spline-Punkte berechnet in " << displayPath(parameterFile) << "; "
+                  << formatInteger(n - turned)
+                  << " behalten ihre Drehung (ihre Nachbarn liegen senkrecht übereinander)\n";
+    }
     return kComplete;
 }
 
 int generateCommand(const std::filesystem::path& parameterFile, const std::filesystem::path& output,
-                    char decimalSeparator, bool writeTexL0) {
-    // Writing the document over its own parameter file would destroy the input.
+                    char decimalSeparator, bool writeTexL0, const std::filesystem::path& gltf) {
+    // Writing a document over its own parameter file would destroy the input.
     if (sameFile(parameterFile, output)) {
         printError("Ausgabedatei und Parameterdatei sind dieselbe Datei: " + displayPath(output));
+        return kUsage;
+    }
+    if (!gltf.empty() && sameFile(parameterFile, gltf)) {
+        printError("glTF-Datei und Parameterdatei sind dieselbe Datei: " + displayPath(gltf));
+        return kUsage;
+    }
+    if (!gltf.empty() && sameFile(output, gltf)) {
+        printError("glTF-Datei und i3d-Datei sind dieselbe Datei: " + displayPath(gltf));
         return kUsage;
     }
     const CommandFiles files{parameterFile, output};
@@ -156,9 +194,10 @@ int generateCommand(const std::filesystem::path& parameterFile, const std::files
         loadParameterFile(parameterFile, set, messages);
         ConsoleStatusLog log;
         RandomSequence random;
-        return runGeneration(set, output, messages, log, random, decimalSeparator, {}, &summary,
-                             prepareParameters);
-    });
+        return runGeneration(set, output, messages, log, random, decimalSeparator,
+                             {.summary = &summary, .beforeReplacing = prepareParameters,
+                              .gltf = gltf});
+    }, gltf);
     if (!written) return kStopped;
 
     if (parameters) {
@@ -175,6 +214,7 @@ int generateCommand(const std::filesystem::path& parameterFile, const std::files
               << " Vertices, " << formatInteger(summary.triangles) << " Dreiecke, "
               << formatGeneral(decimalRound(summary.roadLength, -2), decimalSeparator)
               << " m Fahrbahn, Texturen: " << textureList(summary.textureFiles) << '\n';
+    if (!gltf.empty()) std::cout << "Geschrieben: " << displayPath(gltf) << " – glTF 2.0\n";
     return kComplete;
 }
 

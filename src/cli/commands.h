@@ -27,7 +27,10 @@ int importSplinesCommand(const std::filesystem::path& exportFile,
 // Heading and climb of every spline point of the parameter file from its neighbours.
 int directionsCommand(const std::filesystem::path& parameterFile, char decimalSeparator);
 
+// With a `gltf` file, the road is written there too (.glb or .gltf, checked by the caller);
+// the documents replace their old files only once all are complete.
 int generateCommand(const std::filesystem::path& parameterFile, const std::filesystem::path& output,
-                    char decimalSeparator, bool writeTexL0);
+                    char decimalSeparator, bool writeTexL0,
+                    const std::filesystem::path& gltf = {});
 
 } // namespace trassolin::cli

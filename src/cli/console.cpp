@@ -1,53 +1,14 @@
 #include "console.h"
 
-#include "settings/ini_file.h"
-#include "uGlobal/errors.h"
+#include "settings/failure_text.h"
 
 #include <iostream>
-#include <system_error>
 
 namespace trassolin::cli {
 
-namespace {
-
-// The reason behind "Ungültiger Dateiname" that a user can act on: the folder is missing or
-// is no folder. Empty when the folder is fine or cannot be examined.
-std::string folderProblem(const std::filesystem::path& file) {
-    const std::filesystem::path folder = file.parent_path();
-    if (folder.empty()) return {};
-    std::error_code ec;
-    const auto type = std::filesystem::status(folder, ec).type();
-    if (type == std::filesystem::file_type::not_found) {
-        return " – der Ordner " + displayPath(folder) + " existiert nicht";
-    }
-    if (!ec && type != std::filesystem::file_type::directory) {
-        return " – " + displayPath(folder) + " ist kein Ordner";
-    }
-    return {};
-}
-
-} // namespace
-
 std::string describeFailure(const std::exception& error, const CommandFiles& files) {
-    std::string text = error.what();
-    if (const auto* conversion = dynamic_cast<const ConversionError*>(&error)) {
-        const ValueLocation& at = conversion->where;
-        if (!at.key.empty()) {
-            // A run's fields come from the parameter file it loaded.
-            const auto& file = at.file.empty() ? files.parameterFile : at.file;
-            return displayPath(file) + " [" + at.section + "] " + at.key + ": " + text;
-        }
-        if (at.line > 0) {
-            return displayPath(at.file) + " Zeile " + formatInteger(at.line) + ": " + text;
-        }
-        return text;
-    }
-    if (const auto* io = dynamic_cast<const IoError*>(&error); io && !io->file().empty()) {
-        const std::string name = displayPath(io->file());
-        if (text.find(name) == std::string::npos) text += ": " + name;
-        text += folderProblem(io->file());
-    }
-    return text;
+    // A run's fields come from the parameter file it loaded.
+    return trassolin::describeFailure(error, files.parameterFile);
 }
 
 void printError(std::string_view text) {

@@ -5,7 +5,8 @@
 
 #include "uGlobal/errors.h"
 #include "uGlobal/numbers.h"
-#include "settings/ini_file.h"
+#include "io/paths.h"
+#include "output/gltf.h"
 #include "utf8_command_line.h"
 
 #include <CLI/CLI.hpp>
@@ -30,6 +31,7 @@ constexpr const char* kExitCodes =
 struct Request {
     std::string parameterFile, exportFile, output;
     std::string separator; // empty: the one of the environment
+    std::string gltf;      // generate --gltf: empty when not asked
     bool writeTexL0 = false;
     bool writeTexL0BeforeCommand = false;
     bool directions = false;
@@ -57,6 +59,15 @@ CLI::Validator separatorValidator() {
         [](std::string& value) -> std::string {
             if (value == "," || value == ".") return {};
             return "erwartet ',' oder '.', nicht '" + value + "'";
+        },
+        "", "");
+}
+
+CLI::Validator gltfNameValidator() {
+    return CLI::Validator(
+        [](std::string& value) -> std::string {
+            if (gltfFormFor(pathFromUtf8(value))) return {};
+            return "erwartet eine Datei auf .glb oder .gltf, nicht '" + value + "'";
         },
         "", "");
 }
@@ -104,6 +115,26 @@ std::vector<std::string> leftOver(const CLI::App& app) {
     return words;
 }
 
+// A file whose name begins with "-" reads as an option; the way out is "--".
+std::string dashHint(const CLI::App& command, const std::string& word) {
+    std::string words;
+    for (const CLI::Option* option : command.get_options()) {
+        if (option->get_positional()) words += ' ' + option->get_name();
+    }
+    return "; für einen Dateinamen, der mit - beginnt ('" + word + "'), erst -- angeben: " +
+           command.get_name() + " --" + words;
+}
+
+// A word of the command that reads as an option but may be meant as a file: one that the
+// command still lacks, or one with a dot or a slash, as file names have.
+std::string fileLikeOption(const CLI::App& command, bool filesMissing) {
+    for (const std::string& word : leftOver(command)) {
+        if (!word.starts_with("-") || word.size() < 2) continue;
+        if (filesMissing || word.find_first_of("./\\") != std::string::npos) return word;
+    }
+    return {};
+}
+
 void checkLeftOver(const CLI::App& app, const CLI::App* command) {
     for (const std::string& word : leftOver(app)) {
         if (word.starts_with("-")) throw UsageError{"unbekannte Option '" + word + "'", ""};
@@ -113,9 +144,23 @@ void checkLeftOver(const CLI::App& app, const CLI::App* command) {
     for (const std::string& word : leftOver(*command)) {
         const std::string name = command->get_name();
         if (word.starts_with("-")) {
-            throw UsageError{name + " kennt die Option '" + word + "' nicht", name};
+            const std::string hint =
+                fileLikeOption(*command, false) == word ? dashHint(*command, word) : "";
+            throw UsageError{name + " kennt die Option '" + word + "' nicht" + hint, name};
         }
         throw UsageError{expectedArguments(*command) + ", nicht mehr ('" + word + "')", name};
+    }
+}
+
+// An empty argument names no file: "" as the output would fail only after the whole run.
+void checkFileNames(const CLI::App& command) {
+    for (const CLI::Option* option : command.get_options()) {
+        if (!option->get_positional()) continue;
+        for (const std::string& value : option->results()) {
+            if (value.empty()) {
+                throw UsageError{"leerer Dateiname für " + option->get_name(), command.get_name()};
+            }
+        }
     }
 }
 
@@ -130,10 +175,16 @@ UsageError translated(const CLI::ParseError& error, const CLI::App& app) {
     const std::string helpFor = command ? command->get_name() : "";
     const std::string what = error.what();
     if (dynamic_cast<const CLI::RequiredError*>(&error) && command) {
-        return {expectedArguments(*command), helpFor};
+        const std::string word = fileLikeOption(*command, true);
+        return {expectedArguments(*command) + (word.empty() ? "" : dashHint(*command, word)),
+                helpFor};
     }
     if (dynamic_cast<const CLI::ArgumentMismatch*>(&error)) {
-        return {what.substr(0, what.find(':')) + " ohne Wert", helpFor};
+        const std::string option = what.substr(0, what.find(':'));
+        if (what.find(": At Most ") != std::string::npos) {
+            return {option + " ist mehrfach angegeben; einmal genügt", helpFor};
+        }
+        return {option + " ohne Wert", helpFor};
     }
     if (dynamic_cast<const CLI::ValidationError*>(&error)) return {what, helpFor};
     return {"ungültiger Aufruf (" + what + ")", helpFor};
@@ -153,7 +204,8 @@ int run(int argc, char** argv) {
     app.footer("Beispiele:\n"
                "  trassolin-cli init meine-strasse.ini\n"
                "  trassolin-cli import-splines --richtungen export.i3d meine-strasse.ini\n"
-               "  trassolin-cli generate meine-strasse.ini meine-strasse.i3d\n\n"
+               "  trassolin-cli generate meine-strasse.ini meine-strasse.i3d\n"
+               "  trassolin-cli generate --gltf meine-strasse.glb meine-strasse.ini meine-strasse.i3d\n\n"
                "Die Optionen eines Befehls zeigt: trassolin-cli BEFEHL --help\n\n" +
                std::string(kExitCodes));
     // Earlier versions took the options before the command; scripts written for them still work.
@@ -197,6 +249,13 @@ int run(int argc, char** argv) {
     addFileArgument(*generate, "AUSGABE.i3d", request.output,
                     "die i3d-Datei; eine vorhandene wird erst ersetzt, wenn die neue\n"
                     "vollständig ist");
+    generate
+        ->add_option("--gltf", request.gltf,
+                     "die Straße zusätzlich als glTF 2.0 schreiben: DATEI.glb (binär) oder\n"
+                     "DATEI.gltf (Text); beide Dateien werden erst ersetzt, wenn beide\n"
+                     "vollständig sind")
+        ->type_name("DATEI")
+        ->check(gltfNameValidator());
     generate->add_flag("--write-texl0", request.writeTexL0,
                        "danach den TexL0-Wert für die nächste Straße in die Parameterdatei\n"
                        "schreiben, damit sie die Textur nahtlos fortsetzt");
@@ -214,6 +273,7 @@ int run(int argc, char** argv) {
         const CLI::App* command = chosenCommand(app);
         checkLeftOver(app, command);
         if (!command) throw UsageError{"kein Befehl angegeben", ""};
+        checkFileNames(*command);
         if (request.writeTexL0BeforeCommand) {
             if (command != generate) {
                 throw UsageError{"--write-texl0 gilt nur für generate", command->get_name()};
@@ -232,7 +292,7 @@ int run(int argc, char** argv) {
         }
         if (command == directions) return directionsCommand(parameterFile, separator);
         return generateCommand(parameterFile, pathFromUtf8(request.output), separator,
-                               request.writeTexL0);
+                               request.writeTexL0, pathFromUtf8(request.gltf));
     } catch (const UsageError& e) {
         printError(e.text);
         std::cerr << "Hilfe: trassolin-cli " << (e.helpFor.empty() ? "" : e.helpFor + " ")

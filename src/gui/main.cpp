@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
     trassolin::gui::DialogPresenter presenter;
     trassolin::gui::TForm1 window(presenter);
     window.show();
-    trassolin::gui::openCommandLine(window, presenter, QApplication::arguments().mid(1));
+    window.openCommandLine(QApplication::arguments().mid(1));
     if (const QString output = qEnvironmentVariable("TRASSOLIN_TEST_GO"); !output.isEmpty()) {
         trassolin::gui::pressGoFor(window, output);
     }

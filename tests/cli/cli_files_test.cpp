@@ -29,8 +29,10 @@ TEST(CliFiles, writeTexL0ReplacesNeitherFileWhenTheParameterFileCannotTakeIt) {
     ::chmod((dir / "out.i3d").c_str(), 0666);
     ::chmod((dir / "p.ini").c_str(), 0444); // readable, not writable for an ordinary user
     const auto before = snapshot(dir);
+    const auto program = runnableByOrdinaryUser(TRASSOLIN_CLI_PATH);
+    if (!program) GTEST_SKIP() << "no folder where an ordinary user can run trassolin-cli";
     const auto result = asOrdinaryUser([&] {
-        const Outcome o = cli(dir, "generate --write-texl0 p.ini out.i3d");
+        const Outcome o = cli(dir, "generate --write-texl0 p.ini out.i3d", "", program->string());
         return std::to_string(o.status) + "\n" + o.err;
     });
     if (!result) GTEST_SKIP() << "cannot run as an ordinary user here";
@@ -40,6 +42,25 @@ TEST(CliFiles, writeTexL0ReplacesNeitherFileWhenTheParameterFileCannotTakeIt) {
     EXPECT_NE(err.find("In p.ini kann nicht geschrieben werden"), std::string::npos) << err;
     EXPECT_TRUE(err.ends_with(stopped("out.i3d", true))) << err;
     EXPECT_EQ(snapshot(dir), before);
+}
+
+// A folder that may not be written is named as the reason, not the file that is not there.
+TEST(CliFiles, aFolderThatMayNotBeWrittenIsNamed) {
+    TempDir dir;
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
+    writeFile(dir / "p.ini", roadFile());
+    ::chmod((dir / "p.ini").c_str(), 0644);
+    std::filesystem::create_directory(dir / "ro");
+    ::chmod((dir / "ro").c_str(), 0555);
+    const auto program = runnableByOrdinaryUser(TRASSOLIN_CLI_PATH);
+    if (!program) GTEST_SKIP() << "no folder where an ordinary user can run trassolin-cli";
+    const auto err = asOrdinaryUser(
+        [&] { return cli(dir, "generate p.ini ro/out.i3d", "", program->string()).err; });
+    if (!err) GTEST_SKIP() << "cannot run as an ordinary user here";
+    EXPECT_EQ(*err, "Fehler: Dateizugriff verweigert: ro/out.i3d – in den Ordner ro darf nicht "
+                    "geschrieben werden\n" +
+                        stopped("ro/out.i3d", false));
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "ro"));
 }
 
 TEST(CliFiles, writeTexL0ReplacesBothFilesAndLeavesNothingElse) {

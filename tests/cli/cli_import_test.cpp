@@ -32,7 +32,6 @@ TEST(CliImport, warnsAboutPointsThatWillNotGiveTheIntendedRoad) {
         std::string warnings; // after the prefix, one per line
     } cases[] = {
         {"twoGoodPoints", shape("0 0 0") + shape("10 0 10"), 2, ""},
-        {"noPoint", "", 0, "keine Spline-Punkte gefunden; eine Straße braucht mindestens zwei"},
         {"onePoint", shape("0 0 0"), 1,
          "nur 1 Spline-Punkt gefunden; eine Straße braucht mindestens zwei"},
         {"neighboursOnOneSpot", shape("0 0 0") + shape("5 0 5") + shape("5,02 3 5,03"), 3,
@@ -157,6 +156,109 @@ TEST(CliImport, directionsComeFromTheNeighboursOnRequest) {
     const Outcome missing = cli(dir, "richtungen fehlt.ini");
     EXPECT_EQ(missing.status, 1);
     EXPECT_FALSE(std::filesystem::exists(dir / "fehlt.ini"));
+}
+
+// Points that cannot be turned are said as such: none turned stops with the file as it was
+// (and no section added to a file without points), some turned names how many. The edge
+// profiles' warnings on loading have nothing to do with the points.
+TEST(CliImport, richtungenSaysHowManyPointsItCouldTurn) {
+    test::TempDir dir;
+    const std::string stacked = "[Splines]\r\nAnzahl=2\r\n[SplinePts2]\r\nY=5\r\nYrot=30\r\n";
+    const std::string none = "[Fahrbahn_Geo]\r\nBreite=7\r\n";
+    const std::string some = "[Splines]\r\nAnzahl=3\r\n[SplinePts1]\r\nYrot=3\r\n[SplinePts2]\r\n"
+                             "X=5\r\nYrot=5,5\r\n[SplinePts3]\r\nY=4\r\n";
+    const std::string one = "[Splines]\r\nAnzahl=1\r\n";
+    const struct {
+        const char* name;
+        std::string file;
+        int status;
+        std::string out, err;
+    } cases[] = {
+        {"stacked.ini", stacked, 1, "",
+         "Fehler: Keiner der 2 Spline-Punkte erhält eine Richtung: seine Nachbarn liegen "
+         "senkrecht übereinander\n" + test::stopped("stacked.ini", true)},
+        {"none.ini", none, 1, "",
+         "Fehler: Keiner der 2 Spline-Punkte erhält eine Richtung: seine Nachbarn liegen "
+         "senkrecht übereinander\n" + test::stopped("none.ini", true)},
+        {"one.ini", one, 1, "",
+         "Fehler: one.ini hat nur 1 Spline-Punkt; Richtungen brauchen mindestens zwei\n" +
+             test::stopped("one.ini", true)},
+        {"some.ini", some, 0,
+         "Richtungen von 2 der 3 Spline-Punkte berechnet in some.ini; 1 behalten ihre Drehung "
+         "(ihre Nachbarn liegen senkrecht übereinander)\n",
+         ""},
+    };
+    for (const auto& c : cases) {
+        test::writeFile(dir / c.name, c.file);
+        const Outcome o = cli(dir, std::string("richtungen --decimal-separator , ") + c.name);
+        EXPECT_EQ(o.status, c.status) << c.name;
+        EXPECT_EQ(o.out, c.out) << c.name;
+        EXPECT_EQ(o.err, c.err) << c.name;
+        if (c.status != 0) {
+            EXPECT_EQ(test::readFile(dir / c.name), c.file) << c.name;
+        }
+    }
+    // The middle point keeps its rotation, and its line stays as it was written.
+    EXPECT_EQ(test::readFile(dir / "some.ini"),
+              "[Splines]\r\nAnzahl=3\r\n[SplinePts1]\r\nYrot=90\r\nXrot=0\r\n[SplinePts2]\r\n"
+              "X=5\r\nYrot=5,5\r\n[SplinePts3]\r\nY=4\r\nXrot=-38,66\r\nYrot=-90\r\n");
+}
+
+// The road this program wrote is no export: importing it would put every point at the origin.
+// An export without markers gives nothing either. Both leave the parameter file as it was.
+TEST(CliImport, aFileWithoutSplinePointsChangesNothing) {
+    test::TempDir dir;
+    test::writeFile(dir / "export.i3d", exportOf(shape("0 0 0") + shape("10 0 10")));
+    test::writeFile(dir / "leer.i3d", exportOf("<TransformGroup name=\"nichts\"/>\n"));
+    ASSERT_EQ(cli(dir, "import-splines export.i3d P.ini").status, 0);
+    ASSERT_EQ(cli(dir, "generate P.ini strasse.i3d").status, 0);
+    const std::string before = test::readFile(dir / "P.ini");
+    const struct {
+        const char* file;
+        std::string message;
+    } cases[] = {
+        {"strasse.i3d", "Die Datei strasse.i3d ist eine von Trassolin erzeugte Straße, kein Export "
+                        "von Spline-Punkten; die Spline-Punkte bleiben, wie sie waren"},
+        {"leer.i3d", "Die Szene in leer.i3d enthält keine Spline-Punkte (<Shape>); die "
+                     "Spline-Punkte bleiben, wie sie waren"},
+    };
+    for (const auto& c : cases) {
+        const Outcome o = cli(dir, std::string("import-splines ") + c.file + " P.ini");
+        EXPECT_EQ(o.status, 1) << c.file;
+        EXPECT_EQ(o.out, "") << c.file;
+        EXPECT_EQ(o.err, "Fehler: " + c.message + "\n" + test::stopped("P.ini", true));
+        EXPECT_EQ(test::readFile(dir / "P.ini"), before) << c.file;
+    }
+}
+
+// Exports from a Windows disk (a cp1252 name) and from a folder whose name holds a line break
+// import; the parameter file stays readable, and every other text comes back as it was.
+TEST(CliImport, anExportWithAnyNameImportsAndLeavesTheOtherTextsAsTheyWere) {
+    test::TempDir dir;
+    const std::string texts = "[Preferences]\r\nStrassenName=Straße Süd\r\n[Fahrbahn_Textur]\r\n"
+                              "FileName=Łódź.dds\r\n";
+    std::filesystem::create_directory(dir / "neu\nOrdner");
+    const struct {
+        std::string exportFile, stored;
+    } cases[] = {
+        {"Stra\xDF" "e.i3d", "Straße.i3d"},
+        {"neu\nOrdner/export.i3d", "neu?Ordner/export.i3d"},
+    };
+    for (const auto& c : cases) {
+        test::writeFile(dir / c.exportFile, exportOf(shape("0 0 0") + shape("10 0 10")));
+        test::writeFile(dir / "P.ini", texts);
+        for (int import = 0; import < 3; ++import) {
+            const Outcome o = cli(dir, "import-splines '" + c.exportFile + "' P.ini");
+            ASSERT_EQ(o.status, 0) << o.err;
+        }
+        // Łódź has no cp1252 byte: the file is UTF-8 throughout.
+        const std::string written = test::readFile(dir / "P.ini");
+        EXPECT_NE(written.find("StrassenName=Straße Süd\r\n"), std::string::npos) << written;
+        EXPECT_NE(written.find("FileName=Łódź.dds\r\n"), std::string::npos) << written;
+        EXPECT_NE(written.find("FileName=" + (dir / c.stored).string() + "\r\n"),
+                  std::string::npos)
+            << written;
+    }
 }
 
 } // namespace

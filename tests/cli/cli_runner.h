@@ -18,10 +18,11 @@ struct Outcome {
     std::string out, err;
 };
 
-// Runs trassolin-cli in `dir` with the arguments as one shell text.
-inline Outcome cli(const TempDir& dir, const std::string& arguments, const std::string& env = "") {
-    const std::string command = "cd '" + dir.path().string() + "' && " + env + " '" +
-                                TRASSOLIN_CLI_PATH + "' " + arguments + " >.out.txt 2>.err.txt";
+// Runs trassolin-cli (or the copy `program`) in `dir` with the arguments as one shell text.
+inline Outcome cli(const TempDir& dir, const std::string& arguments, const std::string& env = "",
+                   const std::string& program = TRASSOLIN_CLI_PATH) {
+    const std::string command = "cd '" + dir.path().string() + "' && " + env + " '" + program +
+                                "' " + arguments + " >.out.txt 2>.err.txt";
     const int raw = std::system(command.c_str());
     Outcome o{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readFile(dir / ".out.txt"),
               readFile(dir / ".err.txt")};

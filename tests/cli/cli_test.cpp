@@ -101,6 +101,20 @@ TEST(Cli, usageErrorsExitWithTwoAndOneLineWithAHint) {
          "import-splines "},
         {"generate --schnell P.ini a.i3d", "generate kennt die Option '--schnell' nicht",
          "generate "},
+        {"generate --decimal-separator , --decimal-separator . P.ini a.i3d",
+         "--decimal-separator ist mehrfach angegeben; einmal genügt", "generate "},
+        // A file name that begins with "-" reads as an option: the way out is named.
+        {"generate P.ini -a.i3d",
+         "generate erwartet PARAMETER.ini AUSGABE.i3d; für einen Dateinamen, der mit - beginnt "
+         "('-a.i3d'), erst -- angeben: generate -- PARAMETER.ini AUSGABE.i3d",
+         "generate "},
+        {"init -neu.ini",
+         "init erwartet PARAMETER.ini; für einen Dateinamen, der mit - beginnt ('-neu.ini'), erst "
+         "-- angeben: init -- PARAMETER.ini",
+         "init "},
+        {"generate P.ini ''", "leerer Dateiname für AUSGABE.i3d", "generate "},
+        {"init ''", "leerer Dateiname für PARAMETER.ini", "init "},
+        {"import-splines '' P.ini", "leerer Dateiname für EXPORT.i3d", "import-splines "},
     };
     for (const auto& c : cases) {
         const Outcome o = cli(dir, c.arguments);
@@ -330,7 +344,8 @@ TEST(Cli, aValueThatIsNoNumberNamesFileSectionAndKey) {
         {"[Splines]\r\nAnzahl=3\r\n[SplinePts3]\r\nZ=\r\n",
          "params.ini [SplinePts3] Z: '' ist kein gültiger Gleitkommawert"},
         {"[Splines]\r\nAnzahl=9999999\r\n",
-         "params.ini [Splines] Anzahl: '9999999' ist kein gültiger Integerwert"},
+         "params.ini [Splines] Anzahl: '9999999' ist zu groß: Trassolin liest höchstens "
+         "100.000 Spline-Punkte"},
     };
     for (const auto& c : cases) {
         test::TempDir dir;

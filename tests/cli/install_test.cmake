@@ -9,7 +9,9 @@ endif()
 
 set(expected bin/trassolin-cli share/trassolin/examples/landstrasse.ini
              share/trassolin/examples/dorfstrasse.ini
-             share/trassolin/examples/landstrasse-splines.i3d share/doc/Trassolin/README.md)
+             share/trassolin/examples/landstrasse-splines.i3d share/doc/Trassolin/README.md
+             share/trassolin/examples/vorlagen/kreisstrasse.ini
+             share/trassolin/examples/vorlagen/rand/graben.ini)
 if(WITH_GUI)
     list(APPEND expected bin/trassolin)
 endif()

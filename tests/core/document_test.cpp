@@ -34,62 +34,78 @@ TPunkt point(double x, double y, double z) {
     return p;
 }
 
-// The parts a run builds for these options, in its order, each of a different size (fans of
-// n vertices, n - 2 triangles) so that a mix-up of starts and counts shows.
-MeshLines buildMesh(const DocumentOptions& o) {
-    MeshLines mesh;
-    const auto part = [&](int n) {
-        const int first = mesh.vertexCount();
-        for (int i = 0; i < n; ++i)
-            mesh.writeVertex(point(first + i, 0.0, i % 2));
-        for (int i = 1; i + 1 < n; ++i)
-            mesh.writeTriangle(first, first + i, first + i + 1);
-        mesh.closeSubset();
+// What a run switched on and the texts it took, besides the document's own options.
+struct RunSetup : DocumentOptions {
+    bool road = true, rightEdge = false, leftEdge = false, fill = false;
+    std::string shapeName = "Strasse";
+    std::string roadTexture, rightEdgeTexture, leftEdgeTexture, fillTexture;
+};
+
+// The materials and the empty parts a run makes for these switches, in its order, named as
+// it names them.
+RoadMesh emptyMesh(const RunSetup& o) {
+    RoadMesh mesh;
+    mesh.name = o.shapeName;
+    const auto add = [&](bool on, const char* material, const std::string& texture,
+                         std::initializer_list<PartKind> kinds) {
+        if (!on) return;
+        mesh.materials.push_back({material, texture});
+        for (PartKind kind : kinds) mesh.parts.emplace_back(kind, "", mesh.materials.size() - 1);
     };
-    if (o.road) part(6);
-    if (o.rightEdge) part(4);
-    if (o.leftEdge) part(5);
-    if (o.fill) part(3), part(7);
+    add(o.road, "road_diffuse", o.roadTexture, {PartKind::RoadSurface});
+    add(o.rightEdge, "rightEdge_diffuse", o.rightEdgeTexture, {PartKind::RightVerge});
+    add(o.leftEdge, "leftEdge_diffuse", o.leftEdgeTexture, {PartKind::LeftVerge});
+    add(o.fill, "Front_mat", o.fillTexture, {PartKind::StartFace, PartKind::EndFace});
     return mesh;
 }
 
-CurveLines curveOf(int points, double z) {
-    CurveLines c;
-    for (int i = 0; i < points; ++i)
-        c.add(point(i, 0.5, z));
+// The parts filled, each of a different size (fans of n vertices, n - 2 triangles) so that a
+// mix-up of starts and counts shows.
+RoadMesh buildMesh(const RunSetup& o, std::vector<TSplinePkt> points = {}) {
+    RoadMesh mesh = emptyMesh(o);
+    int first = 0;
+    const int sizes[] = {6, 4, 5, 3, 7};
+    for (MeshPart& part : mesh.parts) {
+        const int n = sizes[static_cast<int>(part.kind())];
+        for (int i = 0; i < n; ++i) part.addVertex(point(first + i, 0.0, i % 2));
+        for (std::uint32_t i = 1; i + 1 < static_cast<std::uint32_t>(n); ++i) part.addTriangle(0, i, i + 1);
+        first += n;
+    }
+    for (const TSplinePkt& p : points) {
+        mesh.controlPoints.push_back({{p.X, p.Y, p.Z}, {p.Xrot, p.Yrot, p.Zrot}});
+    }
+    return mesh;
+}
+
+MeshCurve curveOf(CurveKind kind, int points, double z) {
+    static const char* const kNames[] = {"splineMitte", "splineRechts", "splineLinks"};
+    MeshCurve c{kind, kNames[static_cast<int>(kind)], {}};
+    for (int i = 0; i < points; ++i) c.add({static_cast<double>(i), 0.5, z});
     return c;
 }
 
-TSplinePunkte splinesOf(std::vector<TSplinePkt> points) {
-    TSplinePunkte s;
-    s.assignPoints(std::move(points));
-    return s;
-}
-
-std::string tailOf(const DocumentOptions& o, const MeshLines& mesh,
-                   std::vector<TSplinePkt> points = {}) {
-    return documentTail(o, mesh, nullptr, nullptr, nullptr, splinesOf(std::move(points)));
-}
+std::string tailOf(const RunSetup& o, const RoadMesh& mesh) { return documentTail(mesh, o); }
 
 bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
 TEST(Document, roadOnlyIsExactFromDeclarationToClosingTag) {
-    DocumentOptions o;
+    RunSetup o;
     o.roadTexture = "a.dds";
     o.shapeName = "Weg";
-    MeshLines mesh;
+    RoadMesh mesh = emptyMesh(o);
+    MeshPart& road = mesh.parts[0];
     TPunkt first = point(0, 0, 0);
     first.u = 0.25;
-    mesh.writeVertex(first);
-    mesh.writeVertex(point(2, 0, 0));
-    mesh.writeVertex(point(0, 0, 2));
-    mesh.writeTriangle(0, 2, 1);
-    mesh.closeSubset();
-    TSplinePkt s;
-    s.Z = 4.0, s.Yrot = 45.0;
-    EXPECT_EQ(documentHead(o) + tailOf(o, mesh, {s}), kOpening + crlf(R"(  <Asset>
+    road.addVertex(first);
+    road.addVertex(point(2, 0, 0));
+    road.addVertex(point(0, 0, 2));
+    road.addTriangle(0, 2, 1);
+    mesh.controlPoints.push_back({{0.0, 0.0, 4.0}, {0.0, 45.0, 0.0}});
+    std::string written;
+    writeI3dDocument(mesh, o, [&written](std::string_view bytes) { written.append(bytes); });
+    EXPECT_EQ(written, kOpening + crlf(R"(  <Asset>
   </Asset>
 
   <Files>
@@ -131,10 +147,10 @@ TEST(Document, roadOnlyIsExactFromDeclarationToClosingTag) {
 }
 
 TEST(DocumentHead, allPartsListFilesAndMaterialsInIdOrder) {
-    DocumentOptions o;
+    RunSetup o;
     o.rightEdge = o.leftEdge = o.fill = true;
     o.roadTexture = "r.dds", o.rightEdgeTexture = "re.dds", o.leftEdgeTexture = "le.dds";
-    EXPECT_EQ(documentHead(o), kOpening + crlf(R"(  <Asset>
+    EXPECT_EQ(documentHead(emptyMesh(o)), kOpening + crlf(R"(  <Asset>
   </Asset>
 
   <Files>
@@ -164,63 +180,79 @@ TEST(DocumentHead, allPartsListFilesAndMaterialsInIdOrder) {
 }
 
 TEST(LineFormats, vertexAndControlVertexRoundEveryNumberToTheFixedForm) {
-    MeshLines mesh;
+    MeshPart part(PartKind::RoadSurface, "Fahrbahn", 0);
     TPunkt p = point(-0.00001, 0.00004, -0.00005);
     p.nx = 12.5, p.ny = -3.0, p.nz = 0.99995, p.u = 1234.56789, p.v = -0.5;
-    mesh.writeVertex(p);
+    part.addVertex(p);
     EXPECT_EQ(
-        mesh.vertexLines(),
+        vertexLines(part),
         crlf(
             R"(          <v p="0.0000 0.0000 -0.0001" n="12.5000 -3.0000 1.0000" t0="1234.5679 -0.5000" />
 )"));
-    CurveLines curve;
-    curve.add(point(1.23456, -7.0, 1e6));
-    EXPECT_EQ(curve.lines(), crlf("<cv c=\"1.2346 -7.0000 1000000.0000\"/>\n"));
+    MeshCurve curve{CurveKind::Middle, "splineMitte", {}};
+    curve.add({1.23456, -7.0, 1e6});
+    EXPECT_EQ(controlVertexLines(curve), crlf("<cv c=\"1.2346 -7.0000 1000000.0000\"/>\n"));
+}
+
+TEST(LineFormats, triangleIndicesCountEveryVertexOfTheDocument) {
+    MeshPart part(PartKind::LeftVerge, "linker Rand", 0);
+    part.addTriangle(0, 2, 1);
+    part.addTriangle(4'000'000'000u, 1, 2);
+    EXPECT_EQ(triangleLines(part, 7), crlf("          <t vi=\"7 9 8\" />\n"
+                                           "          <t vi=\"4000000007 8 9\" />\n"));
 }
 
 TEST(LineFormats, aNonFiniteNumberThrowsAndLeavesNoHalfLineOrBoxChange) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
-    MeshLines mesh;
-    mesh.writeVertex(point(1, 1, 1));
-    const std::string before = mesh.vertexLines();
+    RoadMesh mesh = emptyMesh(RunSetup{});
+    MeshPart& part = mesh.parts[0];
+    part.beginSection(0.0);
+    part.addVertex(point(1, 1, 1));
+    const std::string before = vertexLines(part);
     TPunkt late = point(50, -50, 50);
     late.v = nan; // the last number of the line, after the position was formatted
-    EXPECT_THROW(mesh.writeVertex(late), FloatingPointError);
-    EXPECT_THROW(mesh.writeVertex(point(inf, 0, 0)), FloatingPointError);
-    EXPECT_EQ(mesh.vertexLines(), before);
-    EXPECT_EQ(mesh.vertexCount(), 1);
-    EXPECT_EQ(mesh.boundingBox().max, (std::array<double, 3>{1, 1, 1}));
+    EXPECT_THROW(part.addVertex(late), FloatingPointError);
+    EXPECT_THROW(part.addVertex(point(inf, 0, 0)), FloatingPointError);
+    EXPECT_EQ(vertexLines(part), before);
+    EXPECT_EQ(part.vertexCount(), 1u);
+    EXPECT_EQ(part.sections().back().vertexCount, 1u);
+    EXPECT_EQ(part.bounds().max, (std::array<double, 3>{1, 1, 1}));
 
-    CurveLines curve;
-    EXPECT_THROW(curve.add(point(0, 0, inf)), FloatingPointError);
-    EXPECT_EQ(curve.lines(), "");
+    MeshCurve curve{CurveKind::Middle, "splineMitte", {}};
+    EXPECT_THROW(curve.add({0, 0, inf}), FloatingPointError);
+    EXPECT_EQ(controlVertexLines(curve), "");
 
-    std::vector<TSplinePkt> points(2);
-    points[1].Zrot = nan;
-    EXPECT_THROW(tailOf(DocumentOptions{}, mesh, points), FloatingPointError);
+    mesh.controlPoints.resize(2);
+    mesh.controlPoints[1].rotation[2] = nan;
+    EXPECT_THROW(tailOf(RunSetup{}, mesh), FloatingPointError);
 }
 
-TEST(MeshBlock, boundingSphereIsTheBoxCentreAndHalfItsDiagonal) {
-    MeshLines mesh;
-    mesh.writeVertex(point(-1.0, 0.0, 2.0));
-    mesh.writeVertex(point(3.0, 4.0, -2.0));
-    mesh.writeVertex(point(0.5, 1.0, 0.0));
+TEST(MeshBlock, boundingSphereIsTheBoxCentreAndHalfItsDiagonalOverAllParts) {
+    RunSetup o;
+    o.rightEdge = true;
+    RoadMesh mesh = emptyMesh(o);
+    mesh.parts[0].addVertex(point(-1.0, 0.0, 2.0));
+    mesh.parts[1].addVertex(point(3.0, 4.0, -2.0));
+    mesh.parts[1].addVertex(point(0.5, 1.0, 0.0));
     // Centre (1, 2, 0); the max corner is (2, 2, 2) away: sqrt(12).
-    EXPECT_TRUE(contains(tailOf(DocumentOptions{}, mesh),
-                         "bvCenter=\"1.0000 2.0000 0.0000\" bvRadius=\"3.4641\""));
+    EXPECT_TRUE(contains(tailOf(o, mesh), "bvCenter=\"1.0000 2.0000 0.0000\" bvRadius=\"3.4641\""));
     // Without a vertex the box still holds its start values; that is no sphere of 1.7e10 m.
-    EXPECT_TRUE(contains(tailOf(DocumentOptions{}, MeshLines{}),
+    EXPECT_TRUE(contains(tailOf(o, emptyMesh(o)),
                          "bvCenter=\"0.0000 0.0000 0.0000\" bvRadius=\"0.0000\""));
 }
 
 TEST(MeshBlock, fiveSubsetsTileTheVertexAndIndexRangesInBuildOrder) {
-    DocumentOptions o;
+    RunSetup o;
     o.rightEdge = o.leftEdge = o.fill = true;
-    const MeshLines mesh = buildMesh(o);
-    EXPECT_EQ(mesh.subsetStartVertex(), 25);
-    EXPECT_EQ(mesh.subsetStartTriangle(), 15);
+    const RoadMesh mesh = buildMesh(o);
+    EXPECT_EQ(mesh.vertexCount(), 25u);
+    EXPECT_EQ(mesh.triangleCount(), 15u);
+    EXPECT_TRUE(contains(tailOf(o, mesh), crlf(R"(        <Vertices count="25" normal="true" uv0="true" tangent="true">)")));
     EXPECT_TRUE(contains(tailOf(o, mesh), crlf(R"(        <Triangles count="15">)")));
+    // Each part's triangles moved by the vertices of the parts before it: the left verge's
+    // first fan triangle (0, 1, 2) points at its own first vertex, 10.
+    EXPECT_TRUE(contains(tailOf(o, mesh), crlf("          <t vi=\"10 11 12\" />\n")));
     EXPECT_TRUE(contains(tailOf(o, mesh), crlf(R"(        <Subsets count="5">
           <Subset firstVertex="0" numVertices="6" firstIndex="0" numIndices="12"/>
           <Subset firstVertex="6" numVertices="4" firstIndex="12" numIndices="6"/>
@@ -236,17 +268,18 @@ TEST(MeshBlock, fiveSubsetsTileTheVertexAndIndexRangesInBuildOrder) {
 // (i, i + 1, i + 2); the curve has one control vertex per 0.1 m.
 struct LongMesh {
     static constexpr int kVertices = 23'456;
-    MeshLines mesh;
-    CurveLines curve;
+    RoadMesh mesh = emptyMesh(RunSetup{});
     LongMesh() {
+        MeshPart& part = mesh.parts[0];
+        MeshCurve& curve = mesh.curves.emplace_back(MeshCurve{CurveKind::Middle, "splineMitte", {}});
         for (int i = 0; i < kVertices; ++i) {
             TPunkt p = point(i / 1000.0, -i / 7.0, 0.00005 * i);
             p.u = i, p.v = -i;
-            mesh.writeVertex(p);
-            mesh.writeTriangle(i, i + 1, i + 2);
-            curve.add(point(0.1 * i, 0, 0));
+            part.addVertex(p);
+            const auto k = static_cast<std::uint32_t>(i);
+            part.addTriangle(k, k + 1, k + 2);
+            curve.add({0.1 * i, 0, 0});
         }
-        mesh.closeSubset();
     }
 };
 
@@ -261,17 +294,16 @@ TEST(DocumentTail, aLongMeshKeepsEveryLineInOrderAcrossPiecesAndBatches) {
                      std::to_string(i + 2) + "\" />\r\n";
         curve += "<cv c=\"" + formatFixed(0.1 * i) + " 0.0000 0.0000\"/>\r\n";
     }
-    EXPECT_EQ(m.mesh.vertexLines(), vertices);
-    EXPECT_EQ(m.mesh.triangleLines(), triangles);
-    EXPECT_EQ(m.curve.lines(), curve);
+    EXPECT_EQ(vertexLines(m.mesh.parts[0]), vertices);
+    EXPECT_EQ(triangleLines(m.mesh.parts[0]), triangles);
+    EXPECT_EQ(controlVertexLines(m.mesh.curves[0]), curve);
 
     std::vector<std::size_t> pieces;
     std::string joined;
-    writeDocumentTail(DocumentOptions{}, m.mesh, &m.curve, nullptr, nullptr, splinesOf({}),
-                      [&](std::string_view bytes) {
-                          pieces.push_back(bytes.size());
-                          joined.append(bytes);
-                      });
+    writeDocumentTail(m.mesh, DocumentOptions{}, [&](std::string_view bytes) {
+        pieces.push_back(bytes.size());
+        joined.append(bytes);
+    });
     const auto between = [&](const std::string& open, const std::string& close) {
         const auto start = joined.find(open) + open.size();
         return joined.substr(start, joined.find(close, start) - start);
@@ -279,8 +311,7 @@ TEST(DocumentTail, aLongMeshKeepsEveryLineInOrderAcrossPiecesAndBatches) {
     EXPECT_EQ(between("tangent=\"true\">\r\n", "        </Vertices>"), vertices);
     EXPECT_EQ(between("<Triangles count=\"23456\">\r\n", "        </Triangles>"), triangles);
     EXPECT_EQ(between("form=\"open\">\r\n", "    </NurbsCurve>"), curve);
-    EXPECT_EQ(joined, documentTail(DocumentOptions{}, m.mesh, &m.curve, nullptr, nullptr,
-                                   splinesOf({})));
+    EXPECT_EQ(joined, documentTail(m.mesh, DocumentOptions{}));
     // Held in pieces, never whole.
     EXPECT_GT(pieces.size(), 5u);
     EXPECT_LE(*std::max_element(pieces.begin(), pieces.end()), joined.size() / 4);
@@ -291,10 +322,9 @@ TEST(DocumentTail, aSinkFailureStopsTheWritingAndReachesTheCaller) {
     for (int failAt : {1, 2, 3, 6}) {
         int calls = 0;
         try {
-            writeDocumentTail(DocumentOptions{}, m.mesh, nullptr, nullptr, nullptr, splinesOf({}),
-                              [&](std::string_view) {
-                                  if (++calls == failAt) throw IoError("E/A-Fehler 28");
-                              });
+            writeDocumentTail(m.mesh, DocumentOptions{}, [&](std::string_view) {
+                if (++calls == failAt) throw IoError("E/A-Fehler 28");
+            });
             ADD_FAILURE() << failAt;
         } catch (const IoError& e) {
             EXPECT_STREQ(e.what(), "E/A-Fehler 28");
@@ -332,14 +362,14 @@ class MainNode : public ::testing::TestWithParam<MainNodeCase> {};
 
 TEST_P(MainNode, carriesOneMaterialPerSubsetAndTheGroupsWhenAsked) {
     const MainNodeCase& c = GetParam();
-    DocumentOptions o;
+    RunSetup o;
     o.road = c.road, o.rightEdge = c.right, o.leftEdge = c.left, o.fill = c.fill;
     o.transformGroups = c.groups;
     o.shapeName = "N";
     std::vector<TSplinePkt> points(2);
     points[0].X = -0.00005, points[0].Y = 12.5, points[0].Z = 100.123449;
     points[1].Xrot = -3.0, points[1].Yrot = 179.99995, points[1].Zrot = 0.00004;
-    const std::string tail = tailOf(o, buildMesh(o), points);
+    const std::string tail = tailOf(o, buildMesh(o, points));
     const std::string expected = crlf("    <Scene>\n" + c.scene + "    </Scene>\n</i3D>\n");
     ASSERT_GE(tail.size(), expected.size());
     EXPECT_EQ(tail.substr(tail.size() - expected.size()), expected);
@@ -382,11 +412,14 @@ INSTANTIATE_TEST_SUITE_P(
         return name.empty() ? std::string("nothing") : name;
     });
 
-TEST(Curves, comeInTheOrderMiddleRightLeftWithTheirSceneShapes) {
-    DocumentOptions o;
+TEST(Curves, comeInTheOrderOfTheMeshWithTheirSceneShapes) {
+    RunSetup o;
     o.road = false, o.transformGroups = false;
-    const CurveLines middle = curveOf(1, 0.0), right = curveOf(1, -2.0), left = curveOf(2, 2.0);
-    EXPECT_EQ(documentTail(o, MeshLines{}, &middle, &right, &left, splinesOf({})),
+    RoadMesh mesh = emptyMesh(o);
+    mesh.curves.push_back(curveOf(CurveKind::Middle, 1, 0.0));
+    mesh.curves.push_back(curveOf(CurveKind::Right, 1, -2.0));
+    mesh.curves.push_back(curveOf(CurveKind::Left, 2, 2.0));
+    EXPECT_EQ(documentTail(mesh, o),
               crlf(R"(    <NurbsCurve name="splineMitte" shapeId="11" degree="3" form="open">
 <cv c="0.0000 0.5000 0.0000"/>
     </NurbsCurve>
@@ -413,15 +446,16 @@ TEST(Curves, comeInTheOrderMiddleRightLeftWithTheirSceneShapes) {
 }
 
 TEST(Curves, ofTheAiRoadSitInItsGroupAndCarryTheirAttributesAfterTheScene) {
-    DocumentOptions o;
+    RunSetup o;
     o.road = false, o.transformGroups = false;
     o.shapeName = "A&B";
     o.aiRoad = o.trafficAttributes = true;
     o.maxWidth = {7.0, 1.0 / 3.0, 2.5};
     o.speedLimit = 100;
     o.maxSpeedScale = 0.75;
-    const CurveLines right = curveOf(1, -2.0);
-    const std::string tail = documentTail(o, MeshLines{}, nullptr, &right, nullptr, splinesOf({}));
+    RoadMesh mesh = emptyMesh(o);
+    mesh.curves.push_back(curveOf(CurveKind::Right, 1, -2.0));
+    const std::string tail = documentTail(mesh, o);
     EXPECT_TRUE(tail.ends_with(crlf(R"(    <Scene>
        <TransformGroup name="A&amp;B_AI" nodeId="10">
         <Shape name="splineRechts" translation="0 0 0" nodeId="12" shapeId="12"/>
@@ -478,12 +512,13 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST(AttributeEscape, appliesToTheShapeNameAndEveryTextureName) {
-    DocumentOptions o;
+    RunSetup o;
     o.rightEdge = o.leftEdge = o.fill = true;
     o.shapeName = "A&B<\xC3\x9F\xE2\x82\xAC";
     o.roadTexture = "1&", o.rightEdgeTexture = "2\"", o.leftEdgeTexture = "3<",
     o.fillTexture = "4>";
-    const std::string doc = documentHead(o) + tailOf(o, buildMesh(o));
+    const RoadMesh mesh = buildMesh(o);
+    const std::string doc = documentHead(mesh) + tailOf(o, mesh);
     for (const char* name : {"1&amp;", "2&quot;", "3&lt;", "4&gt;"})
         EXPECT_TRUE(contains(doc, std::string("filename=\"") + name + "\"")) << name;
     EXPECT_TRUE(contains(doc, "<Shape name=\"A&amp;B&lt;\xDF&#8364;\" static"));
@@ -505,18 +540,20 @@ class XmlDocument : public ::testing::TestWithParam<XmlCase> {};
 TEST_P(XmlDocument, isWellFormedReadsBackItsTextsAndFollowsTheSchema) {
     if (!test::xmllintAvailable()) GTEST_SKIP() << "xmllint is not installed";
     const XmlCase& c = GetParam();
-    DocumentOptions o;
+    RunSetup o;
     o.road = o.rightEdge = o.leftEdge = o.fill = c.mesh;
     o.transformGroups = c.groups;
     o.shapeName = "Stra\xC3\x9F"
                   "e & <Br\xC3\xBC"
                   "cke> \"\xE2\x82\xAC\"\t1";
     o.roadTexture = "tex/A&B.dds";
-    const CurveLines middle = curveOf(4, 0), right = curveOf(5, -2), left = curveOf(6, 2);
-    const bool k = c.curves;
-    const std::string doc =
-        documentHead(o) + documentTail(o, buildMesh(o), k ? &middle : nullptr, k ? &right : nullptr,
-                                       k ? &left : nullptr, splinesOf(std::vector<TSplinePkt>(3)));
+    RoadMesh mesh = buildMesh(o, std::vector<TSplinePkt>(3));
+    if (c.curves) {
+        mesh.curves.push_back(curveOf(CurveKind::Middle, 4, 0));
+        mesh.curves.push_back(curveOf(CurveKind::Right, 5, -2));
+        mesh.curves.push_back(curveOf(CurveKind::Left, 6, 2));
+    }
+    const std::string doc = documentHead(mesh) + documentTail(mesh, o);
 
     test::TempDir dir;
     std::string log;

@@ -1,4 +1,5 @@
 #include "generation/edges.h"
+#include "output/document.h"
 #include "generation/random_sequence.h"
 #include "generation/run.h"
 #include "generation/traffic.h"
@@ -24,31 +25,55 @@ TRandPunkte fallingProfile(bool right, int segments, double textureLength) {
     return profile;
 }
 
-TPunkteSammlung borderAlongZ(std::initializer_list<double> zs) {
-    TPunkteSammlung border;
-    for (double z : zs) border.get(border.add())->z = z;
+// Border points along Z, each at the station of its z.
+BlockList<BorderPoint> borderAlongZ(std::initializer_list<double> zs) {
+    BlockList<BorderPoint> border;
+    for (double z : zs) border.push_back({0, 0, z, 0, 0, 0, z});
     return border;
 }
 
+MeshPart vergePart(const TRandPunkte& profile) {
+    return MeshPart(profile.rightSide() ? PartKind::RightVerge : PartKind::LeftVerge, "", 0,
+                    static_cast<std::uint32_t>(profile.count()));
+}
 
 // The strip of `profile` along `border`, with what it reported.
 struct Strip {
-    MeshLines mesh;
+    MeshPart mesh;
     CollectingMessageSink messages;
     CollectingStatusLog log;
-    Strip(const TRandPunkte& profile, std::initializer_list<double> zs) {
-        buildEdgeStrip(profile, borderAlongZ(zs), mesh, messages, log);
+    Strip(const TRandPunkte& profile, std::initializer_list<double> zs) : mesh(vergePart(profile)) {
+        const auto border = borderAlongZ(zs);
+        buildEdgeStrip({profile, border, mesh}, messages, log);
     }
 };
 
-std::vector<double> vOf(const MeshLines& mesh) {
+std::vector<double> vOf(const MeshPart& mesh) {
     std::vector<double> out;
-    for (const auto& row : test::attributeNumbers(mesh.vertexLines(), "t0")) out.push_back(row[1]);
+    mesh.vertices().forEach(0, mesh.vertexCount(), [&](const MeshVertex& v) { out.push_back(v.v); });
     return out;
 }
 
-std::vector<std::vector<double>> trianglesOf(const MeshLines& mesh) {
-    return test::attributeNumbers(mesh.triangleLines(), "vi");
+std::vector<std::vector<double>> trianglesOf(const MeshPart& mesh) {
+    std::vector<std::vector<double>> out;
+    mesh.triangles().forEach(0, mesh.triangleCount(), [&](const MeshTriangle& t) {
+        out.push_back({double(t.a), double(t.b), double(t.c)});
+    });
+    return out;
+}
+
+// Control vertex k of a curve.
+Vec3 at(const std::optional<MeshCurve>& curve, std::size_t k) {
+    Vec3 found{};
+    curve->controlVertices.forEach(k, k + 1, [&](const Vec3& p) { found = p; });
+    return found;
+}
+
+std::vector<CrossSection> sectionsOf(const MeshPart& mesh) {
+    std::vector<CrossSection> out;
+    mesh.sections().forEach(0, mesh.sections().size(),
+                            [&](const CrossSection& c) { out.push_back(c); });
+    return out;
 }
 
 TEST(EdgeStrip, joinsTwoSectionsWithTheWindingOfItsSide) {
@@ -63,9 +88,15 @@ TEST(EdgeStrip, joinsTwoSectionsWithTheWindingOfItsSide) {
         EXPECT_EQ(vOf(s.mesh), (std::vector<double>{-7, -7, -5, -5}));
         EXPECT_EQ(trianglesOf(s.mesh), c.triangles);
         EXPECT_EQ(s.log.lines, std::vector<std::string>{c.status});
-        EXPECT_EQ(s.mesh.subsetCount(), 1);
-        EXPECT_NE(s.mesh.subsetLines().find("numVertices=\"4\" firstIndex=\"0\" numIndices=\"6\""),
-                  std::string::npos);
+        // One section per border point at its station; the triangles belong to the second.
+        const auto sections = sectionsOf(s.mesh);
+        ASSERT_EQ(sections.size(), 2u);
+        EXPECT_EQ(sections[0].station, 0.0);
+        EXPECT_EQ(sections[1].station, 4.0);
+        EXPECT_EQ(sections[1].firstVertex, 2u);
+        EXPECT_EQ(sections[1].vertexCount, 2u);
+        EXPECT_EQ(sections[0].triangleCount, 0u);
+        EXPECT_EQ(sections[1].triangleCount, 2u);
     }
 }
 
@@ -88,6 +119,8 @@ TEST(EdgeStrip, resetWritesASecondSectionExceptAtTheLastBorderPoint) {
         profile.resetInsteadOfMirror = true;
         const Strip s(profile, c.zs);
         EXPECT_EQ(vOf(s.mesh), c.v);
+        // The seam's second row stays in the section of its border point.
+        EXPECT_EQ(sectionsOf(s.mesh)[1].vertexCount, c.v.size() > 4 ? 4u : 2u);
         // No triangle joins the two sections at the same border point.
         for (const auto& t : trianglesOf(s.mesh)) {
             const bool touchesFirst = t[0] == 2 || t[1] == 2 || t[2] == 2;
@@ -104,54 +137,56 @@ TEST(EdgeStrip, profileOfTheOriginAloneGivesVerticesButNoTriangles) {
     profile.resize(1, messages);
     profile.textureLength = 5;
     const Strip s(profile, {0, 1, 2});
-    EXPECT_EQ(s.mesh.vertexCount(), 3);
-    EXPECT_EQ(s.mesh.triangleCount(), 0);
+    EXPECT_EQ(s.mesh.vertexCount(), 3u);
+    EXPECT_EQ(s.mesh.triangleCount(), 0u);
+    EXPECT_EQ(s.mesh.rowLength(), 1u);
     EXPECT_EQ(s.log.lines, std::vector<std::string>{"rechter Rand: 3 Vertices, 0 triangles"});
-    EXPECT_NE(s.mesh.subsetLines().find("numIndices=\"0\""), std::string::npos);
 }
 
 TEST(EdgeStrip, tooFewBorderPointsWarnsAndStopsTheRun) {
     for (bool right : {true, false}) {
-        MeshLines mesh;
+        const TRandPunkte profile = fallingProfile(right, 1, 2.0);
+        MeshPart mesh = vergePart(profile);
         CollectingMessageSink messages;
         CollectingStatusLog log;
-        EXPECT_THROW(buildEdgeStrip(fallingProfile(right, 1, 2.0), borderAlongZ({0}), mesh,
-                                    messages, log),
-                     RunStopped);
+        const auto border = borderAlongZ({0});
+        EXPECT_THROW(buildEdgeStrip({profile, border, mesh}, messages, log), RunStopped);
         EXPECT_EQ(messages.messages,
                   (std::vector<Message>{{MessageKind::Warning, right ? "Zu wenig Punkte am rechten Rand"
                                                                      : "Zu wenig Punkte am linken Rand"}}));
-        EXPECT_EQ(mesh.vertexCount(), 0);
+        EXPECT_EQ(mesh.vertexCount(), 0u);
         EXPECT_TRUE(log.lines.empty());
     }
 }
 
 // `count` border points 1.3 m apart along Z.
-TPunkteSammlung borderOf(int count) {
-    TPunkteSammlung border;
-    for (int i = 0; i < count; ++i) border.get(border.add())->z = 1.3 * i;
+BlockList<BorderPoint> borderOf(int count) {
+    BlockList<BorderPoint> border;
+    for (int i = 0; i < count; ++i) border.push_back({0, 0, 1.3 * i, 0, 0, 0, 1.3 * i});
     return border;
 }
 
-// Both strips after a road of one vertex, built as a run builds them or one after the other
-// with buildEdgeStrip, with everything they left behind.
+// Both strips, built as a run builds them or one after the other with buildEdgeStrip, with
+// everything they left behind: the document's lines of both parts, as the road's first
+// vertex makes them count.
 struct BothStrips {
-    MeshLines mesh;
+    MeshPart rightPart, leftPart;
     CollectingMessageSink messages;
     CollectingStatusLog log;
     std::string failure;
 
     BothStrips(const TRandPunkte& right, int rightPoints, const TRandPunkte& left, int leftPoints,
-               bool oneByOne) {
-        const TPunkteSammlung rightBorder = borderOf(rightPoints), leftBorder = borderOf(leftPoints);
-        mesh.writeVertex(TPunkt{});
-        mesh.closeSubset();
+               bool oneByOne)
+        : rightPart(vergePart(right)), leftPart(vergePart(left)) {
+        const auto rightBorder = borderOf(rightPoints), leftBorder = borderOf(leftPoints);
+        const EdgeStrip rightStrip{right, rightBorder, rightPart};
+        const EdgeStrip leftStrip{left, leftBorder, leftPart};
         try {
             if (oneByOne) {
-                buildEdgeStrip(right, rightBorder, mesh, messages, log);
-                buildEdgeStrip(left, leftBorder, mesh, messages, log);
+                buildEdgeStrip(rightStrip, messages, log);
+                buildEdgeStrip(leftStrip, messages, log);
             } else {
-                buildEdgeStrips(&right, rightBorder, &left, leftBorder, mesh, messages, log);
+                buildEdgeStrips(&rightStrip, &leftStrip, messages, log);
             }
         } catch (const RunStopped&) {
             failure = "stopped";
@@ -191,11 +226,14 @@ TEST(EdgeStrips, giveTheMeshReportAndFailureOfTheRightThenTheLeftStrip) {
         EXPECT_EQ(built.messages.messages, reference.messages.messages) << c.name;
         // A run that fails throws its mesh away; what a strip had written by then is no matter.
         if (built.failure != "" && built.failure != "stopped") continue;
-        EXPECT_EQ(built.mesh.vertexLines(), reference.mesh.vertexLines()) << c.name;
-        EXPECT_EQ(built.mesh.triangleLines(), reference.mesh.triangleLines()) << c.name;
-        EXPECT_EQ(built.mesh.subsetLines(), reference.mesh.subsetLines()) << c.name;
-        EXPECT_EQ(built.mesh.boundingBox().min, reference.mesh.boundingBox().min) << c.name;
-        EXPECT_EQ(built.mesh.boundingBox().max, reference.mesh.boundingBox().max) << c.name;
+        for (const auto& [a, b] : {std::pair{&built.rightPart, &reference.rightPart},
+                                   std::pair{&built.leftPart, &reference.leftPart}}) {
+            EXPECT_EQ(vertexLines(*a), vertexLines(*b)) << c.name;
+            EXPECT_EQ(triangleLines(*a, 1), triangleLines(*b, 1)) << c.name;
+            EXPECT_EQ(a->sections().size(), b->sections().size()) << c.name;
+            EXPECT_EQ(a->bounds().min, b->bounds().min) << c.name;
+            EXPECT_EQ(a->bounds().max, b->bounds().max) << c.name;
+        }
     }
     const auto lines = BothStrips(right, 1200, resetting, 1500, false).log.lines;
     ASSERT_EQ(lines.size(), 2u);
@@ -219,18 +257,16 @@ TEST(TrafficCurves, sideCurvesSitAtTheirPercentageOfTheWidenedBorderOffset) {
     in.schleppkurve = 10;
     in.rechtsProzent = 100;
     in.linksProzent = 100;
-    RunState state;
-    state.middle.emplace();
-    state.right.emplace();
-    state.left.emplace();
+    in.curveMiddle = in.curveRight = in.curveLeft = true;
+    TrafficCurves state = startTrafficCurves(in);
     TPunkt sample;
     addTrafficPoints(in, state, sample, 0.02); // heading grows: the right side widens more
-    EXPECT_NEAR(state.middle->head[0].x, 0.0, 1e-12);
-    EXPECT_NEAR(state.right->head[0].x, -3.8, 1e-12);
-    EXPECT_NEAR(state.left->head[0].x, 3.6, 1e-12);
+    EXPECT_NEAR(at(state.middle, 0)[0], 0.0, 1e-12);
+    EXPECT_NEAR(at(state.right, 0)[0], -3.8, 1e-12);
+    EXPECT_NEAR(at(state.left, 0)[0], 3.6, 1e-12);
     addTrafficPoints(in, state, sample, -0.02);
-    EXPECT_NEAR(state.right->head[1].x, -3.6, 1e-12);
-    EXPECT_NEAR(state.left->head[1].x, 3.8, 1e-12);
+    EXPECT_NEAR(at(state.right, 1)[0], -3.6, 1e-12);
+    EXPECT_NEAR(at(state.left, 1)[0], 3.8, 1e-12);
 }
 
 TEST(TrafficCurves, halfwayCurvesOnAStraightLieAQuarterOfTheWidthAside) {
@@ -239,14 +275,13 @@ TEST(TrafficCurves, halfwayCurvesOnAStraightLieAQuarterOfTheWidthAside) {
     in.schleppkurve = 10; // no widening without curvature
     in.rechtsProzent = 50;
     in.linksProzent = 50;
-    RunState state;
-    state.right.emplace();
-    state.left.emplace();
+    in.curveRight = in.curveLeft = true;
+    TrafficCurves state = startTrafficCurves(in);
     TPunkt sample;
     sample.yrot = std::numbers::pi / 2; // heading along world -X: local left is world +Z
     addTrafficPoints(in, state, sample, 0.0);
-    EXPECT_NEAR(state.right->head[0].z, -1.75, 1e-12);
-    EXPECT_NEAR(state.left->head[0].z, 1.75, 1e-12);
+    EXPECT_NEAR(at(state.right, 0)[2], -1.75, 1e-12);
+    EXPECT_NEAR(at(state.left, 0)[2], 1.75, 1e-12);
     EXPECT_FALSE(state.middle.has_value());
 }
 
@@ -254,13 +289,13 @@ TEST(TrafficCurves, followTheBankOfTheSample) {
     RunInputs in;
     in.breite = 8;
     in.rechtsProzent = 50;
-    RunState state;
-    state.right.emplace();
+    in.curveRight = true;
+    TrafficCurves state = startTrafficCurves(in);
     TPunkt sample;
     sample.zrot = std::numbers::pi / 6; // banked 30 degrees: the right side is lower
     addTrafficPoints(in, state, sample, 0.0);
-    EXPECT_NEAR(state.right->head[0].y, -1.0, 1e-12);
-    EXPECT_NEAR(state.right->head[0].x, -std::sqrt(3.0), 1e-12);
+    EXPECT_NEAR(at(state.right, 0)[1], -1.0, 1e-12);
+    EXPECT_NEAR(at(state.right, 0)[0], -std::sqrt(3.0), 1e-12);
 }
 
 TEST(TrafficCurves, shortCurvesArePaddedToFourControlVerticesOnTheirPolyline) {
@@ -280,14 +315,11 @@ TEST(TrafficCurves, shortCurvesArePaddedToFourControlVerticesOnTheirPolyline) {
         {{0, 1, 2, 3, 4}, {0, 1, 2, 3, 4}},
     };
     for (const auto& c : cases) {
-        TrafficCurve curve;
-        for (double z : c.in) {
-            curve.lines.add(point(z));
-            if (curve.head.size() < 4) curve.head.push_back(point(z));
-        }
+        MeshCurve curve{CurveKind::Middle, "splineMitte", {}};
+        for (double z : c.in) curve.add({point(z).x, point(z).y, point(z).z});
         finishTrafficCurve(curve);
         std::vector<double> zs;
-        for (const auto& row : test::attributeNumbers(curve.lines.lines(), "c")) {
+        for (const auto& row : test::attributeNumbers(controlVertexLines(curve), "c")) {
             zs.push_back(row[2]);
         }
         EXPECT_EQ(zs, c.out);

@@ -362,6 +362,14 @@ TEST(GenerationRun, aStoppedRunLeavesTheOldOutputUntouched) {
          "'' ist kein gültiger Gleitkommawert"},
         {"texture length 0", [](ParameterSet& p) { p.texturLaenge = "0"; },
          "Ungültige Gleitkommaoperation"},
+        // The verge and the key are named, not only the division that would fail.
+        {"verge texture length 0",
+         [](ParameterSet& p) {
+             p.linkerRand = test::profileOf(false, {{1.0, -10.0, 0.5}});
+             p.linkerRand.textureLength = -0.0;
+         },
+         "linker Rand: Texturlänge 0 m – der Rand braucht eine Länge über 0 m je "
+         "Texturwiederholung ([Rand_links_Textur] Laenge)"},
         {"pixel width no integer", [](ParameterSet& p) { p.texPixel = "1,5"; },
          "'1,5' ist kein gültiger Integerwert"},
         {"points too close", [](ParameterSet& p) { p.splines.get(1)->Z = 0.05; }, nullptr},
@@ -417,11 +425,13 @@ TEST(GenerationRun, aFieldThatIsNoNumberNamesItsSectionAndKey) {
         {[](ParameterSet& p) { p.texL0 = "null"; }, "'null' ist kein gültiger Gleitkommawert",
          "Fahrbahn_Textur", "TexL0"},
         {[](ParameterSet& p) {
+             p.trafficMitte = true;
              p.verkehrsspline = true;
              p.tempo = "schnell";
          },
          "'schnell' ist kein gültiger Gleitkommawert", "KI", "Tempo"},
         {[](ParameterSet& p) {
+             p.trafficRechts = true;
              p.verkehrsspline = true;
              p.tempoFaktor = "";
          },
@@ -439,6 +449,43 @@ TEST(GenerationRun, aFieldThatIsNoNumberNamesItsSectionAndKey) {
         EXPECT_EQ(messages.where.section, c.section) << c.message;
         EXPECT_EQ(messages.where.key, c.key) << c.message;
         EXPECT_TRUE(messages.where.file.empty()) << "the run knows no file";
+    }
+}
+
+// The game's speed attributes are read only where a curve carries them, and a value no game
+// takes is refused naming [KI] and its key, before anything is written.
+TEST(GenerationRun, theGamesSpeedValuesAreCheckedOnlyWhereACurveCarriesThem) {
+    const struct {
+        bool curve, attributes;
+        const char *tempo, *faktor;
+        const char* message; // nullptr: written
+    } cases[] = {
+        {false, true, "schnell", "-1", nullptr},
+        {true, false, "-50", "", nullptr},
+        {true, true, "1000", "0,5", nullptr},
+        {true, true, "-50", "1",
+         "[KI] Tempo: '-50' nimmt das Spiel nicht an; erlaubt sind mehr als 0 bis 1.000 km/h"},
+        {true, true, "0", "1",
+         "[KI] Tempo: '0' nimmt das Spiel nicht an; erlaubt sind mehr als 0 bis 1.000 km/h"},
+        {true, true, "1E308", "1",
+         "[KI] Tempo: '1E308' nimmt das Spiel nicht an; erlaubt sind mehr als 0 bis 1.000 km/h"},
+        {true, true, "50", "-1",
+         "[KI] TempoFaktor: '-1' nimmt das Spiel nicht an; erlaubt sind mehr als 0 bis 10"},
+        {true, true, "50", "11",
+         "[KI] TempoFaktor: '11' nimmt das Spiel nicht an; erlaubt sind mehr als 0 bis 10"},
+    };
+    for (const auto& c : cases) {
+        auto params = straightRoad(10);
+        params.trafficMitte = c.curve;
+        params.verkehrsspline = c.attributes;
+        params.tempo = c.tempo;
+        params.tempoFaktor = c.faktor;
+        RandomSequence random;
+        const auto o = run(params, random, ',', "old");
+        EXPECT_EQ(o.written, c.message == nullptr) << c.tempo << " " << c.faktor;
+        if (c.message == nullptr) continue;
+        EXPECT_EQ(o.messages, (std::vector<Message>{{MessageKind::Error, c.message}}));
+        EXPECT_EQ(o.document, "old");
     }
 }
 
@@ -551,7 +598,8 @@ TEST(GenerationRun, theSummaryAddsUpTheMeshPartsAndListsTheDocumentsFiles) {
     CollectingStatusLog log;
     RandomSequence random;
     RunSummary summary;
-    ASSERT_TRUE(runGeneration(params, dir / "road.i3d", messages, log, random, ',', {}, &summary));
+    ASSERT_TRUE(runGeneration(params, dir / "road.i3d", messages, log, random, ',',
+                              {.summary = &summary}));
     const std::string doc = readFile(dir / "road.i3d");
     EXPECT_EQ(summary.vertices, static_cast<int>(vertices(doc).size()));
     EXPECT_EQ(summary.triangles, static_cast<int>(triangles(doc).size()));
@@ -685,8 +733,9 @@ TEST(GenerationRun, runningOutOfMemoryIsSaidInGermanAndKeepsTheOldDocument) {
     CollectingMessageSink messages;
     CollectingStatusLog log;
     RandomSequence random;
-    const bool written = runGeneration(params, dir / "road.i3d", messages, log, random, ',',
-                                       [](TRandPunkte&) { throw std::bad_alloc(); });
+    const bool written =
+        runGeneration(params, dir / "road.i3d", messages, log, random, ',',
+                      {.readEdgeFields = [](TRandPunkte&) { throw std::bad_alloc(); }});
     EXPECT_FALSE(written);
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_EQ(messages.messages[0].text, "Nicht genügend Arbeitsspeicher");

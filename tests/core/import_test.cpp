@@ -1,3 +1,4 @@
+#include "output/document.h"
 #include "uGlobal/errors.h"
 #include "uSplinePkts/spline_punkte.h"
 
@@ -122,6 +123,15 @@ TEST(SplineImport, aFailedImportLeavesThePointsAndTheirFileAsTheyWere) {
     test::writeFile(dir / "viele.i3d", tooMany);
     test::writeFile(dir / "offen.i3d", "<Scene>\n<Shape translation=\"1 2 3\"/>\n");
     test::writeFile(dir / "leer.i3d", "<i3D>\n<Shape translation=\"1 2 3\"/>\n</i3D>\n");
+    test::writeFile(dir / "ohne.i3d", "<i3D>\n<Scene>\n<TransformGroup name=\"leer\"/>\n</Scene>\n");
+    // A road this program wrote: Shapes in the scene, but no spline points among them.
+    test::writeFile(dir / "strasse.i3d",
+                    documentHead(RoadMesh{}) +
+                        "  </Shapes>\r\n  <Scene>\r\n    <Shape name=\"Strasse\" shapeId=\"1\">\r\n"
+                        "       <TransformGroup name=\"SplinePkt1\" translation=\"0 0 0\"/>\r\n"
+                        "    </Shape>\r\n  </Scene>\r\n</i3D>\r\n");
+    test::writeFile(dir / "gross.i3d", "<Scene>\n<Shape/>\n</Scene>\n");
+    std::filesystem::resize_file(dir / "gross.i3d", kMaxExportFileBytes + 1); // sparse
     const auto name = [&](const char* file) { return (dir / file).string(); };
 
     const struct {
@@ -133,6 +143,8 @@ TEST(SplineImport, aFailedImportLeavesThePointsAndTheirFileAsTheyWere) {
         {"<Shape translation=\"10\t0 -5\"/>\n", {}, "'10\t0' ist kein gültiger Gleitkommawert"},
         {"<Shape rotation=\"1 2\"/>\n", {}, "'' ist kein gültiger Gleitkommawert"},
         {"<Shape/>\n<Shape rotation=\"1 2 3 4\"/>\n", {}, "'3 4' ist kein gültiger Gleitkommawert"},
+        {"<Shape translation=\"" + std::string(1'000'000, '1') + "- 0 0\"/>\n", {},
+         "'" + std::string(40, '1') + "…' ist kein gültiger Gleitkommawert"},
         {"", dir / "fehlt.i3d", "Die Datei " + name("fehlt.i3d") + " kann nicht geöffnet werden"},
         {"", dir.path(), "Die Datei " + dir.path().string() + " kann nicht gelesen werden"},
         {"", dir / "leer.i3d", "Die Datei " + name("leer.i3d") + " enthält keine Szene (<Scene>)"},
@@ -140,6 +152,16 @@ TEST(SplineImport, aFailedImportLeavesThePointsAndTheirFileAsTheyWere) {
          "Die Szene in " + name("offen.i3d") + " ist nicht abgeschlossen (</Scene> fehlt)"},
         {"", dir / "viele.i3d",
          "Die Datei " + name("viele.i3d") + " enthält mehr als 100000 Spline-Punkte"},
+        {"", dir / "ohne.i3d",
+         "Die Szene in " + name("ohne.i3d") +
+             " enthält keine Spline-Punkte (<Shape>); die Spline-Punkte bleiben, wie sie waren"},
+        {"", dir / "strasse.i3d",
+         "Die Datei " + name("strasse.i3d") +
+             " ist eine von Trassolin erzeugte Straße, kein Export von Spline-Punkten; die "
+             "Spline-Punkte bleiben, wie sie waren"},
+        {"", dir / "gross.i3d",
+         "Die Datei " + name("gross.i3d") +
+             " ist mit 257 MB zu groß für einen Spline-Export (höchstens 256 MB)"},
     };
     for (const auto& c : cases) {
         const auto file = c.body.empty() ? c.file : sceneFile(dir, c.body);
@@ -157,6 +179,22 @@ TEST(SplineImport, aFailedImportLeavesThePointsAndTheirFileAsTheyWere) {
         EXPECT_EQ(set.current(), 3);
         EXPECT_EQ(set.fileName(), "vorher.i3d");
     }
+}
+
+// The editor names the root after the scene: a map its author called "Trassolin" is still an
+// export, which the editor marks as its own.
+TEST(SplineImport, anEditorSceneNamedLikeThisProgramIsImported) {
+    test::TempDir dir;
+    const auto file = dir / "export.i3d";
+    test::writeFile(file, "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n"
+                          "<i3D name=\"Trassolin\" version=\"1.6\">\n  <Asset>\n"
+                          "    <Export program=\"GIANTS Editor 64bit\" version=\"9.0.2\"/>\n"
+                          "  </Asset>\n  <Scene>\n    <Shape translation=\"1 2 3\"/>\n"
+                          "    <Shape translation=\"4 5 6\"/>\n  </Scene>\n</i3D>\n");
+    TSplinePunkte set = setOf(3);
+    set.importFromI3d(file);
+    ASSERT_EQ(set.count(), 2);
+    EXPECT_EQ(set.get(1)->Z, 6.0);
 }
 
 TEST(SplineImport, aValueThatIsNoNumberNamesTheFileAndTheLine) {
@@ -184,7 +222,7 @@ TEST(SplineImport, reportsShapesItSkipsAndThoseInsideTransformedNodes) {
     } cases[] = {
         {"flat", "<Shape/>\n<Shape/>\n", 2, 0, 0},
         {"secondOnALine", "<Shape/><Shape/>\n<Shape/> <Shape/> <Shape/>\n", 2, 3, 0},
-        {"sceneLine", "", 0, 0, 0},
+        {"sceneLine", "<Shape/>\n", 1, 0, 1}, // inside the group the scene line opens
         {"movedGroup",
          "<TransformGroup translation=\"0 1 0\">\n<Shape/>\n</TransformGroup>\n<Shape/>\n", 2, 0,
          1},

@@ -261,6 +261,34 @@ TEST(StrictInteger, rejectsEverythingElseWithTheIntegerMessage) {
     }
 }
 
+// A runaway value (a 100 MB attribute of a damaged export) must give a line, not a message of
+// its own size: its first 40 characters, never cut inside one.
+TEST(QuotedValue, showsTheFirstFortyCharactersOfALongTextAndNeverCutsACharacter) {
+    const std::string forty = std::string(39, '7') + "ß";
+    const struct {
+        std::string text, quoted;
+    } cases[] = {
+        {"", "''"},
+        {"12a", "'12a'"},
+        {forty, "'" + forty + "'"},
+        {forty + "x", "'" + forty + "…'"},
+        {forty + "€€€", "'" + forty + "…'"},
+        {std::string(1'000'000, '9') + "x", "'" + std::string(40, '9') + "…'"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(quotedValue(c.text), c.quoted) << c.text.size();
+    for (const auto& parse : {+[](std::string_view t) { (void)parseTolerantReal(t); },
+                              +[](std::string_view t) { (void)parseStrictInteger(t); }}) {
+        try {
+            parse(std::string(1'000'000, '1') + "-");
+            ADD_FAILURE() << "accepted";
+        } catch (const ConversionError& e) {
+            EXPECT_TRUE(std::string(e.what()).starts_with("'" + std::string(40, '1') + "…' ist kein "))
+                << std::string(e.what()).substr(0, 80);
+            EXPECT_LT(std::string(e.what()).size(), 100u);
+        }
+    }
+}
+
 TEST(TextBetweenMarkers, takesTheTextUpToTheFirstClosingMarkerOrLeavesTheOutputAlone) {
     std::string out = "unchanged";
     EXPECT_FALSE(textBetweenMarkers("no markers here", "translation=\"", "\"", out));

@@ -1,8 +1,8 @@
 // OutputFile behaviour that only POSIX systems have: permissions and the umask, symbolic
 // links, FIFOs and sockets, signals, file size limits and errno values.
 
-#include "output/output_file.h"
-#include "settings/ini_file.h"
+#include "io/output_file.h"
+#include "io/paths.h"
 #include "uGlobal/errors.h"
 
 #include "core/output_file_test.h"
@@ -84,7 +84,10 @@ TEST(OutputFile, aReadOnlyTargetOrFolderIsAccessDenied) {
                ioErrorOf([&] { OutputFile out(dir / "ro/road.i3d"); });
     });
     if (!errors) GTEST_SKIP() << "cannot run as an ordinary user here";
-    EXPECT_EQ(*errors, "Dateizugriff verweigert|Dateizugriff verweigert");
+    // The file itself is locked; in the other case only its folder is.
+    EXPECT_EQ(*errors, "Dateizugriff verweigert|Dateizugriff verweigert: " +
+                           (dir / "ro/road.i3d").string() + " – in den Ordner " +
+                           (dir / "ro").string() + " darf nicht geschrieben werden");
     EXPECT_EQ(test::readFile(dir / "locked.i3d"), kOldDocument);
     EXPECT_TRUE(fs::is_empty(dir / "ro"));
 }
@@ -192,7 +195,8 @@ TEST(IoErrorText, namesTheFailureInGerman) {
         {EROFS, "Dateizugriff verweigert"},  {ENOENT, "Ungültiger Dateiname"},
         {ENOTDIR, "Ungültiger Dateiname"},   {EISDIR, "Ungültiger Dateiname"},
         {ENAMETOOLONG, "Ungültiger Dateiname"}, {EINVAL, "Ungültiger Dateiname"},
-        {ENOSPC, "E/A-Fehler 28"},           {EIO, "E/A-Fehler 5"}};
+        {ENOSPC, "Datenträger voll"},        {EDQUOT, "Datenträger voll"},
+        {EIO, "E/A-Fehler 5"}};
     for (const auto& [number, text] : cases)
         EXPECT_EQ(ioErrorText(number), text) << number;
 }

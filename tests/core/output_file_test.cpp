@@ -1,8 +1,8 @@
 // OutputFile on every system; output_file_posix_test.cpp and output_file_windows_test.cpp hold
 // what only one system has (permissions, links, devices, killed processes, error numbers).
 
-#include "output/output_file.h"
-#include "settings/ini_file.h"
+#include "io/output_file.h"
+#include "io/paths.h"
 #include "uGlobal/errors.h"
 
 #include "core/output_file_test.h"

@@ -2,8 +2,8 @@
 // files held open by another program, names counted in UTF-16 units, and the system's error
 // codes. A killed process is imitated with a death test, which Windows runs as a new process.
 
-#include "output/output_file.h"
-#include "settings/ini_file.h"
+#include "io/output_file.h"
+#include "io/paths.h"
 #include "uGlobal/errors.h"
 
 #include "core/output_file_test.h"
@@ -163,7 +163,8 @@ TEST(IoErrorText, namesTheWindowsFailureInGerman) {
         {ERROR_FILENAME_EXCED_RANGE, "Ungültiger Dateiname"},
         {ERROR_DIRECTORY, "Ungültiger Dateiname"},
         {ERROR_INVALID_DRIVE, "Ungültiger Dateiname"},
-        {ERROR_DISK_FULL, "E/A-Fehler 112"},
+        {ERROR_DISK_FULL, "Datenträger voll"},
+        {ERROR_HANDLE_DISK_FULL, "Datenträger voll"},
         {ERROR_SHARING_VIOLATION, "E/A-Fehler 32"}};
     for (const auto& [code, text] : cases)
         EXPECT_EQ(ioErrorText(static_cast<int>(code)), text) << code;

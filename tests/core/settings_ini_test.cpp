@@ -260,6 +260,111 @@ TEST(IniFile, everyTextOfLatin1AndTheBasicPlaneSurvivesSaveAndLoad) {
     }
 }
 
+// The reader trims blanks and takes off one pair of quotes: a value that would lose either is
+// written in double quotes, and everything else as it stands (an ordinary file stays byte for
+// byte what it was).
+TEST(IniFile, aTextWithBlanksOrQuotesAtItsEndsReadsBackAsItWasWritten) {
+    const struct {
+        std::string value, line;
+    } cases[] = {
+        {"'s Dorfweg'", "K=\"'s Dorfweg'\""},
+        {"'s Dorfweg", "K='s Dorfweg"},
+        {"road.dds ", "K=\"road.dds \""},
+        {" road.dds", "K=\" road.dds\""},
+        {"\tTab", "K=\"\tTab\""},
+        {"\"zitiert\"", "K=\"\"zitiert\"\""},
+        {"''", "K=\"''\""},
+        {" ", "K=\" \""},
+        {"\"", "K=\""},
+        {"a \"b\" c", "K=a \"b\" c"},
+        {"Straße Süd", "K=Straße Süd"},
+        {"", "K="},
+    };
+    for (const auto& c : cases) {
+        IniFile ini;
+        ini.writeString("S", "K", c.value);
+        ini.writeString("S", "K", c.value); // in place, too
+        const std::string text = decodeSettingsText(ini.encoded());
+        EXPECT_EQ(text, "[S]\r\n" + c.line + "\r\n") << c.value;
+        EXPECT_EQ(IniFile(ini.encoded()).readString("S", "K", "?"), c.value) << c.value;
+    }
+}
+
+TEST(ParameterFile, fieldTextsWithQuotesOrBlanksSurviveALoadAndASave) {
+    test::TempDir dir;
+    const auto file = dir / "P.ini";
+    ParameterSet set;
+    set.strassenName = "'s Dorfweg'";
+    set.texturFileName = "asphalt.dds ";
+    set.rechterRand.textureFileName = " \"kante\" ";
+    saveParameterFile(file, set, ',');
+    for (int round = 0; round < 2; ++round) {
+        ParameterSet back;
+        CollectingMessageSink messages;
+        loadParameterFile(file, back, messages);
+        EXPECT_EQ(back.strassenName, "'s Dorfweg'");
+        EXPECT_EQ(back.texturFileName, "asphalt.dds ");
+        EXPECT_EQ(back.rechterRand.textureFileName, " \"kante\" ");
+        saveParameterFile(file, back, ',');
+    }
+}
+
+// A second mark behind the file's own (a file saved twice by an editor that adds one), or a
+// file pasted into another: the section behind it is read, and a save adds no second one.
+TEST(IniFile, aByteOrderMarkAtTheStartOfALineHidesNoSection) {
+    const std::string bom = "\xEF\xBB\xBF";
+    for (const std::string& file :
+         {bom + bom + "[Preferences]\r\nStrassenName=Ring\r\n",
+          bom + bom + bom + "[Preferences]\r\nStrassenName=Ring\r\n",
+          "[Splines]\r\nAnzahl=2\r\n" + bom + "[Preferences]\r\nStrassenName=Ring\r\n",
+          "[Preferences]\r\n" + bom + "StrassenName=Ring\r\n",
+          // Behind the marks cp1252 bytes, which are no UTF-8.
+          bom + bom + "[Preferences]\r\nStrassenName=Ring\r\nOrt=Stra\xDF" "e\r\n"}) {
+        IniFile ini(file);
+        EXPECT_TRUE(ini.hasSection("Preferences"));
+        EXPECT_EQ(ini.readString("Preferences", "StrassenName", "Strasse"), "Ring");
+        ini.writeString("Preferences", "minLaenge", "2");
+        const std::string saved = ini.encoded();
+        EXPECT_EQ(saved.find("[Preferences]"), saved.rfind("[Preferences]")) << saved;
+        EXPECT_EQ(IniFile(saved).readString("Preferences", "StrassenName", "Strasse"), "Ring");
+        EXPECT_EQ(IniFile(saved).readString("Preferences", "Ort", "Straße"), "Straße");
+    }
+}
+
+// A file far beyond any parameter file is refused by its size before it is read whole, and
+// one of millions of lines before each costs a list entry.
+TEST(IniFile, aFileFarLargerThanAnySettingsFileIsRefusedNamingItsSize) {
+    test::TempDir dir;
+    const auto big = dir / "gross.ini";
+    test::writeFile(big, "[Preferences]\r\n");
+    std::filesystem::resize_file(big, kMaxSettingsFileBytes + 1); // sparse: costs no disk
+    const auto blank = dir / "leer.ini";
+    test::writeFile(blank, "[Preferences]\n" + std::string(kMaxSettingsFileLines, '\n'));
+    const struct {
+        std::filesystem::path file;
+        std::string message;
+    } cases[] = {
+        {big, "Die Datei " + big.string() +
+                  " ist mit 65 MB zu groß für eine Parameterdatei (höchstens 64 MB)"},
+        {blank, "Die Datei " + blank.string() +
+                    " ist mit 2.000.001 Zeilen zu lang für eine Parameterdatei (höchstens "
+                    "2.000.000)"},
+    };
+    for (const auto& c : cases) {
+        ParameterSet set;
+        CollectingMessageSink messages;
+        try {
+            loadParameterFile(c.file, set, messages);
+            ADD_FAILURE() << "no error for " << c.file;
+        } catch (const TrassolinError& e) {
+            EXPECT_EQ(e.what(), c.message);
+        }
+        // A save into such a file does not overwrite what it could not read.
+        EXPECT_THROW(saveParameterFile(c.file, set, ','), TrassolinError);
+    }
+    EXPECT_EQ(std::filesystem::file_size(big), kMaxSettingsFileBytes + 1);
+}
+
 TEST(ParameterFile, aFileWithoutAnySectionOfAParameterFileIsRefused) {
     test::TempDir dir;
     const std::string foreign = "[Irgendwas]\r\nBreite=3\r\n";

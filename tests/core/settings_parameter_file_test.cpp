@@ -370,9 +370,12 @@ TEST(ParameterFile, countsAreBoundedAndAnUnreadableValueStopsTheLoadWhereItStand
         const char* error; // nullptr: loads
         int segments, points;
     } cases[] = {
-        {"[Splines]\nAnzahl=100001\n", "'100001' ist kein gültiger Integerwert", 2, 3},
-        {"[Rand_rechts_Geo]\nnSegments=1001\n", "'1001' ist kein gültiger Integerwert", 2, 3},
-        {"[Rand_rechts_Geo]\nnSegments=$FFFF\n", "'$FFFF' ist kein gültiger Integerwert", 2, 3},
+        {"[Splines]\nAnzahl=100001\n",
+         "'100001' ist zu groß: Trassolin liest höchstens 100.000 Spline-Punkte", 2, 3},
+        {"[Rand_rechts_Geo]\nnSegments=1001\n",
+         "'1001' ist zu groß: Trassolin liest höchstens 1.000 Randsegmente", 2, 3},
+        {"[Rand_rechts_Geo]\nnSegments=$FFFF\n",
+         "'$FFFF' ist zu groß: Trassolin liest höchstens 1.000 Randsegmente", 2, 3},
         {"[Rand_links_Textur]\nLaenge=fünf\n", "'fünf' ist kein gültiger Gleitkommawert", 2, 3},
         {"[Rand_rechts_Geo]\nnSegments=-3\n", nullptr, 1, 2},
         {"[Rand_rechts_Geo]\nnSegments=zwei\n", nullptr, 2, 2},
@@ -412,7 +415,8 @@ TEST(ParameterFile, anUnreadableValueNamesFileSectionAndKey) {
          "Rand_links_Geo", "Winkel1"},
         {"[Splines]\nAnzahl=2\n[SplinePts2]\nYrot=\n", "'' ist kein gültiger Gleitkommawert",
          "SplinePts2", "Yrot"},
-        {"[Rand_rechts_Geo]\nnSegments=10001\n", "'10001' ist kein gültiger Integerwert",
+        {"[Rand_rechts_Geo]\nnSegments=10001\n",
+         "'10001' ist zu groß: Trassolin liest höchstens 1.000 Randsegmente",
          "Rand_rechts_Geo", "nSegments"},
         {"[FuellFlaeche]\nTexturHoehe=hoch\n", "'hoch' ist kein gültiger Gleitkommawert",
          "FuellFlaeche", "TexturHoehe"},
@@ -442,6 +446,39 @@ TEST(ParameterFile, anUnreadableValueNamesFileSectionAndKey) {
         EXPECT_EQ(e.where.file, file);
         EXPECT_EQ(e.where.section, "Rand_rechts_Textur");
         EXPECT_EQ(e.where.key, "Laenge");
+    }
+}
+
+// The import path is written for information only. A name in another encoding (the cp1252
+// bytes of a Windows disk) or with a line break is stored so that the file stays in one
+// encoding, one key a line: every other text reads back as it was, import after import.
+TEST(ParameterFile, anImportPathOfAnyBytesLeavesEveryOtherTextAsItWas) {
+    test::TempDir dir;
+    const auto file = dir / "P.ini";
+    const struct {
+        std::string path, stored;
+    } cases[] = {
+        {"/karten/Stra\xDF" "e.i3d", "/karten/Straße.i3d"},
+        {"/karten/neu\nOrdner/x.i3d", "/karten/neu?Ordner/x.i3d"},
+        {"/karten/\r\n.i3d", "/karten/??.i3d"},
+        {"/karten/\xC3(.i3d", "/karten/Ã(.i3d"},
+        {"/karten/Łódź.i3d", "/karten/Łódź.i3d"},
+    };
+    for (const char* texture : {"Straße.dds", "Łódź.dds"}) { // a cp1252 file and a UTF-8 file
+        for (const auto& c : cases) {
+            ParameterSet set;
+            set.strassenName = "Straße Süd";
+            set.texturFileName = texture;
+            for (int import = 0; import < 2; ++import) {
+                set.splines.setFileName(c.path);
+                saveParameterFile(file, set, ',');
+                CollectingMessageSink messages;
+                loadParameterFile(file, set, messages);
+            }
+            EXPECT_EQ(set.strassenName, "Straße Süd") << c.stored;
+            EXPECT_EQ(set.texturFileName, texture) << c.stored;
+            EXPECT_EQ(IniFile::read(file).readString("Splines", "FileName", ""), c.stored);
+        }
     }
 }
 

@@ -98,11 +98,16 @@ TEST(SplineDirections, pointsOnAStraightSlopeTakeItsClimb) {
 TEST(SplineDirections, pointsWithoutAHorizontalDirectionKeepTheirRotation) {
     TSplinePunkte s = pointsAt({{0, 0, 0}, {0, 5, 0}});
     s.get(0)->Yrot = 33.0;
-    s.setDirectionsFromNeighbours();
+    EXPECT_EQ(s.setDirectionsFromNeighbours(), 0); // the caller can say that none was turned
     EXPECT_EQ(s.get(0)->Yrot, 33.0);
     TSplinePunkte one = pointsAt({{1, 2, 3}});
-    one.setDirectionsFromNeighbours();
+    EXPECT_EQ(one.setDirectionsFromNeighbours(), 0);
     EXPECT_EQ(one.get(0)->Yrot, 0.0);
+    // The middle point's neighbours stand above each other; both ends have a direction.
+    TSplinePunkte three = pointsAt({{0, 0, 0}, {5, 0, 0}, {0, 3, 0}});
+    three.get(1)->Yrot = 12.0;
+    EXPECT_EQ(three.setDirectionsFromNeighbours(), 2);
+    EXPECT_EQ(three.get(1)->Yrot, 12.0);
 }
 
 // The bundled country road, its rotations cleared and recomputed: how far its path moves.

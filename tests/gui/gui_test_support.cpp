@@ -24,6 +24,13 @@ std::optional<QString> ScriptedPresenter::openFileName(QWidget* parent,
     return saveFileName(parent, request);
 }
 
+int ScriptedPresenter::choose(QWidget*, const QString&, const QString& text,
+                              const QStringList& choices) {
+    questions << text;
+    const QString answer = choiceAnswers.isEmpty() ? unscriptedAnswer : choiceAnswers.takeFirst();
+    return static_cast<int>(choices.indexOf(answer));
+}
+
 int ScriptedPresenter::execModal(QDialog& dialog) {
     dialog.show();
     QApplication::setActiveWindow(&dialog);
@@ -54,7 +61,7 @@ WorkingFolder::~WorkingFolder() {
 std::pair<char, QString> separatorOfANewWindow() {
     ScriptedPresenter presenter;
     TForm1 window(presenter);
-    window.loadParameters(QString::fromUtf8(TRASSOLIN_EXAMPLES_DIR "/dorfstrasse.ini"));
+    window.openRoad(QString::fromUtf8(TRASSOLIN_EXAMPLES_DIR "/dorfstrasse.ini"));
     return {window.decimalSeparator(), control(window, "edtRandRBreite")->text()};
 }
 

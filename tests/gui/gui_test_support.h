@@ -5,14 +5,13 @@
 #include "support/test_support.h"
 
 #include <QDialog>
+#include <QLineEdit>
 #include <QStringList>
-#include <QWidget>
 
 #include <functional>
 #include <utility>
 #include <vector>
 
-class QLineEdit;
 class QWidget;
 
 namespace trassolin::gui::test {
@@ -29,6 +28,9 @@ public:
     void message(QWidget*, MessageKind kind, const QString& text) override {
         messages.push_back({kind, text});
     }
+    // Takes the next queued answer (a choice's text); without one, `unscriptedAnswer`.
+    int choose(QWidget*, const QString& title, const QString& text,
+               const QStringList& choices) override;
     void about(QWidget*, const QString& title, const QString& text) override {
         aboutTexts.push_back(title + QLatin1Char('\n') + text);
     }
@@ -45,12 +47,16 @@ public:
     QStringList fileAnswers;
     std::vector<FileDialogRequest> fileRequests;
     std::optional<QFont> nextFont;
+    QStringList questions; // the texts of the questions asked
+    QStringList choiceAnswers;
+    // Leaves no file behind and stops nothing: a test that does not expect a question goes on.
+    QString unscriptedAnswer = QStringLiteral("Verwerfen");
     // Runs while a modal window is shown; its result is the window's result.
     std::function<int(QDialog&)> onModal = [](QDialog&) { return int(QDialog::Accepted); };
 };
 
-// The control of that name in the window; a missing one ends the test program.
-template <class W = QLineEdit> W* control(const QWidget& window, const char* name) {
+// The window's control of that name; fails the test when there is none.
+template <class W = QLineEdit> W* control(QObject& window, const char* name) {
     auto* w = window.findChild<W*>(QString::fromLatin1(name));
     if (w == nullptr) qFatal("no control %s", name);
     return w;

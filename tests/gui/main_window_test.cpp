@@ -107,7 +107,8 @@ private Q_SLOTS:
         }
         for (const char* name : {"edtBreite", "cboSturz", "sedRandRNr", "bbnGo", "mmoStatus",
                                  "spbRandRAdd", "SpeedButton2", "spbCopyToLeft", "spbOldTexL0",
-                                 "EdtTexEndePxl", "bbnRandLLoadTex", "sedSplinePtsNr"}) {
+                                 "EdtTexEndePxl", "bbnRandLLoadTex", "sedSplinePtsNr",
+                                 "edtGltfFile", "btnGltfFile"}) {
             QVERIFY2(window_->findChild<QWidget*>(QString::fromLatin1(name)) != nullptr, name);
         }
     }
@@ -134,6 +135,44 @@ private Q_SLOTS:
         QVERIFY(!get<QPushButton>("bbnGo")->isEnabled());
         QCOMPARE(get<QPlainTextEdit>("mmoStatus")->toPlainText(), QStringLiteral("mmoStatus"));
         QVERIFY(!std::filesystem::exists(file("strasse.i3d")));
+    }
+
+    void theGltfFieldMakesGoWriteTheRoadAsGltfToo() {
+        window_->splineEditor().selectPoint(2);
+        ui::type(get("edtSplinePtsZ"), QStringLiteral("50"));
+        leave();
+        presenter_->fileAnswers.push_back(fromPath(file("weg.glb")));
+        click("btnGltfFile");
+        QCOMPARE(presenter_->fileRequests.back().proposedName, QStringLiteral("test.glb"));
+        QCOMPARE(presenter_->fileRequests.back().defaultSuffix, QStringLiteral("glb"));
+        QCOMPARE(get("edtGltfFile")->text(), fromPath(file("weg.glb")));
+        presenter_->fileAnswers.push_back(fromPath(file("weg.ini")));
+        click("bbnSavePara");
+        presenter_->fileAnswers.push_back(fromPath(file("weg.i3d")));
+        click("bbnSave");
+        click("bbnGo");
+        QVERIFY2(presenter_->messages.empty(), qPrintable(presenter_->texts().join('\n')));
+        // The same file as the command line's for the saved parameters.
+        const std::string command = std::string(TRASSOLIN_CLI_PATH) + " generate --gltf '" +
+                                    file("cli.glb").string() + "' '" + file("weg.ini").string() +
+                                    "' '" + file("cli.i3d").string() + "' >/dev/null 2>&1";
+        QCOMPARE(std::system(command.c_str()), 0);
+        const std::string fromWindow = trassolin::test::readFile(file("weg.glb"));
+        QVERIFY(fromWindow.starts_with("glTF"));
+        QVERIFY(fromWindow == trassolin::test::readFile(file("cli.glb")));
+
+        // An empty field: no glTF. A name that is no glTF: nothing written, and why.
+        std::filesystem::remove(file("weg.glb"));
+        ui::type(get("edtGltfFile"), QString());
+        click("bbnGo");
+        QVERIFY(!std::filesystem::exists(file("weg.glb")));
+        trassolin::test::writeFile(file("weg.i3d"), "alt");
+        ui::type(get("edtGltfFile"), fromPath(file("weg.obj")));
+        click("bbnGo");
+        QCOMPARE(presenter_->texts(),
+                 QStringList{QStringLiteral("Die glTF-Datei muss auf .glb oder .gltf enden: ") +
+                             fromPath(file("weg.obj"))});
+        QCOMPARE(trassolin::test::readFile(file("weg.i3d")), std::string("alt"));
     }
 
     void segmentButtonsSelectAsTheEditorPromises() {
@@ -184,7 +223,9 @@ private Q_SLOTS:
         ui::type(get("edtRandRBreite"), QStringLiteral("abc"));
         presenter_->messages.clear();
         get<QToolButton>("spbRandRDel")->click();
-        QCOMPARE(presenter_->texts(), QStringList{QStringLiteral("'abc' ist kein gültiger Gleitkommawert")});
+        QCOMPARE(presenter_->texts(),
+                 QStringList{QStringLiteral(
+                     "Breite (Randsegmente rechts): 'abc' ist kein gültiger Gleitkommawert")});
         QCOMPARE(profile.count(), 3);
 
         QVERIFY(!ui::opensModal(*presenter_, [this] { click("bbnGrafikSchnitt"); }));
@@ -193,7 +234,9 @@ private Q_SLOTS:
         ui::type(get("edtSplinePtsX"), QStringLiteral("x"));
         presenter_->messages.clear();
         get<QToolButton>("spbSplineSub")->click();
-        QCOMPARE(presenter_->texts(), QStringList{QStringLiteral("'x' ist kein gültiger Gleitkommawert")});
+        QCOMPARE(
+            presenter_->texts(),
+            QStringList{QStringLiteral("X (Spline-Punkte): 'x' ist kein gültiger Gleitkommawert")});
         QCOMPARE(window_->parameters().splines.count(), 3);
     }
 
@@ -583,6 +626,44 @@ private Q_SLOTS:
                                    "[Preferences]\r\nScreenPos_Top=20\r\nScreenPos_Left=30\r\n");
         startWindow();
         QCOMPARE(window_->pos(), QPoint(30, 20));
+    }
+
+    // The screen check must not wrap around at the end of int: the window stays on a screen,
+    // and the place it really had goes back into the file.
+    void aPositionAtTheEndOfTheIntegersLeavesTheWindowOnAScreen() {
+        window_.reset();
+        trassolin::test::writeFile(file("Trassolin.ini"),
+                                   "[Preferences]\r\nScreenPos_Top=20\r\n"
+                                   "ScreenPos_Left=2147483647\r\n");
+        startWindow();
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY2(screen.contains(window_->pos()), qPrintable(QString::number(window_->pos().x())));
+        QVERIFY(window_->close());
+        const std::string written = trassolin::test::readFile(file("Trassolin.ini"));
+        QVERIFY(written.find("ScreenPos_Left=2147483647") == std::string::npos);
+    }
+
+    // One value that is no number costs that value alone: the others are read, the message
+    // names the file and the key, and the file keeps what the user wrote there.
+    void anUnreadablePreferenceIsNamedAndKeptWhileTheOthersAreRead() {
+        window_.reset();
+        trassolin::test::writeFile(file("Trassolin.ini"),
+                                   "[Preferences]\r\nminLaenge=4\r\nminWinkel=steil\r\n"
+                                   "minSteigung=7\r\nScreenPos_Top=20\r\nScreenPos_Left=30\r\n");
+        presenter_->messages.clear();
+        startWindow();
+        QCOMPARE(presenter_->texts(),
+                 QStringList{QStringLiteral("Trassolin.ini [Preferences] minWinkel: 'steil' ist "
+                                            "kein gültiger Gleitkommawert")});
+        const Preferences& p = window_->parameters().preferences;
+        QCOMPARE(p.minLaenge, 4.0);
+        QCOMPARE(p.minWinkel, 3.0);
+        QCOMPARE(p.minSteigung, 7.0);
+        QCOMPARE(window_->pos(), QPoint(30, 20));
+        QVERIFY(window_->close());
+        const std::string written = trassolin::test::readFile(file("Trassolin.ini"));
+        QVERIFY2(written.find("\r\nminWinkel=steil\r\nminSteigung=7\r\n") != std::string::npos,
+                 written.c_str());
     }
 
     void shutdownWritesThePreferencesOrSaysOnceWhyNot() {

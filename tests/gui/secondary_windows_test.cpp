@@ -212,7 +212,8 @@ private Q_SLOTS:
         ui::type(get("edtBreite"), QStringLiteral("sieben"));
         QVERIFY(!ui::opensModal(*presenter_, [this] { click("bbnGrafikSchnitt"); }));
         QCOMPARE(presenter_->texts(),
-                 QStringList{QStringLiteral("'sieben' ist kein gültiger Gleitkommawert")});
+                 QStringList{QStringLiteral(
+                     "Breite (Fahrbahn - Geometrie): 'sieben' ist kein gültiger Gleitkommawert")});
     }
 
     void cancelledPreferencesChangeNothingAndShowTheValuesInForce() {
@@ -254,7 +255,8 @@ private Q_SLOTS:
         QCOMPARE(p.minSteigung, 0.5);
         QCOMPARE(p.minZRot, 1.0);
         QCOMPARE(presenter_->texts(),
-                 QStringList{QStringLiteral("'flach' ist kein gültiger Gleitkommawert")});
+                 QStringList{QStringLiteral("minimale Krümmung (Allgemeine Einstellungen): 'flach' "
+                                            "ist kein gültiger Gleitkommawert")});
 
         presenter_->onModal = [&](QDialog& dialog) {
             in(dialog, "edtSlope")->setText(QStringLiteral("0,75"));

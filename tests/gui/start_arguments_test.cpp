@@ -46,7 +46,7 @@ private Q_SLOTS:
     }
 
     void theParameterFileNamedAtTheStartComesUpLoaded() {
-        openCommandLine(*window_, *presenter_, {example("dorfstrasse.ini")});
+        window_->openCommandLine({example("dorfstrasse.ini")});
         QVERIFY2(presenter_->messages.empty(), qPrintable(presenter_->texts().join('\n')));
         QCOMPARE(get<QLabel>("lblParameter1")->text(), QStringLiteral("Parameter geladen aus"));
         QCOMPARE(loadedName(), QStringLiteral("dorfstrasse.ini"));
@@ -57,7 +57,7 @@ private Q_SLOTS:
     }
 
     void aFileThatCannotBeReadIsSaidAndNothingIsLoaded() {
-        openCommandLine(*window_, *presenter_, {file("fehlt.ini")});
+        window_->openCommandLine({file("fehlt.ini")});
         QCOMPARE(presenter_->messages.size(), std::size_t{1});
         QCOMPARE(presenter_->messages.front().kind, trassolin::MessageKind::Error);
         QVERIFY2(presenter_->messages.front().text.contains(QStringLiteral("fehlt.ini")),
@@ -67,8 +67,7 @@ private Q_SLOTS:
     }
 
     void severalFilesLoadNoneOfThem() {
-        openCommandLine(*window_, *presenter_,
-                        {example("dorfstrasse.ini"), example("landstrasse.ini")});
+        window_->openCommandLine({example("dorfstrasse.ini"), example("landstrasse.ini")});
         QCOMPARE(presenter_->texts(),
                  QStringList{QStringLiteral("Beim Start kann nur eine Parameterdatei geladen "
                                             "werden, nicht 2; keine geladen.")});
@@ -77,7 +76,7 @@ private Q_SLOTS:
     }
 
     void goPressedForScriptsWritesTheCommandLinesDocument() {
-        openCommandLine(*window_, *presenter_, {example("landstrasse.ini")});
+        window_->openCommandLine({example("landstrasse.ini")});
         pressGoFor(*window_, file("fenster.i3d"));
         QVERIFY2(presenter_->messages.empty(), qPrintable(presenter_->texts().join('\n')));
         QCOMPARE(get("edtFileName")->text(), file("fenster.i3d"));

@@ -1,6 +1,6 @@
 #include "support/test_support.h"
 
-#include "settings/ini_file.h"
+#include "io/paths.h"
 #include "uGlobal/numbers.h"
 #include "uGlobal/rand_punkte.h"
 

@@ -4,6 +4,8 @@
 #include "support/test_support_posix.h"
 
 #include <cstdlib>
+#include <memory>
+#include <vector>
 
 #include <grp.h>
 #include <sys/wait.h>
@@ -51,6 +53,26 @@ std::optional<std::string> asOrdinaryUser(const std::function<std::string()>& pr
     ::waitpid(child, &status, 0);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
     return answer;
+}
+
+std::optional<std::filesystem::path> runnableByOrdinaryUser(const std::filesystem::path& program) {
+    namespace fs = std::filesystem;
+    static std::vector<std::unique_ptr<TempDir>> kept;
+    auto folder = std::make_unique<TempDir>();
+    const fs::path copy = *folder / program.filename().string();
+    std::error_code ec;
+    constexpr auto kAnyoneRuns = fs::perms::owner_all | fs::perms::group_read |
+                                 fs::perms::group_exec | fs::perms::others_read |
+                                 fs::perms::others_exec;
+    fs::permissions(folder->path(), kAnyoneRuns, ec);
+    if (ec || !fs::copy_file(program, copy, ec) || ec) return std::nullopt;
+    fs::permissions(copy, kAnyoneRuns, ec);
+    if (ec) return std::nullopt;
+    const auto reachable =
+        asOrdinaryUser([&] { return std::string(::access(copy.c_str(), X_OK) == 0 ? "1" : "0"); });
+    if (reachable != "1") return std::nullopt;
+    kept.push_back(std::move(folder));
+    return copy;
 }
 
 } // namespace trassolin::test

@@ -9,13 +9,17 @@ namespace {
 
 constexpr double kHalfPi = 1.5707963267948966;
 
-// One face: its triangles first (the counts precede nothing here, but the winding decides
-// which way it faces), then the outline stood up from the fill plane onto the sample.
-void placeFace(TFuellFlaeche& fill, const TPunkt& sample, double normalZ, bool reversed,
-               MeshLines& mesh, MessageSink& messages) {
+// One face: its triangles first (the winding decides which way it faces), then the outline
+// stood up from the fill plane onto the sample.
+void placeFace(TFuellFlaeche& fill, const TPunkt& sample, double station, double normalZ,
+               bool reversed, MeshPart& part, MessageSink& messages) {
+    part.beginSection(station);
     std::vector<Triangle> triangles;
-    fill.triangulate(triangles, mesh.vertexCount(), reversed, messages);
-    for (const Triangle& t : triangles) mesh.writeTriangle(t.a, t.b, t.c);
+    fill.triangulate(triangles, 0, reversed, messages);
+    for (const Triangle& t : triangles) {
+        part.addTriangle(static_cast<std::uint32_t>(t.a), static_cast<std::uint32_t>(t.b),
+                         static_cast<std::uint32_t>(t.c));
+    }
     for (const TPunkt& outlinePoint : fill.outline().points()) {
         TPunkt p = outlinePoint;
         p.rotateX(-kHalfPi); // (x, 0, y0) back to (x, y0, 0)
@@ -29,24 +33,21 @@ void placeFace(TFuellFlaeche& fill, const TPunkt& sample, double normalZ, bool r
         p.x += sample.x;
         p.y += sample.y;
         p.z += sample.z;
-        mesh.writeVertex(p);
+        part.addVertex(p);
     }
 }
 
 } // namespace
 
 void buildFillFaces(TFuellFlaeche& fill, const TRandPunkte& right, const TRandPunkte& left,
-                    double roadWidth, const TPunkteSammlung& centre, MeshLines& mesh,
-                    MessageSink& messages, StatusLog& log) {
+                    double roadWidth, const TPunkt& firstSample, const TPunkt& lastSample,
+                    double length, MeshPart& startFace, MeshPart& endFace, MessageSink& messages,
+                    StatusLog& log) {
     fill.buildOutline(right, left, roadWidth);
-    placeFace(fill, centre.points().front(), -1.0, true, mesh, messages);
-    mesh.closeSubset();
-    placeFace(fill, centre.points().back(), 1.0, false, mesh, messages);
-    const int vertices = mesh.vertexCount() - mesh.subsetStartVertex();
-    const int triangles = mesh.triangleCount() - mesh.subsetStartTriangle();
-    mesh.closeSubset();
-    log.append("Füllfläche: " + std::to_string(vertices) + " Vertices, " +
-               std::to_string(triangles) + " triangles");
+    placeFace(fill, firstSample, 0.0, -1.0, true, startFace, messages);
+    placeFace(fill, lastSample, length, 1.0, false, endFace, messages);
+    log.append("Füllfläche: " + std::to_string(endFace.vertexCount()) + " Vertices, " +
+               std::to_string(endFace.triangleCount()) + " triangles");
 }
 
 } // namespace trassolin

@@ -4,63 +4,82 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace trassolin {
 
 namespace {
 
-void addPoint(TrafficCurve& curve, const TPunkt& p) {
-    curve.lines.add(p);
-    if (curve.head.size() < 4) curve.head.push_back(p);
-}
+Vec3 positionOf(const TPunkt& p) { return {p.x, p.y, p.z}; }
 
 // a + k (b - a) / m
-TPunkt between(const TPunkt& a, const TPunkt& b, double k, double m) {
-    TPunkt p = a;
-    p.x = a.x + k * (b.x - a.x) / m;
-    p.y = a.y + k * (b.y - a.y) / m;
-    p.z = a.z + k * (b.z - a.z) / m;
-    return p;
+Vec3 between(const Vec3& a, const Vec3& b, double k, double m) {
+    return {a[0] + k * (b[0] - a[0]) / m, a[1] + k * (b[1] - a[1]) / m,
+            a[2] + k * (b[2] - a[2]) / m};
 }
 
-double squaredDistance(const TPunkt& a, const TPunkt& b) {
-    const double dx = b.x - a.x, dy = b.y - a.y, dz = b.z - a.z;
+double squaredDistance(const Vec3& a, const Vec3& b) {
+    const double dx = b[0] - a[0], dy = b[1] - a[1], dz = b[2] - a[2];
     return dx * dx + dy * dy + dz * dz;
+}
+
+std::vector<Vec3> pointsOf(const MeshCurve& curve) {
+    std::vector<Vec3> points;
+    points.reserve(curve.controlVertices.size());
+    curve.controlVertices.forEach(0, curve.controlVertices.size(),
+                                  [&](const Vec3& p) { points.push_back(p); });
+    return points;
+}
+
+void replacePoints(MeshCurve& curve, const std::vector<Vec3>& points) {
+    BlockList<Vec3> replaced;
+    for (const Vec3& p : points) replaced.push_back(p);
+    curve.controlVertices = std::move(replaced);
 }
 
 } // namespace
 
-void addTrafficPoints(const RunInputs& in, RunState& state, const TPunkt& sample, double c) {
+TrafficCurves startTrafficCurves(const RunInputs& in) {
+    TrafficCurves curves;
+    if (in.curveMiddle) curves.middle = MeshCurve{CurveKind::Middle, "splineMitte", {}};
+    if (in.curveRight) curves.right = MeshCurve{CurveKind::Right, "splineRechts", {}};
+    if (in.curveLeft) curves.left = MeshCurve{CurveKind::Left, "splineLinks", {}};
+    return curves;
+}
+
+void addTrafficPoints(const RunInputs& in, TrafficCurves& curves, const TPunkt& sample, double c) {
     const double widening = std::fabs(c) * in.schleppkurve;
-    if (state.middle) addPoint(*state.middle, sample);
-    if (state.right) {
+    if (curves.middle) curves.middle->add(positionOf(sample));
+    if (curves.right) {
         TPunkt p = sample;
         p.offsetLateral(-(in.breite + widening * (2 + signum(c))) / 200.0 * in.rechtsProzent);
-        addPoint(*state.right, p);
+        curves.right->add(positionOf(p));
     }
-    if (state.left) {
+    if (curves.left) {
         TPunkt p = sample;
         p.offsetLateral((in.breite + widening * (2 - signum(c))) / 200.0 * in.linksProzent);
-        addPoint(*state.left, p);
+        curves.left->add(positionOf(p));
     }
 }
 
-void finishTrafficCurve(TrafficCurve& curve) {
-    const int n = curve.lines.count();
+void finishTrafficCurve(MeshCurve& curve) {
+    const std::size_t n = curve.controlVertices.size();
     if (n >= 4 || n < 2) return;
-    std::vector<TPunkt> padded;
-    const auto& h = curve.head;
+    const std::vector<Vec3> h = pointsOf(curve);
     if (n == 2) {
-        padded = {h[0], between(h[0], h[1], 1, 3), between(h[0], h[1], 2, 3), h[1]};
+        replacePoints(curve, {h[0], between(h[0], h[1], 1, 3), between(h[0], h[1], 2, 3), h[1]});
     } else if (squaredDistance(h[0], h[1]) >= squaredDistance(h[1], h[2])) {
-        padded = {h[0], between(h[0], h[1], 1, 2), h[1], h[2]};
+        replacePoints(curve, {h[0], between(h[0], h[1], 1, 2), h[1], h[2]});
     } else {
-        padded = {h[0], h[1], between(h[1], h[2], 1, 2), h[2]};
+        replacePoints(curve, {h[0], h[1], between(h[1], h[2], 1, 2), h[2]});
     }
-    CurveLines lines;
-    for (const TPunkt& p : padded) lines.add(p);
-    curve.lines = std::move(lines);
-    curve.head = std::move(padded);
+}
+
+void reverseTrafficCurve(MeshCurve& curve) {
+    // The block list has no random access: reversed through a copy of the points.
+    std::vector<Vec3> points = pointsOf(curve);
+    std::reverse(points.begin(), points.end());
+    replacePoints(curve, points);
 }
 
 std::array<double, 3> aiLaneWidths(const RunInputs& in) {

@@ -1,12 +1,12 @@
 #include "output/document.h"
 
-#include "uGlobal/checked_math.h"
 #include "uGlobal/numbers.h"
-#include "uSplinePkts/spline_punkte.h"
+#include "uGlobal/utf8.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <condition_variable>
 #include <exception>
@@ -16,6 +16,7 @@
 #include <thread>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace trassolin {
 
@@ -48,8 +49,8 @@ template <std::size_t N> char* put(char* out, const char (&text)[N]) {
     return out + (N - 1);
 }
 
-char* putInt(char* out, int value) {
-    return std::to_chars(out, out + 12, value).ptr; // 12 chars hold every int
+char* putIndex(char* out, std::uint32_t value) {
+    return std::to_chars(out, out + 12, value).ptr; // 12 chars hold every 32-bit index
 }
 
 // Upper bounds of one line, numbers at their longest, CR LF included.
@@ -77,17 +78,19 @@ char* writeVertexLine(char* out, const MeshVertex& p) {
     return put(out, "\" />\r\n");
 }
 
-char* writeTriangleLine(char* out, const MeshTriangle& t) {
+// Indices count all vertices of the document: the part's own moved by `first`, the vertices
+// of the parts before it.
+char* writeTriangleLine(char* out, const MeshTriangle& t, std::uint32_t first) {
     out = put(out, "          <t vi=\"");
-    out = putInt(out, t.a);
+    out = putIndex(out, first + t.a);
     *out++ = ' ';
-    out = putInt(out, t.b);
+    out = putIndex(out, first + t.b);
     *out++ = ' ';
-    out = putInt(out, t.c);
+    out = putIndex(out, first + t.c);
     return put(out, "\" />\r\n");
 }
 
-char* writeCurvePointLine(char* out, const std::array<double, 3>& p) {
+char* writeCurvePointLine(char* out, const Vec3& p) {
     out = put(out, "<cv c=\"");
     out = writeFixed(out, p[0]);
     *out++ = ' ';
@@ -235,35 +238,7 @@ bool isXmlChar(std::uint32_t c) {
            (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
 }
 
-// Decodes one UTF-8 sequence at `i`. Returns its length, or 0 when the bytes there are not a
-// valid, shortest-form sequence of a scalar value.
-std::size_t decodeUtf8(std::string_view s, std::size_t i, std::uint32_t& cp) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-    const unsigned char b0 = byte(i);
-    std::size_t len;
-    std::uint32_t min;
-    if (b0 < 0x80) {
-        cp = b0;
-        return 1;
-    } else if ((b0 & 0xE0) == 0xC0) {
-        len = 2, min = 0x80, cp = b0 & 0x1Fu;
-    } else if ((b0 & 0xF0) == 0xE0) {
-        len = 3, min = 0x800, cp = b0 & 0x0Fu;
-    } else if ((b0 & 0xF8) == 0xF0) {
-        len = 4, min = 0x10000, cp = b0 & 0x07u;
-    } else {
-        return 0;
-    }
-    if (i + len > s.size()) return 0;
-    for (std::size_t k = 1; k < len; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80) return 0;
-        cp = (cp << 6) | (byte(i + k) & 0x3Fu);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-    return len;
-}
-
-void appendEscaped(std::string& out, std::uint32_t c) {
+void appendEscaped(std::string& out, char32_t c) {
     switch (c) {
     case '&':
         out.append("&amp;");
@@ -305,9 +280,9 @@ void appendFileLine(std::string& out, int fileId, const std::string& name) {
     out.append(kEol);
 }
 
-void appendMaterial(std::string& out, std::string_view name, int materialId, int fileId) {
+void appendMaterial(std::string& out, const std::string& name, int materialId, int fileId) {
     out.append("    <Material name=\"");
-    out.append(name);
+    appendAttribute(out, name);
     out.append("\" materialId=\"");
     appendInt(out, materialId);
     out.append("\" ambientColor=\"1 1 1\">");
@@ -319,38 +294,40 @@ void appendMaterial(std::string& out, std::string_view name, int materialId, int
     appendLine(out, "    </Material>");
 }
 
-void appendCurve(TailWriter& w, std::string_view name, int shapeId, const CurveLines& curve) {
+void appendCurve(TailWriter& w, const MeshCurve& curve, int shapeId) {
     std::string out = "    <NurbsCurve name=\"";
-    out.append(name);
+    appendAttribute(out, curve.name);
     out.append("\" shapeId=\"");
     appendInt(out, shapeId);
     out.append("\" degree=\"3\" form=\"open\">");
     out.append(kEol);
     w.text(out);
-    w.lines(curve.points(), kMaxCurvePointLine, writeCurvePointLine);
+    w.lines(curve.controlVertices, kMaxCurvePointLine, writeCurvePointLine);
     w.text("    </NurbsCurve>\r\n");
 }
 
-// The curves of a document with their names and the ids of their shapes and scene nodes.
-struct CurveEntry {
-    const CurveLines* lines; // null: the curve is off
-    std::string_view name;
-    int id;
-    std::size_t index; // into DocumentOptions::maxWidth
-};
-
-std::array<CurveEntry, 3> curveEntries(const CurveLines* middle, const CurveLines* right,
-                                       const CurveLines* left) {
-    return {{{middle, "splineMitte", 11, 0}, {right, "splineRechts", 12, 1},
-             {left, "splineLinks", 13, 2}}};
+// The shape and scene node of a curve, and its place in DocumentOptions::maxWidth.
+int curveId(CurveKind kind) {
+    switch (kind) {
+    case CurveKind::Middle:
+        return 11;
+    case CurveKind::Right:
+        return 12;
+    case CurveKind::Left:
+        return 13;
+    }
+    return 11;
 }
+
+std::size_t curveIndex(CurveKind kind) { return static_cast<std::size_t>(curveId(kind) - 11); }
 
 // The AI road's group sits in the scene beside the main node; 10 is free below the curves.
 constexpr int kAiGroupNodeId = 10;
 
-void appendCurveShape(std::string& out, std::string_view name, int id, bool inGroup) {
+void appendCurveShape(std::string& out, const MeshCurve& curve, bool inGroup) {
+    const int id = curveId(curve.kind);
     out.append(inGroup ? "        <Shape name=\"" : "       <Shape name=\"");
-    out.append(name);
+    appendAttribute(out, curve.name);
     out.append("\" translation=\"0 0 0\" nodeId=\"");
     appendInt(out, id);
     out.append("\" shapeId=\"");
@@ -384,7 +361,7 @@ void openUserAttribute(std::string& out, int nodeId) {
 // The block the editor writes after the scene: the AI road's callback on its group, then per
 // curve its attributes in the editor's (alphabetical) order.
 void appendUserAttributes(std::string& out, const DocumentOptions& o,
-                          const std::array<CurveEntry, 3>& curves, bool aiGroup) {
+                          const std::vector<MeshCurve>& curves, bool aiGroup) {
     appendLine(out, "");
     appendLine(out, "  <UserAttributes>");
     if (aiGroup) {
@@ -392,11 +369,10 @@ void appendUserAttributes(std::string& out, const DocumentOptions& o,
         appendUserAttribute(out, "onCreate", "scriptCallback", "AISystem.onCreateAIRoadSpline");
         appendLine(out, "    </UserAttribute>");
     }
-    for (const CurveEntry& curve : curves) {
-        if (!curve.lines) continue;
-        openUserAttribute(out, curve.id);
+    for (const MeshCurve& curve : curves) {
+        openUserAttribute(out, curveId(curve.kind));
         if (o.trafficAttributes) appendFloatAttribute(out, "maxSpeedScale", o.maxSpeedScale);
-        if (aiGroup) appendFloatAttribute(out, "maxWidth", o.maxWidth[curve.index]);
+        if (aiGroup) appendFloatAttribute(out, "maxWidth", o.maxWidth[curveIndex(curve.kind)]);
         if (o.trafficAttributes) appendFloatAttribute(out, "speedLimit", o.speedLimit);
         appendLine(out, "    </UserAttribute>");
     }
@@ -406,12 +382,12 @@ void appendUserAttributes(std::string& out, const DocumentOptions& o,
 
 // "<Name count=\"n\"" + rest of the opening tag, the lines, the closing tag; 8 blanks.
 template <typename WriteLines>
-void appendCountedList(TailWriter& w, std::string_view name, int count,
+void appendCountedList(TailWriter& w, std::string_view name, std::uint64_t count,
                        std::string_view openingRest, WriteLines writeLines) {
     std::string out = "        <";
     out.append(name);
     out.append(" count=\"");
-    appendInt(out, count);
+    appendInt(out, static_cast<long long>(count));
     out.append(openingRest);
     out.append(kEol);
     w.text(out);
@@ -423,15 +399,36 @@ void appendCountedList(TailWriter& w, std::string_view name, int count,
     w.text(out);
 }
 
-void appendMeshBlock(TailWriter& w, const MeshLines& mesh) {
+// One subset per part, in the order built: they tile the vertex and index ranges.
+std::string subsetLines(const RoadMesh& mesh) {
+    std::string out;
+    long long firstVertex = 0, firstTriangle = 0;
+    for (const MeshPart& part : mesh.parts) {
+        out.append("          <Subset firstVertex=\"");
+        appendInt(out, firstVertex);
+        out.append("\" numVertices=\"");
+        appendInt(out, part.vertexCount());
+        out.append("\" firstIndex=\"");
+        appendInt(out, 3 * firstTriangle);
+        out.append("\" numIndices=\"");
+        appendInt(out, 3LL * part.triangleCount());
+        out.append("\"/>");
+        out.append(kEol);
+        firstVertex += part.vertexCount();
+        firstTriangle += part.triangleCount();
+    }
+    return out;
+}
+
+void appendMeshBlock(TailWriter& w, const RoadMesh& mesh) {
     // Centre of the box and half its diagonal. Without a vertex the box still holds its start
     // values (a sphere of 1.7e10 m); an empty mesh gets an empty sphere instead.
     double c[3] = {0.0, 0.0, 0.0};
     double r = 0.0;
     if (mesh.vertexCount() > 0) {
-        const BoundingBox& box = mesh.boundingBox();
+        const BoundingBox box = mesh.bounds();
         double sum = 0.0;
-        for (int i = 0; i < 3; ++i) {
+        for (std::size_t i = 0; i < 3; ++i) {
             c[i] = (box.min[i] + box.max[i]) / 2.0;
             const double d = box.max[i] - c[i];
             sum += d * d;
@@ -447,41 +444,71 @@ void appendMeshBlock(TailWriter& w, const MeshLines& mesh) {
     w.text(out);
 
     appendCountedList(w, "Vertices", mesh.vertexCount(),
-                      "\" normal=\"true\" uv0=\"true\" tangent=\"true\">",
-                      [&] { w.lines(mesh.vertices(), kMaxVertexLine, writeVertexLine); });
-    appendCountedList(w, "Triangles", mesh.triangleCount(), "\">",
-                      [&] { w.lines(mesh.triangles(), kMaxTriangleLine, writeTriangleLine); });
-    appendCountedList(w, "Subsets", mesh.subsetCount(), "\">",
-                      [&] { w.text(mesh.subsetLines()); });
+                      "\" normal=\"true\" uv0=\"true\" tangent=\"true\">", [&] {
+                          for (const MeshPart& part : mesh.parts) {
+                              w.lines(part.vertices(), kMaxVertexLine, writeVertexLine);
+                          }
+                      });
+    appendCountedList(w, "Triangles", mesh.triangleCount(), "\">", [&] {
+        std::uint32_t first = 0;
+        for (const MeshPart& part : mesh.parts) {
+            w.lines(part.triangles(), kMaxTriangleLine,
+                    [first](char* line, const MeshTriangle& t) {
+                        return writeTriangleLine(line, t, first);
+                    });
+            first += part.vertexCount();
+        }
+    });
+    appendCountedList(w, "Subsets", mesh.parts.size(), "\">", [&] { w.text(subsetLines(mesh)); });
     w.text("      </IndexedTriangleSet>\r\n");
 }
 
-// One entry per subset, in subset order; the fill has two faces and so two entries.
-std::string materialList(const DocumentOptions& o) {
+int fileId(PartKind kind) {
+    switch (kind) {
+    case PartKind::RoadSurface:
+        return 1;
+    case PartKind::RightVerge:
+        return 2;
+    case PartKind::LeftVerge:
+        return 3;
+    case PartKind::StartFace:
+    case PartKind::EndFace:
+        return 4;
+    }
+    return 1;
+}
+
+// The File id of each material: that of the first part drawn with it.
+std::vector<int> materialFileIds(const RoadMesh& mesh) {
+    std::vector<int> ids(mesh.materials.size(), 0);
+    for (auto part = mesh.parts.rbegin(); part != mesh.parts.rend(); ++part) {
+        if (part->material() < ids.size()) ids[part->material()] = fileId(part->kind());
+    }
+    return ids;
+}
+
+// One entry per subset, in subset order; the end faces share a texture and give two entries.
+std::string materialList(const RoadMesh& mesh) {
     std::string list;
-    const auto add = [&](std::string_view id) {
+    for (const MeshPart& part : mesh.parts) {
         if (!list.empty()) list.append(", ");
-        list.append(id);
-    };
-    if (o.road) add("11");
-    if (o.rightEdge) add("12");
-    if (o.leftEdge) add("13");
-    if (o.fill) add("14, 14");
+        appendInt(list, 10 + fileId(part.kind()));
+    }
     return list;
 }
 
-void appendMainNode(std::string& out, const DocumentOptions& o, const TSplinePunkte& splines) {
-    const bool mesh = o.anyMeshPart();
-    if (mesh) {
+void appendMainNode(std::string& out, const RoadMesh& mesh, const DocumentOptions& o) {
+    const bool anyPart = !mesh.parts.empty();
+    if (anyPart) {
         out.append("       <Shape name=\"");
-        appendAttribute(out, o.shapeName);
+        appendAttribute(out, mesh.name);
         out.append("\" static=\"true\" clipDistance=\"500\" nodeId=\"1\" materialIds=\"");
-        out.append(materialList(o));
+        out.append(materialList(mesh));
         out.append("\" shapeId=\"1\" receiveShadows=\"true\"");
     } else {
         // The blank before the end of the tag is what the editor has always been given.
         out.append("       <TransformGroup name=\"");
-        appendAttribute(out, o.shapeName);
+        appendAttribute(out, mesh.name);
         out.append("\" nodeId=\"1\" ");
     }
     if (!o.transformGroups) {
@@ -490,111 +517,40 @@ void appendMainNode(std::string& out, const DocumentOptions& o, const TSplinePun
     }
     appendLine(out, ">");
     int k = 0;
-    for (const TSplinePkt& p : splines.points()) {
+    for (const ControlPointPose& p : mesh.controlPoints) {
         ++k;
         out.append("        <TransformGroup name=\"SplinePkt");
         appendInt(out, k);
         out.append("\" translation=\"");
-        appendTriple(out, p.X, p.Y, p.Z);
+        appendTriple(out, p.position[0], p.position[1], p.position[2]);
         out.append("\" rotation=\"");
-        appendTriple(out, p.Xrot, p.Yrot, p.Zrot);
+        appendTriple(out, p.rotation[0], p.rotation[1], p.rotation[2]);
         out.append("\" nodeId=\"");
         appendInt(out, k + 20);
         out.append("\"/>");
         out.append(kEol);
     }
-    appendLine(out, mesh ? "      </Shape>" : "      </TransformGroup>");
+    appendLine(out, anyPart ? "      </Shape>" : "      </TransformGroup>");
 }
 
 } // namespace
 
-void MeshLines::writeVertex(const TPunkt& p) {
-    const MeshVertex vertex{p.x, p.y, p.z, p.nx, p.ny, p.nz, p.u, p.v};
-    // In line order, so the first number that could not be written names the failure.
-    for (double value : {p.x, p.y, p.z, p.nx, p.ny, p.nz, p.u, p.v}) requireFinite(value);
-    vertices_.push_back(vertex);
-    const double pos[3] = {p.x, p.y, p.z};
-    for (int i = 0; i < 3; ++i) {
-        if (box_.min[i] > pos[i]) box_.min[i] = pos[i];
-        if (box_.max[i] < pos[i]) box_.max[i] = pos[i];
-    }
-    ++vertexCount_;
+std::string vertexLines(const MeshPart& part) {
+    return linesText(part.vertices(), kMaxVertexLine, writeVertexLine);
 }
 
-void MeshLines::writeTriangle(int a, int b, int c) {
-    triangles_.push_back({a, b, c});
-    ++triangleCount_;
+std::string triangleLines(const MeshPart& part, std::uint32_t firstVertex) {
+    return linesText(part.triangles(), kMaxTriangleLine,
+                     [firstVertex](char* out, const MeshTriangle& t) {
+                         return writeTriangleLine(out, t, firstVertex);
+                     });
 }
 
-void MeshLines::append(MeshLines&& part) {
-    const int offset = vertexCount_;
-    part.triangles_.forEachMutable([offset](MeshTriangle& t) {
-        t.a += offset, t.b += offset, t.c += offset;
-    });
-    vertices_.splice(std::move(part.vertices_));
-    triangles_.splice(std::move(part.triangles_));
-    vertexCount_ += part.vertexCount_;
-    triangleCount_ += part.triangleCount_;
-    for (int i = 0; i < 3; ++i) {
-        box_.min[i] = std::min(box_.min[i], part.box_.min[i]);
-        box_.max[i] = std::max(box_.max[i], part.box_.max[i]);
-    }
-    part = MeshLines{};
+std::string controlVertexLines(const MeshCurve& curve) {
+    return linesText(curve.controlVertices, kMaxCurvePointLine, writeCurvePointLine);
 }
 
-std::string MeshLines::vertexLines() const {
-    return linesText(vertices_, kMaxVertexLine, writeVertexLine);
-}
-
-std::string MeshLines::triangleLines() const {
-    return linesText(triangles_, kMaxTriangleLine, writeTriangleLine);
-}
-
-void MeshLines::closeSubset() {
-    subsets_.append("          <Subset firstVertex=\"");
-    appendInt(subsets_, subsetStartVertex_);
-    subsets_.append("\" numVertices=\"");
-    appendInt(subsets_, vertexCount_ - subsetStartVertex_);
-    subsets_.append("\" firstIndex=\"");
-    appendInt(subsets_, 3LL * subsetStartTriangle_);
-    subsets_.append("\" numIndices=\"");
-    appendInt(subsets_, 3LL * (triangleCount_ - subsetStartTriangle_));
-    subsets_.append("\"/>");
-    subsets_.append(kEol);
-    ++subsetCount_;
-    subsetStartVertex_ = vertexCount_;
-    subsetStartTriangle_ = triangleCount_;
-}
-
-void CurveLines::add(const TPunkt& p) {
-    for (double value : {p.x, p.y, p.z}) requireFinite(value);
-    points_.push_back({p.x, p.y, p.z});
-}
-
-std::string CurveLines::lines() const {
-    return linesText(points_, kMaxCurvePointLine, writeCurvePointLine);
-}
-
-void CurveLines::reverse() {
-    // A curve holds a few thousand points at most; the list keeps no random access.
-    std::vector<std::array<double, 3>> ordered;
-    ordered.reserve(points_.size());
-    points_.forEach(0, points_.size(), [&](const std::array<double, 3>& p) { ordered.push_back(p); });
-    BlockList<std::array<double, 3>> reversed;
-    for (auto it = ordered.rbegin(); it != ordered.rend(); ++it) reversed.push_back(*it);
-    points_ = std::move(reversed);
-}
-
-std::vector<DocumentOptions::TextureFile> DocumentOptions::textureFiles() const {
-    std::vector<TextureFile> files;
-    if (road) files.push_back({1, &roadTexture});
-    if (rightEdge) files.push_back({2, &rightEdgeTexture});
-    if (leftEdge) files.push_back({3, &leftEdgeTexture});
-    if (fill) files.push_back({4, &fillTexture});
-    return files;
-}
-
-std::string documentHead(const DocumentOptions& o) {
+std::string documentHead(const RoadMesh& mesh) {
     std::string out;
     out.reserve(1024);
     appendLine(out, "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>");
@@ -604,32 +560,28 @@ std::string documentHead(const DocumentOptions& o) {
     appendLine(out, "  <Asset>");
     appendLine(out, "  </Asset>");
     appendLine(out, "");
+    const std::vector<int> fileIds = materialFileIds(mesh);
     appendLine(out, "  <Files>");
-    for (const auto& [fileId, name] : o.textureFiles())
-        appendFileLine(out, fileId, *name);
+    for (std::size_t m = 0; m < mesh.materials.size(); ++m) {
+        appendFileLine(out, fileIds[m], mesh.materials[m].texture);
+    }
     appendLine(out, "  </Files>");
     appendLine(out, "");
     appendLine(out, "  <Materials>");
-    if (o.road) appendMaterial(out, "road_diffuse", 11, 1);
-    if (o.rightEdge) appendMaterial(out, "rightEdge_diffuse", 12, 2);
-    if (o.leftEdge) appendMaterial(out, "leftEdge_diffuse", 13, 3);
-    if (o.fill) appendMaterial(out, "Front_mat", 14, 4);
+    for (std::size_t m = 0; m < mesh.materials.size(); ++m) {
+        appendMaterial(out, mesh.materials[m].name, 10 + fileIds[m], fileIds[m]);
+    }
     appendLine(out, "  </Materials>");
     appendLine(out, "");
     appendLine(out, "  <Shapes>");
     return out;
 }
 
-void writeDocumentTail(const DocumentOptions& o, const MeshLines& mesh, const CurveLines* middle,
-                       const CurveLines* right, const CurveLines* left,
-                       const TSplinePunkte& splines, const DocumentSink& sink) {
+void writeDocumentTail(const RoadMesh& mesh, const DocumentOptions& o, const DocumentSink& sink) {
     TailWriter w(sink);
-    const auto curves = curveEntries(middle, right, left);
-    for (const CurveEntry& curve : curves) {
-        if (curve.lines) appendCurve(w, curve.name, curve.id, *curve.lines);
-    }
-    if (o.anyMeshPart()) appendMeshBlock(w, mesh);
-    const bool anyCurve = middle || right || left;
+    for (const MeshCurve& curve : mesh.curves) appendCurve(w, curve, curveId(curve.kind));
+    if (!mesh.parts.empty()) appendMeshBlock(w, mesh);
+    const bool anyCurve = !mesh.curves.empty();
     const bool aiGroup = o.aiRoad && anyCurve;
     std::string out;
     appendLine(out, "  </Shapes>");
@@ -640,47 +592,38 @@ void writeDocumentTail(const DocumentOptions& o, const MeshLines& mesh, const Cu
     appendLine(out, "    <Scene>");
     if (aiGroup) {
         out.append("       <TransformGroup name=\"");
-        appendAttribute(out, o.shapeName + "_AI");
+        appendAttribute(out, mesh.name + "_AI");
         out.append("\" nodeId=\"");
         appendInt(out, kAiGroupNodeId);
         appendLine(out, "\">");
     }
-    for (const CurveEntry& curve : curves) {
-        if (curve.lines) appendCurveShape(out, curve.name, curve.id, aiGroup);
-    }
+    for (const MeshCurve& curve : mesh.curves) appendCurveShape(out, curve, aiGroup);
     if (aiGroup) appendLine(out, "       </TransformGroup>");
-    appendMainNode(out, o, splines);
+    appendMainNode(out, mesh, o);
     appendLine(out, "    </Scene>");
-    if (aiGroup || (o.trafficAttributes && anyCurve)) appendUserAttributes(out, o, curves, aiGroup);
+    if (aiGroup || (o.trafficAttributes && anyCurve)) {
+        appendUserAttributes(out, o, mesh.curves, aiGroup);
+    }
     appendLine(out, "</i3D>");
     w.text(out);
     w.flush();
 }
 
-std::string documentTail(const DocumentOptions& o, const MeshLines& mesh, const CurveLines* middle,
-                         const CurveLines* right, const CurveLines* left,
-                         const TSplinePunkte& splines) {
+std::string documentTail(const RoadMesh& mesh, const DocumentOptions& o) {
     std::string out;
-    writeDocumentTail(o, mesh, middle, right, left, splines,
-                      [&out](std::string_view bytes) { out.append(bytes); });
+    writeDocumentTail(mesh, o, [&out](std::string_view bytes) { out.append(bytes); });
     return out;
+}
+
+void writeI3dDocument(const RoadMesh& mesh, const DocumentOptions& o, const DocumentSink& sink) {
+    sink(documentHead(mesh));
+    writeDocumentTail(mesh, o, sink);
 }
 
 std::string escapeAttributeLatin1(const std::string& utf8) {
     std::string out;
     out.reserve(utf8.size() + 8);
-    const std::string_view s = utf8;
-    for (std::size_t i = 0; i < s.size();) {
-        std::uint32_t c = 0;
-        std::size_t len = decodeUtf8(s, i, c);
-        if (len == 0) {
-            // Not UTF-8: the byte is taken as the Latin-1 character it would be on its own.
-            c = static_cast<unsigned char>(s[i]);
-            len = 1;
-        }
-        appendEscaped(out, c);
-        i += len;
-    }
+    forEachCharacter(utf8, [&out](char32_t c) { appendEscaped(out, c); });
     return out;
 }
 

@@ -1,15 +1,15 @@
 #include "settings/ini_file.h"
 
-#include "output/output_file.h"
+#include "io/output_file.h"
+#include "io/paths.h"
+#include "io/read_file.h"
 #include "settings/text_encoding.h"
 #include "uGlobal/errors.h"
+#include "uGlobal/numbers.h"
 #include "uGlobal/text_lines.h"
 
 #include <charconv>
-#include <fstream>
-#include <iterator>
 #include <limits>
-#include <system_error>
 
 namespace trassolin {
 
@@ -44,9 +44,18 @@ bool isBlankLine(std::string_view line) {
     return trim(line).empty();
 }
 
+// A byte order mark that stands at the start of a line (a second one behind the file's own, or
+// one of a file pasted into another) is no part of the section or key name behind it: read
+// as one, it would hide a whole section, and the next save would add that section again.
+std::string_view withoutByteOrderMarks(std::string_view line) {
+    while (line.starts_with(kUtf8Bom))
+        line.remove_prefix(kUtf8Bom.size());
+    return line;
+}
+
 // The section name of a header line, or nullopt for any other line.
 std::optional<std::string_view> headerName(std::string_view line) {
-    const std::string_view t = trim(line);
+    const std::string_view t = trim(withoutByteOrderMarks(trim(line)));
     if (!t.starts_with('[')) return std::nullopt;
     const std::string_view inner = t.substr(1);
     return trim(inner.substr(0, inner.find(']')));
@@ -54,18 +63,20 @@ std::optional<std::string_view> headerName(std::string_view line) {
 
 // The key text of an entry line ("key=value"); comments and other lines have none.
 std::optional<std::string_view> entryKey(std::string_view line) {
-    const std::string_view t = trim(line);
+    const std::string_view t = trim(withoutByteOrderMarks(trim(line)));
     if (t.empty() || t.front() == ';' || t.front() == '[') return std::nullopt;
     const std::size_t eq = t.find('=');
     if (eq == std::string_view::npos) return std::nullopt;
     return trim(t.substr(0, eq));
 }
 
+bool enclosedInQuotes(std::string_view v) {
+    return v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front();
+}
+
 std::string entryValue(std::string_view line) {
     std::string_view v = trim(line.substr(line.find('=') + 1));
-    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
-        v = v.substr(1, v.size() - 2);
-    }
+    if (enclosedInQuotes(v)) v = v.substr(1, v.size() - 2);
     // Count characters, not bytes, and never cut a UTF-8 sequence.
     std::size_t characters = 0;
     for (std::size_t i = 0; i < v.size(); ++i) {
@@ -84,61 +95,25 @@ std::string entryValue(std::string_view line) {
     throw IoError("Die Datei " + displayPath(file) + " kann nicht gelesen werden", file);
 }
 
+// The text of an entry line that reads back as `value`: a value with blanks at either end, or
+// one that stands in a pair of quotes itself, is put into double quotes, which the reader
+// takes off again (the Windows reader too). Any other value stands as it is.
+std::string storedValue(std::string_view value) {
+    if (value.empty() || !(isSpace(value.front()) || isSpace(value.back()) ||
+                           enclosedInQuotes(value))) {
+        return std::string(value);
+    }
+    return "\"" + std::string(value) + "\"";
+}
+
 } // namespace
 
-std::string displayPath(const std::filesystem::path& file) {
-    const auto text = file.u8string();
-    return {text.begin(), text.end()};
-}
+IniFile::IniFile(std::string_view bytes)
+    : IniFile(Decoded{decodeSettingsText(bytes), bytes.starts_with(kUtf8Bom)}) {}
 
-std::filesystem::path pathFromUtf8(std::string_view text) {
-    return std::filesystem::path(std::u8string(text.begin(), text.end()));
-}
-
-std::string formatInteger(std::int64_t value) {
-    char buffer[24];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return {buffer, result.ptr};
-}
-
-std::optional<std::int32_t> parseProfileInteger(std::string_view text) {
-    std::string_view t = trim(text);
-    bool negative = false;
-    if (!t.empty() && (t.front() == '-' || t.front() == '+')) {
-        negative = t.front() == '-';
-        t.remove_prefix(1);
-    }
-    int base = 10;
-    if (t.starts_with('$')) {
-        base = 16;
-        t.remove_prefix(1);
-    } else if (t.starts_with("0x") || t.starts_with("0X")) {
-        base = 16;
-        t.remove_prefix(2);
-    }
-    if (t.empty() || t.front() == '-' || t.front() == '+') return std::nullopt;
-    std::uint64_t magnitude = 0;
-    const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), magnitude, base);
-    if (ec != std::errc() || end != t.data() + t.size()) return std::nullopt;
-    std::int64_t value = 0;
-    if (base == 16) {
-        // Hexadecimal covers the 32-bit pattern, so "$FFFFFFFF" is -1 as on Windows.
-        if (magnitude > 0xFFFFFFFFu) return std::nullopt;
-        value = static_cast<std::int32_t>(static_cast<std::uint32_t>(magnitude));
-    } else {
-        if (magnitude > 0x80000000u) return std::nullopt;
-        value = static_cast<std::int64_t>(magnitude);
-    }
-    if (negative) value = -value;
-    if (value < std::numeric_limits<std::int32_t>::min() ||
-        value > std::numeric_limits<std::int32_t>::max())
-        return std::nullopt;
-    return static_cast<std::int32_t>(value);
-}
-
-IniFile::IniFile(std::string_view bytes) : utf8Bom_(bytes.starts_with(kUtf8Bom)) {
-    const std::string text = decodeSettingsText(bytes);
-    for (const std::string_view line : splitLines(text)) {
+IniFile::IniFile(Decoded decoded) : utf8Bom_(decoded.utf8Bom) {
+    LineCursor lines(decoded.text);
+    for (std::string_view line; lines.next(line);) {
         if (const auto name = headerName(line)) {
             sections_.push_back(Section{std::string(line), {}, {}});
             index_.emplace(lower(*name), sections_.size() - 1);
@@ -159,13 +134,17 @@ void IniFile::indexLine(Section& section, std::size_t line) {
 }
 
 IniFile IniFile::read(const std::filesystem::path& file) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(file, ec)) throwCannotRead(file);
-    std::ifstream in(file, std::ios::binary);
-    if (!in) throwCannotRead(file);
-    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) throwCannotRead(file);
-    return IniFile(bytes);
+    const auto bytes = readWholeFile(file, kMaxSettingsFileBytes, "eine Parameterdatei");
+    if (!bytes) throwCannotRead(file);
+    Decoded decoded{decodeSettingsText(*bytes), bytes->starts_with(kUtf8Bom)};
+    // Each line costs a list entry: millions of empty lines would take gigabytes.
+    if (const std::size_t lines = countLines(decoded.text); lines > kMaxSettingsFileLines) {
+        throw TrassolinError("Die Datei " + displayPath(file) + " ist mit " +
+                             formatGrouped(static_cast<double>(lines)) +
+                             " Zeilen zu lang für eine Parameterdatei (höchstens " +
+                             formatGrouped(static_cast<double>(kMaxSettingsFileLines)) + ")");
+    }
+    return IniFile(std::move(decoded));
 }
 
 IniFile IniFile::readForUpdate(const std::filesystem::path& file) {
@@ -219,7 +198,7 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
     if (it == index_.end()) {
         // Straight after the file's last line, without a blank line, as Windows appends it.
         Section added{"[" + std::string(section) + "]", {}, {}};
-        added.lines.push_back(std::string(key) + "=" + std::string(value));
+        added.lines.push_back(std::string(key) + "=" + storedValue(value));
         indexLine(added, 0);
         sections_.push_back(std::move(added));
         index_.emplace(lower(section), sections_.size() - 1);
@@ -229,7 +208,7 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
     const auto keyIt = s.keys.find(lower(key));
     if (keyIt != s.keys.end()) {
         std::string& line = s.lines[keyIt->second];
-        line = std::string(*entryKey(line)) + "=" + std::string(value);
+        line = std::string(*entryKey(line)) + "=" + storedValue(value);
         return;
     }
     // After the section's last non-blank line, so that the blank lines before the next section
@@ -238,7 +217,7 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
     while (at > 0 && isBlankLine(s.lines[at - 1]))
         --at;
     s.lines.insert(s.lines.begin() + static_cast<std::ptrdiff_t>(at),
-                   std::string(key) + "=" + std::string(value));
+                   std::string(key) + "=" + storedValue(value));
     indexLine(s, at);
 }
 

@@ -4,7 +4,9 @@
 // parameter files the tool has to keep reading: section and key names match without regard
 // to ASCII case, the first of duplicate sections or keys counts, values are trimmed and lose
 // one pair of enclosing quotes, and an update changes one line in place and keeps every
-// other line (comments, unknown keys, keys of longer profiles saved earlier).
+// other line (comments, unknown keys, keys of longer profiles saved earlier). A value that
+// those rules would change on reading is written in double quotes, so that it reads back as
+// it was written.
 
 #include <cstdint>
 #include <filesystem>
@@ -19,6 +21,11 @@ namespace trassolin {
 
 class OutputFile;
 
+// A parameter file of the largest point set a load takes (100 000 points) has about 15 MB in
+// 700 000 lines, twice the bytes in UTF-16; an ordinary one a few kilobytes.
+inline constexpr std::uintmax_t kMaxSettingsFileBytes = 64 * 1024 * 1024;
+inline constexpr std::size_t kMaxSettingsFileLines = 2'000'000;
+
 class IniFile {
 public:
     IniFile() = default;
@@ -26,7 +33,9 @@ public:
     // line ends) into lines.
     explicit IniFile(std::string_view bytes);
 
-    // Throws IoError "Die Datei %s kann nicht gelesen werden" when the file cannot be read.
+    // Throws IoError "Die Datei %s kann nicht gelesen werden" when the file cannot be read, and
+    // TrassolinError naming the size when it is far larger than any settings file
+    // (kMaxSettingsFileBytes, kMaxSettingsFileLines): it is refused before it is read whole.
     static IniFile read(const std::filesystem::path& file);
     // The file to update on a save: empty when it does not exist; a file that exists but
     // cannot be read throws IoError "In %s kann nicht geschrieben werden", since writing
@@ -61,6 +70,12 @@ public:
     std::unique_ptr<OutputFile> prepareSave(const std::filesystem::path& file) const;
 
 private:
+    struct Decoded {
+        std::string text; // UTF-8
+        bool utf8Bom;
+    };
+    explicit IniFile(Decoded decoded);
+
     struct Section {
         std::string header;             // "[name]" as it stands; empty for the lines before it
         std::vector<std::string> lines; // the lines below the header, verbatim
@@ -74,17 +89,5 @@ private:
     bool utf8Bom_ = false;
     std::unordered_map<std::string, std::size_t> index_; // lower-case name -> first section
 };
-
-// An integer as the profile reader takes it: optional sign, then decimal digits or
-// hexadecimal digits after "$" or "0x"; nullopt for any other text or a value beyond 32 bits.
-std::optional<std::int32_t> parseProfileInteger(std::string_view text);
-
-// A path as the messages name it (UTF-8).
-std::string displayPath(const std::filesystem::path& file);
-// The path that a UTF-8 text names, such as a command line argument. A path built from a
-// plain std::string would take it in the ANSI code page on Windows.
-std::filesystem::path pathFromUtf8(std::string_view text);
-
-std::string formatInteger(std::int64_t value);
 
 } // namespace trassolin

@@ -1,7 +1,10 @@
 #include "settings/parameter_file.h"
 
+#include "io/paths.h"
 #include "settings/parameter_rows.h"
+#include "settings/parameter_rules.h"
 #include "uGlobal/errors.h"
+#include "uGlobal/numbers.h"
 
 #include <algorithm>
 #include <string>
@@ -21,15 +24,17 @@ std::string numbered(std::string_view stem, int n) {
 }
 
 // A list length as stored: the row's default when absent or no whole number, and a
-// ConversionError naming the stored text when it is beyond `limit`.
-int readCount(const IniFile& ini, const ParameterRow& row, std::string_view section, int limit) {
+// ConversionError naming the stored text and the limit when it is beyond `limit` `entries`.
+int readCount(const IniFile& ini, const ParameterRow& row, std::string_view section, int limit,
+              std::string_view entries) {
     const int fallback = parseProfileInteger(*row.loadDefault).value_or(0);
     const auto text = ini.find(section, row.key);
     if (!text) return fallback;
     const auto value = parseProfileInteger(*text);
     if (!value) return fallback;
     if (*value > limit) {
-        ConversionError error("'" + *text + "' ist kein gültiger Integerwert");
+        ConversionError error(quotedValue(*text) + " ist zu groß: Trassolin liest höchstens " +
+                              formatGrouped(limit) + " " + std::string(entries));
         error.where.section = section;
         error.where.key = row.key;
         throw error;
@@ -39,7 +44,8 @@ int readCount(const IniFile& ini, const ParameterRow& row, std::string_view sect
 
 // Switching an edge off clears the end-face fill, as the edge's check box does.
 void edgeSwitched(ParameterSet& set) {
-    if (!set.rechterRand.enabled || !set.linkerRand.enabled) set.fuellFlaecheErzeugen = false;
+    set.fuellFlaecheErzeugen =
+        fillStaysOn(set.fuellFlaecheErzeugen, set.rechterRand.enabled, set.linkerRand.enabled);
 }
 
 // The main window shows segment 1 after a load, or the origin when it is alone.
@@ -73,9 +79,7 @@ bool gameSectionWanted(const IniFile& ini, const ParameterSet& set) {
     bool wanted = false;
     rows::forEach(Scope::Game, [&](const ParameterRow& row) {
         if (ini.hasSection(row.section)) wanted = true;
-        rows::visit(row, const_cast<ParameterSet&>(set), [&](const auto& value) {
-            if (rows::format(value, row.form, '.') != row.startValue) wanted = true;
-        });
+        if (rows::formatted(row, set, '.') != row.startValue) wanted = true;
     });
     return wanted;
 }
@@ -104,7 +108,7 @@ void loadEdgeProfile(const IniFile& ini, TRandPunkte& edge, std::string_view pre
     rows::forEach(Scope::Edge, [&](const ParameterRow& row) {
         const std::string section = concat(prefix, row.section);
         if (row.form == ValueForm::Count) {
-            segments = std::max(0, readCount(ini, row, section, kMaxEdgeSegments));
+            segments = std::max(0, readCount(ini, row, section, kMaxEdgeSegments, "Randsegmente"));
         } else {
             rows::read(ini, row, edge, section, row.key);
         }
@@ -136,7 +140,7 @@ void saveSplinePoints(IniFile& ini, const TSplinePunkte& points, char decimalSep
 void loadSplinePoints(const IniFile& ini, TSplinePunkte& points) {
     int n = 0;
     rows::forEach(Scope::Splines, [&](const ParameterRow& row) {
-        if (row.form == ValueForm::Count) n = readCount(ini, row, row.section, kMaxSplinePoints);
+        if (row.form == ValueForm::Count) n = readCount(ini, row, row.section, kMaxSplinePoints, "Spline-Punkte");
     });
     for (int p = 1; p <= n; ++p) {
         if (points.count() < p) points.append();

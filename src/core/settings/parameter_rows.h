@@ -5,10 +5,10 @@
 
 #include "settings/ini_file.h"
 #include "settings/parameter_table.h"
+#include "uGlobal/degrees.h"
 #include "uGlobal/errors.h"
 #include "uGlobal/numbers.h"
 
-#include <numbers>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -31,7 +31,7 @@ inline void assign(int& target, ValueForm, std::string_view text, std::string_vi
 }
 inline void assign(double& target, ValueForm form, std::string_view text, std::string_view) {
     const double value = parseTolerantReal(text);
-    target = form == ValueForm::Angle ? value * std::numbers::pi / 180.0 : value;
+    target = form == ValueForm::Angle ? radiansFromDegrees(value) : value;
 }
 
 inline std::string format(const std::string& value, ValueForm, char) {
@@ -44,8 +44,7 @@ inline std::string format(int value, ValueForm, char) {
     return formatInteger(value);
 }
 inline std::string format(double value, ValueForm form, char separator) {
-    if (form == ValueForm::Angle)
-        return formatGeneral(decimalRound(value * 180.0 / std::numbers::pi, -2), separator);
+    if (form == ValueForm::Angle) return formatDegrees(value, separator);
     return formatGeneral(value, separator);
 }
 
@@ -95,13 +94,20 @@ template <class Object> void read(const IniFile& ini, const ParameterRow& row, O
     read(ini, row, object, row.section, row.key);
 }
 
+// The row's value of `object` as a file would hold it.
+template <class Object>
+std::string formatted(const ParameterRow& row, const Object& object, char separator) {
+    std::string text;
+    visit(row, const_cast<Object&>(object),
+          [&](const auto& value) { text = format(value, row.form, separator); });
+    return text;
+}
+
 // The object is only read, but the accessors hand out the references a load needs.
 template <class Object>
 void write(IniFile& ini, const ParameterRow& row, const Object& object, std::string_view section,
            std::string_view key, char separator) {
-    visit(row, const_cast<Object&>(object), [&](const auto& value) {
-        ini.writeString(section, key, format(value, row.form, separator));
-    });
+    ini.writeString(section, key, formatted(row, object, separator));
 }
 
 template <class Object>

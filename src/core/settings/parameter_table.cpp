@@ -1,5 +1,8 @@
 #include "settings/parameter_table.h"
 
+#include "settings/parameter_rules.h"
+#include "settings/text_encoding.h"
+
 #include <array>
 
 namespace trassolin {
@@ -20,14 +23,11 @@ template <auto Member> constexpr auto member() {
 }
 
 // The main window's check-box reactions that a load runs.
-void backFoldClicked(ParameterSet& p) {
-    if (p.rueckfaltung) p.ruecksetzen = false;
-}
-void resetClicked(ParameterSet& p) {
-    if (p.ruecksetzen) p.rueckfaltung = false;
-}
+void backFoldClicked(ParameterSet& p) { p.ruecksetzen = textureSwitchAfter(p.ruecksetzen, p.rueckfaltung); }
+void resetClicked(ParameterSet& p) { p.rueckfaltung = textureSwitchAfter(p.rueckfaltung, p.ruecksetzen); }
 void fillClicked(ParameterSet& p) {
-    if (!p.rechterRand.enabled || !p.linkerRand.enabled) p.fuellFlaecheErzeugen = false;
+    p.fuellFlaecheErzeugen =
+        fillStaysOn(p.fuellFlaecheErzeugen, p.rechterRand.enabled, p.linkerRand.enabled);
 }
 
 using S = Scope;
@@ -54,8 +54,15 @@ int pointCount(const TSplinePunkte& s) {
 int currentPoint(const TSplinePunkte& s) {
     return s.current();
 }
+// Written for information only, never read back: stored so that it cannot harm the file. A
+// name in another encoding than UTF-8 would turn the whole file into another encoding on the
+// next read, and a line break would end the line.
 std::string importPath(const TSplinePunkte& s) {
-    return s.fileName();
+    std::string path = asValidUtf8(s.fileName());
+    for (char& c : path) {
+        if (c == '\r' || c == '\n') c = '?';
+    }
+    return path;
 }
 
 // clang-format off

@@ -1,5 +1,7 @@
 #include "settings/text_encoding.h"
 
+#include "uGlobal/utf8.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -28,52 +30,6 @@ std::optional<unsigned char> codePointToCp1252(char32_t cp) {
         if (kHighControls[i] == cp) return static_cast<unsigned char>(0x80 + i);
     }
     return std::nullopt;
-}
-
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-// The code point starting at `pos` and its length in bytes; nullopt for an ill-formed
-// sequence (overlong forms, surrogates and values beyond U+10FFFF included).
-std::optional<std::pair<char32_t, std::size_t>> nextCodePoint(std::string_view s, std::size_t pos) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
-    const unsigned char lead = byte(pos);
-    if (lead < 0x80) return std::pair{char32_t{lead}, std::size_t{1}};
-    std::size_t length = 0;
-    char32_t cp = 0;
-    char32_t least = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, cp = lead & 0x1F, least = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, cp = lead & 0x0F, least = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, cp = lead & 0x07, least = 0x10000;
-    } else {
-        return std::nullopt;
-    }
-    if (pos + length > s.size()) return std::nullopt;
-    for (std::size_t i = 1; i < length; ++i) {
-        const unsigned char c = byte(pos + i);
-        if ((c & 0xC0) != 0x80) return std::nullopt;
-        cp = (cp << 6) | (c & 0x3F);
-    }
-    if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return std::nullopt;
-    return std::pair{cp, length};
 }
 
 bool hasNonAscii(std::string_view s) {
@@ -128,11 +84,29 @@ bool isValidUtf8(std::string_view bytes) {
     return true;
 }
 
+std::string asValidUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (std::size_t pos = 0; pos < bytes.size();) {
+        if (const auto next = nextCodePoint(bytes, pos)) {
+            out.append(bytes.substr(pos, next->second));
+            pos += next->second;
+        } else {
+            appendUtf8(out, cp1252ToCodePoint(static_cast<unsigned char>(bytes[pos])));
+            ++pos;
+        }
+    }
+    return out;
+}
+
 std::string decodeSettingsText(std::string_view bytes) {
     if (bytes.starts_with("\xFF\xFE")) return utf16ToUtf8(bytes.substr(2), false);
     if (bytes.starts_with("\xFE\xFF")) return utf16ToUtf8(bytes.substr(2), true);
     if (bytes.starts_with(kUtf8Bom)) {
-        const std::string_view rest = bytes.substr(kUtf8Bom.size());
+        // Marks repeated by an editor that adds one on each save say no more than one.
+        std::string_view rest = bytes;
+        while (rest.starts_with(kUtf8Bom))
+            rest.remove_prefix(kUtf8Bom.size());
         // A mark in front of bytes that are no UTF-8 is not believed: reading them as cp1252
         // keeps every byte, where replacement characters would lose them on the next save.
         return isValidUtf8(rest) ? std::string(rest) : cp1252ToUtf8(rest);

@@ -11,7 +11,7 @@ namespace trassolin {
 
 // UTF-16 (little or big endian) when the bytes start with its byte order mark, as Windows
 // editors save "Unicode" files; UTF-8 when they start with a UTF-8 byte order mark (which is
-// dropped) or are valid UTF-8 with at least one non-ASCII byte; otherwise cp1252. The result
+// dropped, and so are more of them right behind it) or are valid UTF-8 with at least one non-ASCII byte; otherwise cp1252. The result
 // is UTF-8.
 std::string decodeSettingsText(std::string_view bytes);
 
@@ -23,5 +23,9 @@ std::string decodeSettingsText(std::string_view bytes);
 std::string encodeSettingsText(std::string_view utf8);
 
 bool isValidUtf8(std::string_view bytes);
+
+// The bytes as UTF-8 text: well-formed UTF-8 sequences as they are, every other byte read as
+// cp1252 (a file name from a Windows disk, "Stra\xDFe.i3d", becomes "Straße.i3d").
+std::string asValidUtf8(std::string_view bytes);
 
 } // namespace trassolin

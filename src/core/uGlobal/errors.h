@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace trassolin {
 
@@ -11,6 +12,21 @@ class TrassolinError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// A value as a message quotes it: in single quotes, cut after 40 characters (never inside a
+// UTF-8 sequence) with "…", so that a runaway value (a 100 MB attribute) gives a line, not a
+// 100 MB message.
+inline std::string quotedValue(std::string_view text) {
+    constexpr std::size_t kShownCharacters = 40;
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;
+        if (characters++ == kShownCharacters) {
+            return "'" + std::string(text.substr(0, i)) + "…'";
+        }
+    }
+    return "'" + std::string(text) + "'";
+}
 
 // Where a text that is no number stood. The code that knows a part of it fills it in as the
 // error passes; what() stays the bare text that the window shows.

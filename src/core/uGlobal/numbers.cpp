@@ -24,14 +24,21 @@ std::string_view trimBlanks(std::string_view text) {
     return text;
 }
 
+// The profile reader trims only these two.
+std::string_view trimSpacesAndTabs(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return text;
+}
+
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 [[noreturn]] void throwNotAReal(std::string_view text) {
-    throw ConversionError("'" + std::string(text) + "' ist kein gültiger Gleitkommawert");
+    throw ConversionError(quotedValue(text) + " ist kein gültiger Gleitkommawert");
 }
 
 [[noreturn]] void throwNotAnInteger(std::string_view text) {
-    throw ConversionError("'" + std::string(text) + "' ist kein gültiger Integerwert");
+    throw ConversionError(quotedValue(text) + " ist kein gültiger Integerwert");
 }
 
 // Decimal digits and exponent of a finite, non-zero value, correctly rounded to
@@ -384,6 +391,19 @@ std::string formatFixedExact(double value) {
     return std::string(buf, writeFixedExact(buf, value));
 }
 
+std::string formatGrouped(double value) {
+    const double whole = std::round(value);
+    if (!(std::fabs(whole) < 1e18)) return formatGeneral(whole, ',');
+    char buffer[24];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<long long>(whole)).ptr;
+    std::string digits(buffer, end);
+    const std::ptrdiff_t first = digits.front() == '-' ? 1 : 0;
+    for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > first; at -= 3) {
+        digits.insert(static_cast<std::size_t>(at), 1, '.');
+    }
+    return digits;
+}
+
 char decimalSeparatorForLocale(std::string_view localeName) {
     std::string_view name = localeName;
     if (const auto dot = name.find_first_of(".@"); dot != std::string_view::npos) {
@@ -418,6 +438,54 @@ char environmentDecimalSeparator() {
         if (value != nullptr && *value != '\0') return decimalSeparatorForLocale(value);
     }
     return '.';
+}
+
+std::string formatInteger(std::int64_t value) {
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return {buffer, result.ptr};
+}
+
+std::optional<std::int32_t> parseProfileInteger(std::string_view text) {
+    std::string_view t = trimSpacesAndTabs(text);
+    bool negative = false;
+    if (!t.empty() && (t.front() == '-' || t.front() == '+')) {
+        negative = t.front() == '-';
+        t.remove_prefix(1);
+    }
+    int base = 10;
+    if (t.starts_with('$')) {
+        base = 16;
+        t.remove_prefix(1);
+    } else if (t.starts_with("0x") || t.starts_with("0X")) {
+        base = 16;
+        t.remove_prefix(2);
+    }
+    if (t.empty() || t.front() == '-' || t.front() == '+') return std::nullopt;
+    std::uint64_t magnitude = 0;
+    const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), magnitude, base);
+    if (ec != std::errc() || end != t.data() + t.size()) return std::nullopt;
+    std::int64_t value = 0;
+    if (base == 16) {
+        // Hexadecimal covers the 32-bit pattern, so "$FFFFFFFF" is -1 as on Windows.
+        if (magnitude > 0xFFFFFFFFu) return std::nullopt;
+        value = static_cast<std::int32_t>(static_cast<std::uint32_t>(magnitude));
+    } else {
+        if (magnitude > 0x80000000u) return std::nullopt;
+        value = static_cast<std::int64_t>(magnitude);
+    }
+    if (negative) value = -value;
+    if (value < std::numeric_limits<std::int32_t>::min() ||
+        value > std::numeric_limits<std::int32_t>::max())
+        return std::nullopt;
+    return static_cast<std::int32_t>(value);
+}
+
+void appendShortest(std::string& out, double value) {
+    requireFinite(value);
+    char buffer[32]; // the longest shortest form of a double has 24 characters
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out.append(buffer, result.ptr);
 }
 
 } // namespace trassolin

@@ -25,6 +25,14 @@ double parseTolerantReal(std::string_view text);
 // throws ConversionError "'text' ist kein gültiger Integerwert".
 std::int32_t parseStrictInteger(std::string_view text);
 
+// An integer as the profile reader of the parameter files takes it: optional sign, then
+// decimal digits or hexadecimal digits after "$" or "0x", blanks and tabs around; nullopt for
+// any other text or a value beyond 32 bits.
+std::optional<std::int32_t> parseProfileInteger(std::string_view text);
+
+// Plain decimal, '-' for negative values.
+std::string formatInteger(std::int64_t value);
+
 // The text between the first `open` in `source` and the next `close` after it.
 // Leaves `out` untouched and returns false when either marker is missing.
 bool textBetweenMarkers(std::string_view source, std::string_view open, std::string_view close,
@@ -41,6 +49,10 @@ double decimalRound(double value, std::int8_t k);
 // Throws FloatingPointError for NaN or infinity.
 std::string formatGeneral(double value, char decimalSeparator);
 
+// A whole number with a point between thousands, as the messages write large counts
+// ("50.000.000"); rounded to the nearest whole number. Beyond 10^18 the general form.
+std::string formatGrouped(double value);
+
 // The document form "0.0000": always '.', four decimals, rounded half away from zero on
 // the 18-significant-digit decimal expansion; a value that rounds to zero has no sign.
 // Throws FloatingPointError for NaN or infinity.
@@ -55,6 +67,11 @@ char* writeFixed(char* out, double value);
 // where the rounding is certain from the scaled double; the reference that shortcut is checked
 // against.
 std::string formatFixedExact(double value);
+
+// The shortest text that reads back as exactly `value`: '.' as separator, an exponent where
+// that is shorter ("1e-05"); the number form of JSON files. Throws FloatingPointError for NaN
+// or infinity.
+void appendShortest(std::string& out, double value);
 
 // The decimal separator of the user's environment locale (LC_ALL, then LC_NUMERIC, then
 // LANG). Only the front ends use it as their default; the core always takes a parameter.

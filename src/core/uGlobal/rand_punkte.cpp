@@ -2,6 +2,7 @@
 
 #include "uGlobal/angle_range.h"
 #include "uGlobal/checked_math.h"
+#include "uGlobal/degrees.h"
 #include "uGlobal/errors.h"
 #include "uGlobal/numbers.h"
 
@@ -33,7 +34,6 @@ void setNormal(Randsegment& s, double angle) {
     s.normalSin = std::sin(s.normalAngle);
 }
 
-double degrees(double radians) { return radians * 180 / kPi; }
 
 // Pixel rounding of the cross-section graphic: half to even. A value that is no number or
 // beyond any pixel range is a failed floating operation, not a far-away pixel.
@@ -193,7 +193,9 @@ void TRandPunkte::listing(std::vector<std::string>& lines, char decimalSeparator
         return formatGeneral(v, decimalSeparator);
     };
     // Degrees to 0.01, lengths and texture coordinates to 0.001 (mm).
-    const auto deg = [&](double radians) { return general(decimalRound(degrees(radians), -2)); };
+    const auto deg = [decimalSeparator](double radians) {
+        return formatDegrees(radians, decimalSeparator);
+    };
     const auto mm = [&](double v) { return general(decimalRound(v, -3)); };
 
     lines.push_back("Randpunkte-Ausgabe für: " + name_);

@@ -2,28 +2,31 @@
 
 namespace trassolin {
 
-std::vector<std::string_view> splitLines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const char c = text[i];
-        if (c != '\r' && c != '\n') {
-            ++i;
-            continue;
-        }
-        lines.push_back(text.substr(start, i - start));
-        if (c == '\r') {
-            std::size_t j = i;
-            while (j < text.size() && text[j] == '\r') ++j;
+bool LineCursor::next(std::string_view& line) {
+    if (at_ >= text_.size()) return false;
+    const std::size_t start = at_;
+    const std::size_t end = text_.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) {
+        line = text_.substr(start);
+        at_ = text_.size();
+    } else {
+        line = text_.substr(start, end - start);
+        at_ = end + 1;
+        if (text_[end] == '\r') {
+            std::size_t j = end;
+            while (j < text_.size() && text_[j] == '\r') ++j;
             // CR ... CR LF is one line end; a CR on its own is one too.
-            i = (j < text.size() && text[j] == '\n') ? j + 1 : i + 1;
-        } else {
-            ++i;
+            if (j < text_.size() && text_[j] == '\n') at_ = j + 1;
         }
-        start = i;
     }
-    if (start < text.size()) lines.push_back(text.substr(start));
+    ++number_;
+    return true;
+}
+
+std::size_t countLines(std::string_view text) {
+    LineCursor cursor(text);
+    std::size_t lines = 0;
+    for (std::string_view line; cursor.next(line);) ++lines;
     return lines;
 }
 

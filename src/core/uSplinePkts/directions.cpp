@@ -24,9 +24,10 @@ constexpr double kNoDirection = 1e-9;
 
 } // namespace
 
-void TSplinePunkte::setDirectionsFromNeighbours() {
+int TSplinePunkte::setDirectionsFromNeighbours() {
     const int n = count();
-    if (n < 2) return;
+    if (n < 2) return 0;
+    int turned = 0;
     for (int i = 0; i < n; ++i) {
         const TSplinePkt& from = points_[static_cast<std::size_t>(i == 0 ? 0 : i - 1)];
         const TSplinePkt& to = points_[static_cast<std::size_t>(i == n - 1 ? n - 1 : i + 1)];
@@ -38,7 +39,9 @@ void TSplinePunkte::setDirectionsFromNeighbours() {
         // when Yrot = -h: so Yrot = atan2(dx, dz). A positive Xrot falls ahead.
         p.Yrot = decimalRound(std::atan2(dx, dz) * kRadToDeg, -3);
         p.Xrot = decimalRound(-std::atan(dy / horizontal) * kRadToDeg, -3);
+        ++turned;
     }
+    return turned;
 }
 
 } // namespace trassolin

@@ -5,26 +5,23 @@
 #include "uSplinePkts/spline_punkte.h"
 
 #include "uGlobal/errors.h"
+#include "io/paths.h"
+#include "io/read_file.h"
 #include "uGlobal/numbers.h"
 #include "uGlobal/text_lines.h"
 
 #include <array>
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <vector>
 
 namespace trassolin {
 
 namespace {
 
-std::string displayName(const std::filesystem::path& file) {
-    const auto text = file.u8string();
-    return {text.begin(), text.end()};
-}
+// The root element of the documents this program writes (output/document.cpp).
+constexpr std::string_view kTrassolinRoot = "<i3D name=\"Trassolin\"";
 
 // Blanks and control characters.
 std::string_view trimControls(std::string_view s) {
@@ -141,53 +138,59 @@ std::string counted(int n, const char* one, const char* many) {
 } // namespace
 
 ImportReport TSplinePunkte::importFromI3d(const std::filesystem::path& file) {
-    const std::string name = displayName(file);
-    const auto cannotRead = [&] {
-        return IoError("Die Datei " + name + " kann nicht gelesen werden");
-    };
-    std::error_code ec;
-    if (std::filesystem::is_directory(file, ec)) throw cannotRead();
-    std::ifstream in(file, std::ios::binary);
-    if (!in) throw IoError("Die Datei " + name + " kann nicht geöffnet werden");
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) throw cannotRead();
+    const std::string name = displayPath(file);
+    const auto bytes = readWholeFile(file, kMaxExportFileBytes, "einen Spline-Export");
+    if (!bytes) throw IoError("Die Datei " + name + " kann nicht geöffnet werden");
 
     // Exports from any system: LF, CR LF and CR-only line ends.
-    const std::vector<std::string_view> lines = splitLines(bytes);
-    auto line = lines.begin();
+    LineCursor lines(*bytes);
+    std::string_view line;
     std::size_t sceneTag = std::string_view::npos;
-    while (line != lines.end() && (sceneTag = line->find("<Scene>")) == std::string_view::npos) {
-        ++line;
+    bool trassolinRoot = false;
+    bool editorExport = false;
+    while (lines.next(line) && (sceneTag = line.find("<Scene>")) == std::string_view::npos) {
+        trassolinRoot = trassolinRoot || line.find(kTrassolinRoot) != std::string_view::npos;
+        editorExport = editorExport || line.find("<Export program=") != std::string_view::npos;
     }
-    if (line == lines.end()) {
+    if (sceneTag == std::string_view::npos) {
         throw TrassolinError("Die Datei " + name + " enthält keine Szene (<Scene>)");
+    }
+    // A road this program wrote has Shapes in its scene, but no spline points: taking them would
+    // put every point at the origin.
+    if (trassolinRoot && !editorExport) {
+        throw TrassolinError("Die Datei " + name +
+                             " ist eine von Trassolin erzeugte Straße, kein Export von "
+                             "Spline-Punkten; die Spline-Punkte bleiben, wie sie waren");
     }
     ImportReport report;
     SceneNesting nesting;
-    nesting.scanLine(line->substr(sceneTag + 7), false, report);
-    ++line;
+    nesting.scanLine(line.substr(sceneTag + 7), false, report);
 
     // Nothing changes before the whole scene has been read.
     std::vector<TSplinePkt> found;
     bool sceneEnded = false;
-    for (; !sceneEnded && line != lines.end(); ++line) {
-        const int lineNumber = static_cast<int>(line - lines.begin()) + 1;
-        if (line->find("<Shape") != std::string_view::npos) {
+    while (!sceneEnded && lines.next(line)) {
+        if (line.find("<Shape") != std::string_view::npos) {
             if (found.size() == static_cast<std::size_t>(kMaxSplinePoints)) {
                 throw TrassolinError("Die Datei " + name + " enthält mehr als " +
                                      formatGeneral(kMaxSplinePoints, ',') + " Spline-Punkte");
             }
-            found.push_back(locatingConversionErrors([&] { return shapePoint(*line); },
+            found.push_back(locatingConversionErrors([&] { return shapePoint(line); },
                                                      [&](ValueLocation& where) {
                                                          where.file = file;
-                                                         where.line = lineNumber;
+                                                         where.line = lines.number();
                                                      }));
         }
-        nesting.scanLine(*line, true, report);
-        sceneEnded = line->find("</Scene>") != std::string_view::npos;
+        nesting.scanLine(line, true, report);
+        sceneEnded = line.find("</Scene>") != std::string_view::npos;
     }
     if (!sceneEnded) {
         throw TrassolinError("Die Szene in " + name + " ist nicht abgeschlossen (</Scene> fehlt)");
+    }
+    if (found.empty()) {
+        throw TrassolinError("Die Szene in " + name +
+                             " enthält keine Spline-Punkte (<Shape>); die Spline-Punkte bleiben, "
+                             "wie sie waren");
     }
 
     assignPoints(std::move(found));
@@ -196,15 +199,13 @@ ImportReport TSplinePunkte::importFromI3d(const std::filesystem::path& file) {
 }
 
 void checkImportedPoints(const TSplinePunkte& points, const ImportReport& report,
-                         std::string_view source, MessageSink& messages, char decimalSeparator) {
+                         std::string_view source, MessageSink& messages, char decimalSeparator,
+                         std::string_view directionsCommand) {
     const auto warn = [&](const std::string& text) {
         messages.show(MessageKind::Warning, std::string(source) + ": " + text);
     };
     const std::vector<TSplinePkt>& p = points.points();
-    if (p.size() < 2) {
-        warn((p.empty() ? std::string("keine Spline-Punkte") : "nur 1 Spline-Punkt") +
-             " gefunden; eine Straße braucht mindestens zwei");
-    }
+    if (p.size() == 1) warn("nur 1 Spline-Punkt gefunden; eine Straße braucht mindestens zwei");
     // An export of something else than control points can put hundreds of points on one spot;
     // the first few pairs say enough.
     constexpr int kNamedPairs = 3;
@@ -234,8 +235,8 @@ void checkImportedPoints(const TSplinePunkte& points, const ImportReport& report
     // that the points were never turned in the editor.
     if (p.size() >= 2 && everyHeadingZero && !everyChordAlongZ) {
         warn("alle Punkte haben Yrot = 0: die Straße verläuft an jedem Punkt in +Z-Richtung; "
-             "Punkte im Editor ausrichten oder die Richtungen berechnen lassen "
-             "(import-splines --richtungen)");
+             "Punkte im Editor ausrichten oder die Richtungen berechnen lassen (" +
+             std::string(directionsCommand) + ")");
     }
     if (report.skippedShapes > 0) {
         warn(counted(report.skippedShapes, "Shape", "Shapes") +

@@ -3,6 +3,7 @@
 #include "uGlobal/messages.h"
 #include "uGlobal/punkt.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -12,6 +13,10 @@ namespace trassolin {
 
 // More points than this in an import or a parameter file mean a damaged or foreign file.
 inline constexpr int kMaxSplinePoints = 100'000;
+
+// An export of spline points is a few kilobytes; even a whole map's scene stays far below this.
+// A larger file is refused by its size before it is read.
+inline constexpr std::uintmax_t kMaxExportFileBytes = 256 * 1024 * 1024;
 
 // Neighbouring points closer than this horizontally (m) give no path: refinement stops there.
 inline constexpr double kMinChordLength = 0.1;
@@ -70,11 +75,14 @@ public:
 
     // Points placed in the editor without turning them all head +Z. This sets every point's
     // heading (Yrot) and climb (Xrot) from its neighbours, so that the road passes each point
-    // along the tangent; the bank (Zrot) stays. Degrees, rounded to 0.001.
-    void setDirectionsFromNeighbours();
+    // along the tangent; the bank (Zrot) stays. Degrees, rounded to 0.001. A point whose
+    // neighbours stand straight above each other has no direction and keeps its rotation.
+    // Returns how many points got a direction.
+    int setDirectionsFromNeighbours();
 
     // Replaces the points by the Shapes of an exported scene; all or nothing. A value that is
-    // no number throws a ConversionError whose `where` names the file and the line.
+    // no number throws a ConversionError whose `where` names the file and the line. A scene
+    // without Shapes, or a road this program wrote, changes nothing and throws TrassolinError.
     ImportReport importFromI3d(const std::filesystem::path& file);
 
     const std::vector<TSplinePkt>& points() const { return points_; }
@@ -89,8 +97,10 @@ private:
 
 // Warnings about freshly imported points that will not give the road the user means: fewer
 // than two points, neighbours on one spot, no heading anywhere, Shapes skipped or read inside
-// transformed groups. `source` names the export at the start of each text.
+// transformed groups. `source` names the export at the start of each text;
+// `directionsCommand` is how the front end computes headings.
 void checkImportedPoints(const TSplinePunkte& points, const ImportReport& report,
-                         std::string_view source, MessageSink& messages, char decimalSeparator);
+                         std::string_view source, MessageSink& messages, char decimalSeparator,
+                         std::string_view directionsCommand = "import-splines --richtungen");
 
 } // namespace trassolin

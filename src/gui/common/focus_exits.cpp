@@ -30,7 +30,9 @@ void FocusExits::onLeave(QWidget* widget, std::function<void()> reaction) {
 }
 
 void FocusExits::focusChanged(QWidget* old, QWidget* now) {
-    if (old == nullptr || now == nullptr || old->window() != now->window()) return;
+    if (suspended_ > 0 || old == nullptr || now == nullptr || old->window() != now->window()) {
+        return;
+    }
     std::vector<const Entry*> left;
     for (const Entry& e : entries_) {
         if (e.widget && contains(e.widget, old) && !contains(e.widget, now)) left.push_back(&e);

@@ -23,6 +23,20 @@ public:
     // every widget inside it).
     void onLeave(QWidget* widget, std::function<void()> reaction);
 
+    // While one exists, focus changes leave nothing: the window moves the focus itself
+    // (putting a whole state back, or the cursor into a field at fault) and the fields it
+    // passes hold nothing to commit.
+    class Suspension {
+    public:
+        explicit Suspension(FocusExits& exits) : exits_(exits) { ++exits_.suspended_; }
+        ~Suspension() { --exits_.suspended_; }
+        Suspension(const Suspension&) = delete;
+        Suspension& operator=(const Suspension&) = delete;
+
+    private:
+        FocusExits& exits_;
+    };
+
 private:
     void focusChanged(QWidget* old, QWidget* now);
 
@@ -31,6 +45,7 @@ private:
         std::function<void()> reaction;
     };
     std::vector<Entry> entries_;
+    int suspended_ = 0;
 };
 
 } // namespace trassolin::gui

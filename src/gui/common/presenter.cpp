@@ -1,10 +1,19 @@
 #include "common/presenter.h"
 
+#include "common/widgets.h"
+#include "settings/failure_text.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
+#include <QPushButton>
+
+#include <algorithm>
+#include <set>
+#include <utility>
+#include <vector>
 
 namespace trassolin::gui {
 
@@ -30,6 +39,24 @@ void DialogPresenter::message(QWidget* parent, MessageKind kind, const QString& 
     if (busy) QApplication::setOverrideCursor(Qt::ArrowCursor);
     box.exec();
     if (busy) QApplication::restoreOverrideCursor();
+}
+
+int DialogPresenter::choose(QWidget* parent, const QString& title, const QString& text,
+                            const QStringList& choices) {
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+    std::vector<QAbstractButton*> buttons;
+    for (const QString& choice : choices) {
+        buttons.push_back(box.addButton(choice, QMessageBox::ActionRole));
+    }
+    if (!buttons.empty()) {
+        box.setDefaultButton(static_cast<QPushButton*>(buttons.front()));
+        box.setEscapeButton(buttons.back());
+    }
+    box.exec();
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        if (box.clickedButton() == buttons[i]) return static_cast<int>(i);
+    }
+    return -1;
 }
 
 void DialogPresenter::about(QWidget* parent, const QString& title, const QString& text) {
@@ -80,8 +107,68 @@ int DialogPresenter::execModal(QDialog& dialog) {
 }
 
 void PresenterMessageSink::show(MessageKind kind, std::string_view text) {
-    presenter_.message(parent_, kind,
-                       QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    pending_.push_back({kind, std::string(text)});
+    if (depth_ == 0) flush();
+}
+
+void PresenterMessageSink::showError(const TrassolinError& error) {
+    FailureText failure;
+    if (describe) {
+        failure = describe(error);
+    } else if (const auto* field = dynamic_cast<const FieldConversionError*>(&error)) {
+        failure = {describeField(field->field(), error.what()), field->field()};
+    } else {
+        failure.text = toQt(describeFailure(error));
+    }
+    if (failure.field) faultyField_ = failure.field;
+    show(MessageKind::Error, toStd(failure.text));
+}
+
+void PresenterMessageSink::beginReaction() {
+    ++depth_;
+}
+
+void PresenterMessageSink::endReaction() {
+    if (--depth_ > 0) return;
+    if (afterReaction) afterReaction();
+    flush();
+}
+
+void PresenterMessageSink::flush() {
+    if (!pending_.empty()) {
+        // The same doubt raised twice in one reaction is one line of the box.
+        std::vector<Message> lines;
+        std::set<std::pair<MessageKind, std::string>> seen;
+        MessageKind kind = MessageKind::Information;
+        for (Message& m : pending_) {
+            if (!seen.emplace(m.kind, m.text).second) continue;
+            kind = std::max(kind, m.kind);
+            lines.push_back(std::move(m));
+        }
+        pending_.clear();
+        // A box that outgrows the screen hides its OK button; the first lines say enough.
+        constexpr std::size_t kShownLines = 15;
+        QString text;
+        for (std::size_t i = 0; i < std::min(lines.size(), kShownLines); ++i) {
+            if (!text.isEmpty()) text += QLatin1Char('\n');
+            text += toQt(lines[i].text);
+        }
+        if (lines.size() > kShownLines) {
+            text += QStringLiteral("\n… und %1 weitere Meldungen").arg(lines.size() - kShownLines);
+        }
+        presenter_.message(parent_, kind, text);
+    }
+    if (faultyField_) {
+        QWidget* field = faultyField_;
+        faultyField_.clear();
+        if (field->isVisible() && field->isEnabled()) {
+            if (focusField) {
+                focusField(field);
+            } else {
+                field->setFocus(Qt::OtherFocusReason);
+            }
+        }
+    }
 }
 
 } // namespace trassolin::gui

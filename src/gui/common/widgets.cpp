@@ -1,15 +1,16 @@
 #include "common/widgets.h"
 
+#include "uGlobal/degrees.h"
 #include "uGlobal/numbers.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QGridLayout>
+#include <QRegularExpression>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QWheelEvent>
 
-#include <numbers>
 
 namespace trassolin::gui {
 
@@ -104,11 +105,51 @@ QLabel* makeLabel(const QString& text, QWidget* buddy) {
     return label;
 }
 
-void addRow(QGridLayout* grid, int row, const QString& label, QWidget* field,
-            const QString& unit) {
+namespace {
+
+const char* const kCaptionProperty = "trassolinCaption";
+
+} // namespace
+
+void setCaption(QWidget* field, const QString& caption) {
+    field->setProperty(kCaptionProperty, caption);
+}
+
+void addRow(QGridLayout* grid, int row, const QString& label, QWidget* field, const QString& unit) {
     grid->addWidget(makeLabel(label, field), row, 0);
     grid->addWidget(field, row, 1);
-    if (!unit.isEmpty()) grid->addWidget(makeLabel(unit, field), row, 2);
+    if (!field->property(kCaptionProperty).isValid()) setCaption(field, label);
+    if (!unit.isEmpty()) addUnit(grid, row, 2, field, unit);
+}
+
+QLabel* addUnit(QGridLayout* grid, int row, int column, QWidget* field, const QString& unit) {
+    QLabel* label = makeLabel(unit, field);
+    grid->addWidget(label, row, column);
+    return label;
+}
+
+QString fieldName(const QWidget* field) {
+    QString name = field->property(kCaptionProperty).toString().trimmed();
+    if (name.isEmpty()) name = field->objectName();
+    for (const QWidget* w = field->parentWidget(); w != nullptr; w = w->parentWidget()) {
+        const auto* group = qobject_cast<const QGroupBox*>(w);
+        if (group == nullptr) continue;
+        // "Randsegmente rechts: 3" names the group with its count; the group is meant.
+        static const QRegularExpression count(QStringLiteral(":\\s*\\d+\\s*$"));
+        const QString title = group->title().remove(count).trimmed();
+        if (!title.isEmpty()) name += QStringLiteral(" (%1)").arg(title);
+        break;
+    }
+    return name;
+}
+
+QString describeField(const QWidget* field, const QString& text) {
+    if (field == nullptr) return text;
+    return fieldName(field) + QStringLiteral(": ") + text;
+}
+
+QString describeField(const QWidget* field, const char* text) {
+    return describeField(field, QString::fromUtf8(text));
 }
 
 std::string toStd(const QString& text) {
@@ -136,11 +177,19 @@ QString fromPath(const std::filesystem::path& file) {
 }
 
 double parseField(const QLineEdit* field) {
-    return parseTolerantReal(toStd(field->text()));
+    try {
+        return parseTolerantReal(toStd(field->text()));
+    } catch (const ConversionError& e) {
+        throw FieldConversionError(e, field);
+    }
 }
 
 int integerField(const QLineEdit* field) {
-    return parseStrictInteger(toStd(field->text()));
+    try {
+        return parseStrictInteger(toStd(field->text()));
+    } catch (const ConversionError& e) {
+        throw FieldConversionError(e, field);
+    }
 }
 
 QString formatNumber(double value, char decimalSeparator) {
@@ -148,7 +197,7 @@ QString formatNumber(double value, char decimalSeparator) {
 }
 
 QString formatDegrees(double radians, char decimalSeparator) {
-    return formatNumber(decimalRound(radians * 180.0 / std::numbers::pi, -2), decimalSeparator);
+    return toQt(trassolin::formatDegrees(radians, decimalSeparator));
 }
 
 } // namespace trassolin::gui

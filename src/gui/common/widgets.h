@@ -7,10 +7,13 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QString>
 #include <QToolButton>
+
+#include "uGlobal/errors.h"
 
 #include <filesystem>
 #include <string>
@@ -46,9 +49,34 @@ QGroupBox* makeGroup(const QString& name, const QString& caption);
 // A label read by its text, bound to the field it describes.
 QLabel* makeLabel(const QString& text, QWidget* buddy);
 
-// Adds "label  field  unit" as one row of a grid (unit may be empty).
+// Adds "label  field  unit" as one row of a grid (unit may be empty). The field remembers
+// its label and unit for the messages that concern it (see describeField).
 void addRow(QGridLayout* grid, int row, const QString& label, QWidget* field,
             const QString& unit = QString());
+// Adds a unit label behind a field that sits in a grid row of its own making.
+QLabel* addUnit(QGridLayout* grid, int row, int column, QWidget* field, const QString& unit);
+// What a message calls a field whose label is no buddy of it (a check box beside it, a pixel
+// twin): "Schleppkurve", "Start (pxl)".
+void setCaption(QWidget* field, const QString& caption);
+
+// A field whose text is no number. Carries the field, so that the window can name it (its
+// label and group) and put the cursor into it.
+class FieldConversionError final : public ConversionError {
+public:
+    FieldConversionError(const ConversionError& error, const QWidget* field)
+        : ConversionError(error), field_(const_cast<QWidget*>(field)) {}
+    QWidget* field() const { return field_; }
+
+private:
+    QPointer<QWidget> field_;
+};
+
+// "Breite (Fahrbahn - Geometrie)": the field's caption and the group it stands in. A segment
+// or point group's count is left out of its name.
+QString fieldName(const QWidget* field);
+// "Breite (Fahrbahn - Geometrie): <text>".
+QString describeField(const QWidget* field, const QString& text);
+QString describeField(const QWidget* field, const char* text);
 
 std::string toStd(const QString& text);
 QString toQt(const std::string& text);
@@ -56,7 +84,7 @@ std::filesystem::path toPath(const QString& file);
 QString fromPath(const std::filesystem::path& file);
 
 // The field read as the windows read numbers: the tolerant real parse, or a plain integer.
-// Both throw ConversionError with the field's text.
+// Both throw FieldConversionError with the field's text.
 double parseField(const QLineEdit* field);
 int integerField(const QLineEdit* field);
 // The general form with the user's decimal separator.

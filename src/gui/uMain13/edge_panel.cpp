@@ -7,13 +7,14 @@
 #include "uMain13/segment_editor.h"
 
 #include <QHBoxLayout>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include <algorithm>
 
 namespace trassolin::gui {
 
-EdgePanel::EdgePanel(TRandPunkte& profile, MessageSink& messages, FocusExits& exits,
+EdgePanel::EdgePanel(TRandPunkte& profile, PresenterMessageSink& messages, FocusExits& exits,
                      char decimalSeparator, bool right, QWidget* parent)
     : QWidget(parent), profile_(profile), messages_(messages) {
     const QString side = right ? QStringLiteral("RandR") : QStringLiteral("RandL");
@@ -62,6 +63,10 @@ EdgePanel::EdgePanel(TRandPunkte& profile, MessageSink& messages, FocusExits& ex
     enable_->setChecked(true);
     connect(enable_, &QCheckBox::toggled, this,
             [this](bool on) { guarded(messages_, [&] { enableChanged(on); }); });
+    // A click comes after the toggle it caused: the edge is on and shown by then.
+    connect(enable_, &QCheckBox::clicked, this, [this](bool on) {
+        if (on && onSwitchedOnByUser) guarded(messages_, [this] { onSwitchedOnByUser(); });
+    });
     connect(texture_->computeUButton(), &QPushButton::clicked, this,
             [this] { guarded(messages_, [this] { computeU(); }); });
 }
@@ -95,10 +100,16 @@ void EdgePanel::showEdge() {
     texture_->showTexture();
 }
 
-void EdgePanel::showLoaded() {
+void EdgePanel::showState() {
+    {
+        const QSignalBlocker quiet(enable_);
+        enable_->setChecked(profile_.enabled);
+    }
+    for (QWidget* group : {static_cast<QWidget*>(texture_), static_cast<QWidget*>(segments_)}) {
+        group->setVisible(profile_.enabled);
+        group->setEnabled(profile_.enabled);
+    }
     texture_->showTexture();
-    enable_->setChecked(profile_.enabled);
-    if (profile_.enabled) profile_.current = std::min(1, profile_.count() - 1);
     segments_->showSegment();
 }
 

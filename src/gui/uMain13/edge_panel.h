@@ -10,12 +10,12 @@ class QToolButton;
 class QVBoxLayout;
 
 namespace trassolin {
-class MessageSink;
 class TRandPunkte;
 } // namespace trassolin
 
 namespace trassolin::gui {
 
+class PresenterMessageSink;
 class EdgeTextureGroup;
 class FocusExits;
 class SegmentEditor;
@@ -24,16 +24,16 @@ class SegmentEditor;
 // group, the segment editor and the edge's load and display buttons.
 class EdgePanel final : public QWidget {
 public:
-    EdgePanel(TRandPunkte& profile, MessageSink& messages, FocusExits& exits,
+    EdgePanel(TRandPunkte& profile, PresenterMessageSink& messages, FocusExits& exits,
               char decimalSeparator, bool right, QWidget* parent = nullptr);
 
     // Show the edge (`RandRanzeigen`): the enable box from the profile, then, while the edge
     // is on, the current segment and the texture group.
     void showEdge();
-    // After a whole or one-edge parameter load: segment 1 (or the origin of a profile without
-    // segments) becomes current and everything is shown, also for a switched-off edge, so
-    // that no field keeps a text of the profile the load replaced.
-    void showLoaded();
+    // The whole edge as the profile holds it, also for a switched-off edge, so that no field
+    // keeps a text of a profile that was replaced; the enable box is set without its
+    // reaction, which the profile went through already (a load, an undo).
+    void showState();
     // The "Kopie" reaction on this side as the target.
     void copyFrom(EdgePanel& source);
     // "Breite -> U".
@@ -54,12 +54,14 @@ public:
 
     // Called first when the edge is switched on or off (the end-face fill rule).
     std::function<void()> onSwitched;
+    // Called after the user switched the edge on with the box (not when a load or a copy does).
+    std::function<void()> onSwitchedOnByUser;
 
 private:
     void enableChanged(bool on);
 
     TRandPunkte& profile_;
-    MessageSink& messages_;
+    PresenterMessageSink& messages_;
     QCheckBox* enable_;
     QToolButton* copy_;
     EdgeTextureGroup* texture_;

@@ -9,7 +9,7 @@
 
 namespace trassolin::gui {
 
-EdgeTextureGroup::EdgeTextureGroup(TRandPunkte& profile, MessageSink& messages,
+EdgeTextureGroup::EdgeTextureGroup(TRandPunkte& profile, PresenterMessageSink& messages,
                                    FocusExits& exits, char decimalSeparator, bool right,
                                    QWidget* parent)
     : QGroupBox(parent), profile_(profile), separator_(decimalSeparator) {
@@ -35,10 +35,12 @@ EdgeTextureGroup::EdgeTextureGroup(TRandPunkte& profile, MessageSink& messages,
     grid->addWidget(makeLabel(QStringLiteral("Datei"), file_), 0, 0);
     grid->addWidget(file_, 0, 1, 1, 3);
     grid->addWidget(fileButton_, 0, 4);
+    setCaption(file_, QStringLiteral("Datei"));
     addRow(grid, 1, QStringLiteral("Länge"), laenge_, QStringLiteral("m"));
     addRow(grid, 2, QStringLiteral("Breite"), breite_, QStringLiteral("m"));
     grid->addWidget(pixel_, 2, 3);
-    grid->addWidget(makeLabel(QStringLiteral("pxl"), pixel_), 2, 4);
+    addUnit(grid, 2, 4, pixel_, QStringLiteral("pxl"));
+    setCaption(pixel_, QStringLiteral("Breite (pxl)"));
     grid->addWidget(calcU_, 3, 1);
     grid->addWidget(reset_, 4, 0, 1, 5);
     grid->setColumnStretch(1, 1);

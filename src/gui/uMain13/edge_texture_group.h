@@ -7,19 +7,19 @@ class QLineEdit;
 class QPushButton;
 
 namespace trassolin {
-class MessageSink;
 class TRandPunkte;
 } // namespace trassolin
 
 namespace trassolin::gui {
 
+class PresenterMessageSink;
 class FocusExits;
 
 // The texture group of one edge ("Rechter Rand " / "Linker Rand "): texture file, length,
 // width in metres and pixels, reset instead of mirror, and "Breite -> U".
 class EdgeTextureGroup final : public QGroupBox {
 public:
-    EdgeTextureGroup(TRandPunkte& profile, MessageSink& messages, FocusExits& exits,
+    EdgeTextureGroup(TRandPunkte& profile, PresenterMessageSink& messages, FocusExits& exits,
                      char decimalSeparator, bool right, QWidget* parent = nullptr);
 
     // Commit texture group (`gboRandRExit`); nothing while the edge is switched off.

@@ -3,28 +3,37 @@
 #include "common/focus_exits.h"
 #include "common/system_locale.h"
 #include "common/widgets.h"
+#include "settings/failure_text.h"
+#include "settings/parameter_rows.h"
+#include "settings/parameter_rules.h"
+#include "settings/parameter_table.h"
 #include "settings/preferences_file.h"
 #include "uGlobal/errors.h"
 #include "uGrafik/cross_section_window.h"
 #include "uMain13/edge_panel.h"
 #include "uMain13/edge_texture_group.h"
+#include "uMain13/edit_history.h"
 #include "uMain13/road_texture_group.h"
 #include "uMain13/segment_editor.h"
 #include "uMain13/spline_point_editor.h"
 #include "uShowParameter/parameter_display.h"
 #include "uSplinePreferences/preferences_dialog.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QScrollArea>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <optional>
@@ -84,12 +93,16 @@ const QString kBothEdgesHint = QStringLiteral("nur möglich, wenn beide Ränder 
 // Where the window stands by design, at 96 dots per inch.
 constexpr QPoint kDesignPosition{814, 82};
 
-// A stored position from another monitor set-up must not put the title bar out of reach.
-bool titleBarOnScreen(const QRect& frame) {
-    const QRect titleBar(frame.topLeft(), QSize(frame.width(), 30));
+// A stored position from another monitor set-up must not put the title bar out of reach. In
+// 64 bits: a position near the end of int (ScreenPos_Left=2147483647) must not wrap around.
+bool titleBarOnScreen(QPoint topLeft, int width) {
+    const qint64 left = topLeft.x(), top = topLeft.y();
+    const qint64 right = left + width, bottom = top + 30;
     for (const QScreen* screen : QGuiApplication::screens()) {
-        const QRect visible = screen->availableGeometry().intersected(titleBar);
-        if (visible.width() >= std::min(100, frame.width()) && visible.height() >= 10) return true;
+        const QRect a = screen->availableGeometry();
+        const qint64 wide = std::min(right, qint64{a.x()} + a.width()) - std::max(left, qint64{a.x()});
+        const qint64 high = std::min(bottom, qint64{a.y()} + a.height()) - std::max(top, qint64{a.y()});
+        if (wide >= std::min(100, width) && high >= 10) return true;
     }
     return false;
 }
@@ -105,12 +118,30 @@ std::optional<std::filesystem::path> workingDirectory() {
 } // namespace
 
 TForm1::TForm1(Presenter& presenter, QWidget* parent)
-    : QWidget(parent), presenter_(presenter), messages_(presenter, this),
+    : QMainWindow(parent), presenter_(presenter), messages_(presenter, this),
       separator_(userDecimalSeparator()), exits_(new FocusExits(this)) {
     setObjectName(QStringLiteral("TForm1"));
     setWindowTitle(QStringLiteral("Trassolin v1.64 by Norvik"));
+    messages_.describe = [this](const TrassolinError& e) { return describe(e); };
+    messages_.focusField = [this](QWidget* field) {
+        // The field the box was about: the focus goes there without leaving (committing)
+        // the field that has it, which may be the faulty one's group mate.
+        const FocusExits::Suspension quiet(*exits_);
+        scroll_->ensureWidgetVisible(field);
+        field->setFocus(Qt::OtherFocusReason);
+        if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->selectAll();
+    };
+    history_ = new EditHistory(
+        {[this] { return captureState(); },
+         [this](const WindowState& state, bool withFile) { applyState(state, withFile); },
+         [this](const WindowState& before, const WindowState& after) {
+             return describeStep(before, after);
+         }},
+        this);
+    messages_.afterReaction = [this] { history_->scheduleRecord(); };
+
     buildWindow();
-    parametersToFields();
+    showFields();
     connectReactions();
 
     // New profiles are switched off: both edges start hidden although their boxes are ticked
@@ -118,14 +149,28 @@ TForm1::TForm1(Presenter& presenter, QWidget* parent)
     right_->showEdge();
     left_->showEdge();
     splines_->showPoint();
+    if (const auto folder = workingDirectory()) {
+        try {
+            recent_.read(*folder);
+        } catch (const TrassolinError&) {
+            // The preferences file cannot be read: the window starts without the list.
+        }
+    }
+    buildMenu();
     placeWindow();
 
     prefs_ = new TFormPref(presenter_, separator_, this);
     grafik_ = new TForm2(presenter_, params_.rechterRand, params_.linkerRand, separator_, this);
     showParameter_ = new TfrmShowParameter(presenter_, this);
+    history_->restart();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    // The children go after this body: nothing they do on the way may reach the menu or the
+    // history through this object any more.
+    messages_.afterReaction = nullptr;
+    history_->stack().blockSignals(true);
+}
 
 void TForm1::buildWindow() {
     right_ = new EdgePanel(params_.rechterRand, messages_, *exits_, separator_, true);
@@ -157,10 +202,14 @@ void TForm1::buildWindow() {
     for (QCheckBox* box : {middle, rightCurve, leftCurve}) box->setToolTip(kBothEdgesHint);
     auto* trafficGrid = new QGridLayout(traffic);
     trafficGrid->addWidget(middle, 0, 0, 1, 2);
+    auto* rightPercent = makeField(QStringLiteral("edtTrafficSplineRechts"));
+    auto* leftPercent = makeField(QStringLiteral("edtTrafficSplineLinks"));
+    setCaption(rightPercent, QStringLiteral("rechts %"));
+    setCaption(leftPercent, QStringLiteral("links %"));
     trafficGrid->addWidget(rightCurve, 1, 0);
-    trafficGrid->addWidget(makeField(QStringLiteral("edtTrafficSplineRechts")), 1, 1);
+    trafficGrid->addWidget(rightPercent, 1, 1);
     trafficGrid->addWidget(leftCurve, 2, 0);
-    trafficGrid->addWidget(makeField(QStringLiteral("edtTrafficSplineLinks")), 2, 1);
+    trafficGrid->addWidget(leftPercent, 2, 1);
     // What the game needs of the curves; off, the document is the one it always was.
     auto* reverse = makeCheckBox(QStringLiteral("cboGegenspurUmkehren"),
                                  QStringLiteral("Gegenspur umkehren"));
@@ -182,7 +231,7 @@ void TForm1::buildWindow() {
            QStringLiteral("km/h"));
     auto* speedScale = makeField(QStringLiteral("edtTempoFaktor"));
     speedScale->setToolTip(QStringLiteral("maxSpeedScale"));
-    addRow(trafficGrid, 7, QStringLiteral("Tempo-Faktor"), speedScale);
+    addRow(trafficGrid, 7, QStringLiteral("Tempo-Faktor"), speedScale, QStringLiteral("Faktor"));
     right_->column()->addSpacing(12);
     right_->column()->addWidget(createTG);
     auto* fillRow = new QHBoxLayout;
@@ -214,19 +263,18 @@ void TForm1::buildWindow() {
 
     status_ = named(new QPlainTextEdit(QStringLiteral("mmoStatus")), QStringLiteral("mmoStatus"));
     status_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    status_->setMinimumHeight(120);
+    status_->setMinimumHeight(4 * status_->fontMetrics().lineSpacing() + 12);
 
-    // On a small screen or at a large scaling the fields scroll; the buttons and the status
-    // log stay in view.
+    // On a small screen or at a large scaling the three columns scroll; the output file, "Go",
+    // the buttons and the status log stay in view, and the menu reaches every button.
     content_ = new QWidget;
     auto* contentLayout = new QVBoxLayout(content_);
     contentLayout->setContentsMargins(0, 0, 0, 0);
-    contentLayout->addWidget(buildTopRow());
     contentLayout->addLayout(columns);
-    auto* scroll = new QScrollArea;
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidget(content_);
+    scroll_ = new QScrollArea;
+    scroll_->setWidgetResizable(true);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidget(content_);
 
     auto* lower = new QWidget;
     auto* lowerLayout = new QVBoxLayout(lower);
@@ -236,13 +284,17 @@ void TForm1::buildWindow() {
     // The user may give the status log more room; a larger window gives it to the log.
     split_ = new QSplitter(Qt::Vertical);
     split_->setChildrenCollapsible(false);
-    split_->addWidget(scroll);
+    split_->addWidget(scroll_);
     split_->addWidget(lower);
     split_->setStretchFactor(0, 0);
     split_->setStretchFactor(1, 1);
 
-    auto* root = new QVBoxLayout(this);
-    root->addWidget(split_);
+    auto* central = new QWidget;
+    auto* root = new QVBoxLayout(central);
+    top_ = buildTopRow();
+    root->addWidget(top_);
+    root->addWidget(split_, 1);
+    setCentralWidget(central);
 }
 
 QWidget* TForm1::buildTopRow() {
@@ -251,6 +303,11 @@ QWidget* TForm1::buildTopRow() {
     grid->setContentsMargins(0, 0, 0, 0);
     save_ = makePushButton(QStringLiteral("bbnSave"), QStringLiteral("i3d-File"));
     fileName_ = makeField(QStringLiteral("edtFileName"), QStringLiteral("edtFileName"));
+    // Optional: Go writes the road as glTF too while this field names a file.
+    auto* gltfButton = makePushButton(QStringLiteral("btnGltfFile"), QStringLiteral("glTF-Datei"));
+    gltfButton->setToolTip(QStringLiteral("Die Straße zusätzlich als glTF 2.0 speichern (.glb oder .gltf)"));
+    gltfFile_ = makeField(QStringLiteral("edtGltfFile"));
+    gltfFile_->setPlaceholderText(QStringLiteral("leer: kein glTF"));
     auto* shapeName = makeField(QStringLiteral("edtShapeName"));
     go_ = makePushButton(QStringLiteral("bbnGo"), QStringLiteral("Go"));
     go_->setEnabled(false);
@@ -258,9 +315,11 @@ QWidget* TForm1::buildTopRow() {
     go_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
     grid->addWidget(save_, 0, 0);
     grid->addWidget(fileName_, 0, 1);
-    grid->addWidget(makeLabel(QStringLiteral("ShapeName"), shapeName), 1, 0);
-    grid->addWidget(shapeName, 1, 1);
-    grid->addWidget(go_, 0, 2, 2, 1);
+    grid->addWidget(gltfButton, 1, 0);
+    grid->addWidget(gltfFile_, 1, 1);
+    grid->addWidget(makeLabel(QStringLiteral("ShapeName"), shapeName), 2, 0);
+    grid->addWidget(shapeName, 2, 1);
+    grid->addWidget(go_, 0, 2, 3, 1);
     grid->setColumnStretch(1, 1);
     return top;
 }
@@ -275,11 +334,23 @@ QWidget* TForm1::buildRoadColumn() {
     auto* grid = new QGridLayout(geometry);
     addRow(grid, 0, QStringLiteral("Breite"), makeField(QStringLiteral("edtBreite")),
            QStringLiteral("m"));
+    // Both factors act through the curvature (1/m): the widening is 2 · Schleppkurve / radius
+    // in metres, the camber grows with Kurvensturz / radius.
+    auto* dragCurve = makeField(QStringLiteral("edtSchleppkurve"));
+    setCaption(dragCurve, QStringLiteral("Schleppkurve"));
+    dragCurve->setToolTip(
+        QStringLiteral("Verbreiterung in Kurven: 2 · Schleppkurve / Kurvenradius (m)"));
+    auto* camber = makeField(QStringLiteral("edtSturz"));
+    setCaption(camber, QStringLiteral("Kurvensturz"));
+    camber->setToolTip(QStringLiteral(
+        "Neigung in Kurven: atan(Kurvensturz / Kurvenradius) · maximaler Sturz / 90°"));
     grid->addWidget(makeCheckBox(QStringLiteral("cboSchleppkurve"), QStringLiteral("Schleppkurve")),
                     1, 0);
-    grid->addWidget(makeField(QStringLiteral("edtSchleppkurve")), 1, 1);
+    grid->addWidget(dragCurve, 1, 1);
+    addUnit(grid, 1, 2, dragCurve, QStringLiteral("m²"));
     grid->addWidget(makeCheckBox(QStringLiteral("cboSturz"), QStringLiteral("Kurvensturz")), 2, 0);
-    grid->addWidget(makeField(QStringLiteral("edtSturz")), 2, 1);
+    grid->addWidget(camber, 2, 1);
+    addUnit(grid, 2, 2, camber, QStringLiteral("m"));
     grid->setColumnStretch(1, 1);
     layout->addWidget(geometry);
 
@@ -299,6 +370,7 @@ void TForm1::connectReactions() {
         });
     };
     onClick("bbnSave", &TForm1::bbnSaveClick);
+    onClick("btnGltfFile", &TForm1::btnGltfFileClick);
     onClick("bbnGo", &TForm1::bbnGoClick);
     onClick("bbnSplinePtsOpen", &TForm1::bbnSplinePtsOpenClick);
     onClick("bbnSavePara", &TForm1::bbnSaveParaClick);
@@ -323,19 +395,24 @@ void TForm1::connectReactions() {
         // "Kopie" beside an edge's box copies that edge onto the other side.
         connect(panel->copyButton(), &QToolButton::clicked, this,
                 [this, panel, other] { guarded(messages_, [&] { other->copyFrom(*panel); }); });
-        panel->onSwitched = [this] {
-            if (!right_->enableBox()->isChecked() || !left_->enableBox()->isChecked()) {
-                fill_->setChecked(false);
-            }
-        };
+        panel->onSwitched = [this] { fillClicked(fill_->isChecked()); };
+        panel->onSwitchedOnByUser = [this, right] { startVerge(right); };
     }
     connect(fill_, &QCheckBox::toggled, this, [this](bool on) { fillClicked(on); });
+
+    // The fields without a reaction of their own and every check box are edits too: leaving
+    // or clicking one is a step of the history.
+    for (QLineEdit* field : content_->findChildren<QLineEdit*>()) {
+        exits_->onLeave(field, [this] { history_->scheduleRecord(); });
+    }
+    for (QCheckBox* box : content_->findChildren<QCheckBox*>()) {
+        connect(box, &QCheckBox::toggled, history_, &EditHistory::scheduleRecord);
+    }
 }
 
 void TForm1::fillClicked(bool on) {
-    if (on && (!right_->enableBox()->isChecked() || !left_->enableBox()->isChecked())) {
-        fill_->setChecked(false);
-    }
+    fill_->setChecked(
+        fillStaysOn(on, right_->enableBox()->isChecked(), left_->enableBox()->isChecked()));
 }
 
 void TForm1::fieldsToParameters() {
@@ -348,12 +425,106 @@ void TForm1::fieldsToParameters() {
     params_.fuellFlaecheErzeugen = fill_->isChecked();
 }
 
-void TForm1::parametersToFields() {
+void TForm1::showFields() {
     for (const TextField& f : kTextFields) {
         findChild<QLineEdit*>(QString::fromLatin1(f.control))->setText(toQt(params_.*f.member));
     }
+    // The set holds what the boxes' reactions made of it already.
     for (const CheckField& f : kCheckFields) {
-        findChild<QCheckBox*>(QString::fromLatin1(f.control))->setChecked(params_.*f.member);
+        auto* box = findChild<QCheckBox*>(QString::fromLatin1(f.control));
+        const QSignalBlocker quiet(box);
+        box->setChecked(params_.*f.member);
+    }
+}
+
+void TForm1::showParameters() {
+    showFields();
+    {
+        const QSignalBlocker quiet(fill_);
+        fill_->setChecked(params_.fuellFlaecheErzeugen);
+    }
+    right_->showState();
+    left_->showState();
+    splines_->showPoint();
+}
+
+WindowState TForm1::captureState() {
+    fieldsToParameters();
+    return {params_, parameter1_->text(), parameter_->text(), roadFile_};
+}
+
+void TForm1::applyState(const WindowState& state, bool withFile) {
+    // Every field is set from the state; none of them has anything to commit on the way.
+    const FocusExits::Suspension quiet(*exits_);
+    params_ = state.params;
+    showParameters();
+    if (!withFile) return;
+    parameter1_->setText(state.caption);
+    parameter_->setText(state.fileName);
+    roadFile_ = state.roadFile;
+}
+
+QLineEdit* TForm1::fieldOf(const std::string& section, const std::string& key) {
+    QLineEdit* found = nullptr;
+    for (Scope scope : {Scope::Fields, Scope::Game}) {
+        rows::forEach(scope, [&](const ParameterRow& row) {
+            if (found || row.section != section || row.key != key) return;
+            rows::visit(row, params_, [&](auto&& value) {
+                for (const TextField& f : kTextFields) {
+                    if (static_cast<const void*>(&(params_.*f.member)) == &value) {
+                        found = findChild<QLineEdit*>(QString::fromLatin1(f.control));
+                    }
+                }
+            });
+        });
+    }
+    return found;
+}
+
+FailureText TForm1::describe(const TrassolinError& error) {
+    if (const auto* field = dynamic_cast<const FieldConversionError*>(&error)) {
+        return {describeField(field->field(), error.what()), field->field()};
+    }
+    // A run names the section and key of a field it could not read: the window names the
+    // field itself.
+    if (const auto* conversion = dynamic_cast<const ConversionError*>(&error);
+        conversion && conversion->where.file.empty() && !conversion->where.key.empty()) {
+        if (QLineEdit* field = fieldOf(conversion->where.section, conversion->where.key)) {
+            return {describeField(field, error.what()), field};
+        }
+    }
+    return {toQt(describeFailure(error)), nullptr};
+}
+
+QString TForm1::describeStep(const WindowState& before, const WindowState& after) {
+    const auto difference = firstDifference(before.params, after.params);
+    if (!difference) return QStringLiteral("Änderung");
+    switch (difference->scope) {
+    case Scope::Fields:
+    case Scope::Game:
+    case Scope::FillSwitch:
+        // The member lies in `after`, which holds the same fields as the window.
+        for (const TextField& f : kTextFields) {
+            if (difference->member == &(after.params.*f.member)) {
+                return fieldName(findChild<QLineEdit*>(QString::fromLatin1(f.control)));
+            }
+        }
+        for (const CheckField& f : kCheckFields) {
+            if (difference->member == &(after.params.*f.member)) {
+                return findChild<QCheckBox*>(QString::fromLatin1(f.control))->text().trimmed();
+            }
+        }
+        return fill_->text();
+    case Scope::Edge:
+    case Scope::EdgeOrigin:
+    case Scope::Segment:
+        return difference->profile->rightSide() ? QStringLiteral("Rechter Rand")
+                                                : QStringLiteral("Linker Rand");
+    case Scope::Splines:
+    case Scope::SplinePoint:
+        return QStringLiteral("Spline-Punkte");
+    default:
+        return QStringLiteral("Einstellungen");
     }
 }
 
@@ -361,11 +532,16 @@ void TForm1::placeWindow() {
     // As large as the fields want, as far as the screen allows.
     const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
     const QSize fields = content_->sizeHint();
+    const int line = fontMetrics().height();
     const int chrome = 40; // title bar and frame, which the window does not know before showing
+    const int above = menuBar()->sizeHint().height() + top_->sizeHint().height() + 24;
     const QSize wanted(fields.width() + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 24,
-                       fields.height() + 8 * fontMetrics().height() + 80);
+                       above + fields.height() + 8 * line + 56);
     resize(wanted.boundedTo(available.size() - QSize(chrome / 2, chrome)));
-    split_->setSizes({fields.height(), 8 * fontMetrics().height()});
+    // A small screen gives the fields what the status log can spare: four lines stay.
+    const int splitter = height() - above;
+    const int log = std::clamp(splitter - fields.height(), 4 * line + 56, 8 * line + 56);
+    split_->setSizes({splitter - log, log});
     move(kDesignPosition);
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     const QRect frame = frameGeometry();
@@ -378,17 +554,33 @@ void TForm1::placeWindow() {
     const auto folder = workingDirectory();
     if (!folder) return;
     try {
-        if (!readPreferencesFile(params_.preferences, stored, *folder)) return;
+        preferencesRead_ = readPreferencesFile(params_.preferences, stored, *folder);
     } catch (const TrassolinError& e) {
-        // The values read before the faulty one are in force; the window stays where it is.
+        // A file that cannot be read at all: the start values are in force, the window stays.
         messages_.show(MessageKind::Error, e.what());
         return;
     }
+    if (!preferencesRead_.found) return;
+    // Every value that could be read is in force; the others are named once.
+    if (!preferencesRead_.problems.empty()) {
+        messages_.show(MessageKind::Error, preferencesRead_.problems);
+    }
     const QPoint storedPlace(stored.left, stored.top);
-    if (titleBarOnScreen(QRect(storedPlace, frame.size()))) move(storedPlace);
+    if (titleBarOnScreen(storedPlace, frame.width())) move(storedPlace);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    // Nothing typed is lost by one click: the field being edited is committed, and unsaved
+    // edits are offered for saving before the window goes.
+    bool mayClose = true;
+    guarded(messages_, [&] {
+        leaveField();
+        mayClose = mayDiscardRoad();
+    });
+    if (!mayClose) {
+        event->ignore();
+        return;
+    }
     // Leaving the program must always work: a preferences file that cannot be written (a
     // read-only working directory) is reported once, and the window closes all the same.
     const auto folder = workingDirectory();
@@ -397,7 +589,9 @@ void TForm1::closeEvent(QCloseEvent* event) {
             throw IoError("In " + std::string(kPreferencesFileName) +
                           " kann nicht geschrieben werden");
         }
-        writePreferencesFile(params_.preferences, WindowPosition{y(), x()}, separator_, *folder);
+        writePreferencesFile(params_.preferences, WindowPosition{y(), x()}, separator_, *folder,
+                             preferencesRead_);
+        recent_.write(*folder);
     } catch (const TrassolinError& e) {
         messages_.show(MessageKind::Error, e.what());
     }

@@ -3,18 +3,23 @@
 
 #include "uMain13/main_window.h"
 
+#include "common/focus_exits.h"
 #include "common/widgets.h"
 #include "generation/run.h"
+#include "io/paths.h"
 #include "settings/parameter_file.h"
 #include "uGrafik/cross_section_window.h"
 #include "uMain13/edge_panel.h"
 #include "uMain13/edge_texture_group.h"
+#include "uMain13/edit_history.h"
+#include "uMain13/presets.h"
 #include "uMain13/road_texture_group.h"
 #include "uMain13/segment_editor.h"
 #include "uMain13/spline_point_editor.h"
 #include "uShowParameter/parameter_display.h"
 #include "uSplinePreferences/preferences_dialog.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QFileInfo>
@@ -22,6 +27,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextCursor>
+
+#include <filesystem>
 
 namespace trassolin::gui {
 
@@ -62,11 +69,37 @@ void TForm1::bbnSaveClick() {
 
 void TForm1::chooseOutput(const QString& file) {
     fileName_->setText(file);
-    go_->setEnabled(true);
+    outputWritten_ = false;
+    setGoEnabled(true);
+}
+
+void TForm1::setGoEnabled(bool on) {
+    go_->setEnabled(on);
+    if (goAction_ != nullptr) goAction_->setEnabled(on);
+}
+
+void TForm1::forgetOutput(bool anotherFile) {
+    // An output that holds the previous road, or was chosen for another file's road, must not
+    // be written over by Go with this one.
+    if (!anotherFile && !outputWritten_) return;
+    outputWritten_ = false;
+    if (!go_->isEnabled()) return;
+    fileName_->clear();
+    setGoEnabled(false);
+}
+
+void TForm1::btnGltfFileClick() {
+    const auto file = presenter_.saveFileName(
+        this, {QStringLiteral("glTF-Datei wählen"), QStringLiteral("test.glb"),
+               QStringLiteral("glTF binär (*.glb);;glTF Text (*.gltf);;alle Dateien (*)"),
+               QStringLiteral("glb")});
+    if (file) gltfFile_->setText(*file);
 }
 
 void TForm1::bbnGoClick() {
     const WaitCursor wait;
+    // An edit made just before is a step of its own, not part of the run's.
+    history_->recordNow();
     for (EdgePanel* edge : {right_, left_}) {
         if (edge->profile().enabled) edge->recomputeSilently();
     }
@@ -75,10 +108,24 @@ void TForm1::bbnGoClick() {
     const auto readEdgeFields = [this](TRandPunkte& edge) {
         (&edge == &params_.rechterRand ? right_ : left_)->texture()->readForRun();
     };
-    const bool written = runGeneration(params_, toPath(fileName_->text()), messages_, log, random_,
-                                       separator_, readEdgeFields);
-    if (params_.splines.count() < 2) go_->setEnabled(false);
-    if (written && params_.fahrbahnErzeugen) roadTexture_->texL0Field()->setText(toQt(params_.texL0));
+    const QString gltf = gltfFile_->text().trimmed();
+    const bool written =
+        runGeneration(params_, toPath(fileName_->text()), messages_, log, random_, separator_,
+                      {.readEdgeFields = readEdgeFields,
+                       .gltf = gltf.isEmpty() ? std::filesystem::path() : toPath(gltf)});
+    outputWritten_ = outputWritten_ || written;
+    if (params_.splines.count() < 2) setGoEnabled(false);
+    if (written && params_.fahrbahnErzeugen) {
+        roadTexture_->texL0Field()->setText(toQt(params_.texL0));
+        // Two runs of one road give two documents: each continues the texture where the
+        // last one ended. Said here, so that nobody takes it for a fault.
+        log.append(
+            toStd(QStringLiteral("TexL0 für die nächste Straße: %1 – ein weiteres Go setzt "
+                                 "die Textur dort fort; der Knopf neben TexL0 stellt %2 "
+                                 "wieder her")
+                      .arg(toQt(params_.texL0), formatNumber(params_.previousTexL0, separator_))));
+        history_->recordNow(QStringLiteral("Go (TexL0)"));
+    }
 }
 
 void TForm1::textureButtonClick(const QString& buttonName) {
@@ -103,13 +150,20 @@ void TForm1::bbnSplinePtsOpenClick() {
                QStringLiteral("i3d (*.i3d);;alle Dateien (*)"), QString()});
     if (!file) return;
     splines_->selectPoint(1);
+    const auto path = toPath(*file);
+    ImportReport report;
     try {
-        params_.splines.importFromI3d(toPath(*file));
+        report = params_.splines.importFromI3d(path);
     } catch (...) {
         splines_->showPoint();
         throw;
     }
+    // The parameter file records where the points came from, wherever it is opened later.
+    params_.splines.setFileName(displayPath(std::filesystem::absolute(path)));
     splines_->showPoint();
+    checkImportedPoints(params_.splines, report, toStd(QFileInfo(*file).fileName()), messages_,
+                        separator_, "„Richtungen berechnen“");
+    history_->recordNow(QStringLiteral("Spline-Punkte importieren"));
 }
 
 std::optional<QString> TForm1::askParameterFile(const QString& title) {
@@ -118,63 +172,184 @@ std::optional<QString> TForm1::askParameterFile(const QString& title) {
 }
 
 void TForm1::bbnSaveParaClick() {
+    saveRoadAs();
+}
+
+bool TForm1::saveRoadAs() {
+    // The road's own file is offered, so that saving back is one confirmation.
     const auto file = presenter_.saveFileName(
-        this, {QStringLiteral("Parameter speichern"), QStringLiteral("Parameter.ini"),
+        this, {QStringLiteral("Parameter speichern"),
+               roadFile_.isEmpty() ? QStringLiteral("Parameter.ini") : roadFile_,
                QStringLiteral("Parameter (*.ini);;alle Dateien (*)"), QStringLiteral("ini")});
-    if (!file) return;
+    if (!file) return false;
+    writeRoad(*file);
+    return true;
+}
+
+bool TForm1::saveRoad() {
+    if (roadFile_.isEmpty()) return saveRoadAs();
+    writeRoad(roadFile_);
+    return true;
+}
+
+void TForm1::writeRoad(const QString& file) {
     fieldsToParameters();
-    saveParameterFile(toPath(*file), params_, separator_);
+    saveParameterFile(toPath(file), params_, separator_);
     // Only a file that was written is named as saved.
     parameter1_->setText(QStringLiteral("Parameter gespeichert in"));
-    parameter_->setText(QFileInfo(*file).fileName());
+    parameter_->setText(QFileInfo(file).fileName());
+    roadFile_ = file;
+    recent_.add(file);
+    refreshRecentMenu();
+    history_->markSaved();
+}
+
+bool TForm1::mayDiscardRoad() {
+    if (!history_->unsaved()) return true;
+    // Which edits: after a run that is only TexL0, which is news to many.
+    QStringList steps = history_->stepsSinceSaved();
+    if (steps.size() > 4) {
+        steps = steps.mid(steps.size() - 4);
+        steps.prepend(QStringLiteral("…"));
+    }
+    const QString which =
+        steps.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(steps.join(", "));
+    const int choice = presenter_.choose(
+        this, QStringLiteral("Trassolin"),
+        QStringLiteral("Die Straße „%1“ hat ungespeicherte Änderungen%2.\n\nÄnderungen speichern?")
+            .arg(toQt(params_.strassenName), which),
+        {QStringLiteral("Speichern"), QStringLiteral("Verwerfen"), QStringLiteral("Abbrechen")});
+    if (choice == 0) return saveRoad();
+    return choice == 1;
+}
+
+void TForm1::leaveField() {
+    const QWidget* focused = QApplication::focusWidget();
+    if (focused != nullptr && content_->isAncestorOf(focused))
+        content_->setFocus(Qt::OtherFocusReason);
+}
+
+void TForm1::commitEditors() {
+    for (EdgePanel* panel : {right_, left_}) {
+        if (panel->profile().enabled) panel->segments()->commitThenSelect();
+    }
+    splines_->commitThenSelect();
+}
+
+void TForm1::adopt(const WindowState& state, const QString& step, bool asSaved) {
+    history_->recordNow();
+    applyState(state, true);
+    history_->recordNow(step);
+    if (asSaved) history_->markSaved();
 }
 
 void TForm1::bbnLoadParaClick() {
     const auto file = askParameterFile(QStringLiteral("Parameter laden"));
-    if (file) loadParameters(*file);
+    if (!file) return;
+    openRoad(*file);
 }
 
-void TForm1::loadParameters(const QString& file) {
-    // Typed texts reach the segments and the point before the load replaces them.
-    right_->segments()->selectSegment(1);
-    left_->segments()->selectSegment(1);
-    splines_->selectPoint(1);
-    fieldsToParameters();
-    // A value that is no number stops the load with what was read before it applied: the
-    // window shows that state either way.
-    const auto showAll = [this] {
-        parametersToFields();
-        right_->showLoaded();
-        left_->showLoaded();
-        splines_->showPoint();
-        fill_->setChecked(params_.fuellFlaecheErzeugen);
-    };
-    try {
-        loadParameterFile(toPath(file), params_, messages_);
-    } catch (...) {
-        showAll();
-        throw;
-    }
-    showAll();
+void TForm1::openRoad(const QString& file) {
+    // Typed texts reach the segments and the point before the road is replaced.
+    commitEditors();
+    if (!mayDiscardRoad()) return;
+    // Read into a copy: a value that is no number stops the load, and the window keeps the
+    // road it showed instead of a mix of two.
+    WindowState next = captureState();
+    CollectingMessageSink loadMessages;
+    loadParameterFile(toPath(file), next.params, loadMessages);
+    for (const Message& m : loadMessages.messages)
+        messages_.show(m.kind, m.text);
     // Only a file that was read completely is named as loaded.
-    parameter1_->setText(QStringLiteral("Parameter geladen aus"));
-    parameter_->setText(QFileInfo(file).fileName());
+    next.caption = QStringLiteral("Parameter geladen aus");
+    next.fileName = QFileInfo(file).fileName();
+    next.roadFile = file;
+    forgetOutput(!roadFile_.isEmpty() && QFileInfo(file) != QFileInfo(roadFile_));
+    adopt(next, QStringLiteral("Laden: %1").arg(next.fileName), true);
+    recent_.add(file);
+    refreshRecentMenu();
+}
+
+void TForm1::newRoad() {
+    commitEditors();
+    if (!mayDiscardRoad()) return;
+    WindowState next = captureState();
+    // Start values; the sampling preferences are the user's, not the road's.
+    next.params = ParameterSet{};
+    next.params.preferences = params_.preferences;
+    next.params.previousTexL0 = params_.previousTexL0;
+    next.params.roadTexturePixels = params_.roadTexturePixels;
+    next.caption.clear();
+    next.fileName = QStringLiteral("frei eingegeben");
+    next.roadFile.clear();
+    forgetOutput(!roadFile_.isEmpty());
+    adopt(next, QStringLiteral("Neu"), true);
+}
+
+void TForm1::loadPreset(const Preset& preset) {
+    commitEditors();
+    if (!mayDiscardRoad()) return;
+    WindowState next = captureState();
+    CollectingMessageSink loadMessages;
+    loadParameterFile(toPath(preset.file), next.params, loadMessages);
+    for (const Message& m : loadMessages.messages)
+        messages_.show(m.kind, m.text);
+    // A preset is where a road starts, not its file: "Speichern" asks for one.
+    next.caption = QStringLiteral("Vorlage");
+    next.fileName = preset.name;
+    next.roadFile.clear();
+    forgetOutput(!roadFile_.isEmpty());
+    adopt(next, QStringLiteral("Vorlage: %1").arg(preset.name), true);
 }
 
 void TForm1::edgeLoadParaClick(bool right) {
     const auto file = askParameterFile(right ? QStringLiteral("Parameter für rechten Rand laden")
                                              : QStringLiteral("Parameter für linken Rand laden"));
     if (!file) return;
+    loadEdge(right, *file);
+}
+
+WindowState TForm1::readEdge(bool right, const QString& file) {
+    WindowState next = captureState();
+    CollectingMessageSink loadMessages;
+    loadEdgeFromParameterFile(toPath(file), next.params, right ? EdgeSide::Right : EdgeSide::Left,
+                              loadMessages);
+    for (const Message& m : loadMessages.messages)
+        messages_.show(m.kind, m.text);
+    return next;
+}
+
+void TForm1::loadEdge(bool right, const QString& file) {
     EdgePanel* panel = right ? right_ : left_;
-    panel->segments()->selectSegment(1);
-    try {
-        loadEdgeFromParameterFile(toPath(*file), params_, right ? EdgeSide::Right : EdgeSide::Left,
-                                  messages_);
-    } catch (...) {
-        panel->showLoaded();
-        throw;
+    if (panel->profile().enabled) panel->segments()->commitThenSelect();
+    adopt(readEdge(right, file),
+          (right ? QStringLiteral("Rechter Rand: %1") : QStringLiteral("Linker Rand: %1"))
+              .arg(QFileInfo(file).completeBaseName()),
+          false);
+}
+
+void TForm1::startVerge(bool right) {
+    EdgePanel* panel = right ? right_ : left_;
+    const auto presets = vergePresets();
+    if (!panel->profile().enabled || !untouchedProfile(panel->profile()) || presets.empty()) {
+        return;
     }
-    panel->showLoaded();
+    // A profile of zeros gives a warning per segment and a run that cannot texture the
+    // verge; the first preset is a verge that works. Part of the click that switched the
+    // edge on, so one undo takes both back.
+    applyState(readEdge(right, presets.front().file), false);
+}
+
+void TForm1::undo() {
+    leaveField();
+    history_->recordNow();
+    history_->stack().undo();
+}
+
+void TForm1::redo() {
+    leaveField();
+    history_->recordNow();
+    history_->stack().redo();
 }
 
 void TForm1::showParameterClick(bool right) {
@@ -194,6 +369,8 @@ void TForm1::bbnGrafikSchnittClick() {
     right_->segments()->selectSegment(1);
     left_->segments()->selectSegment(1);
     const double roadWidth = parseField(findChild<QLineEdit*>(QStringLiteral("edtBreite")));
+    // What the commits had to say comes before the graphic, not after it.
+    messages_.flush();
     grafik_->showFor(roadWidth);
     for (EdgePanel* panel : {right_, left_}) {
         panel->profile().current = panel->segments()->spin()->value();

@@ -3,6 +3,7 @@
 #include "common/focus_exits.h"
 #include "common/presenter.h"
 #include "common/widgets.h"
+#include "settings/parameter_rules.h"
 #include "settings/parameter_set.h"
 #include "uGlobal/checked_math.h"
 
@@ -12,7 +13,7 @@
 
 namespace trassolin::gui {
 
-RoadTextureGroup::RoadTextureGroup(ParameterSet& params, MessageSink& messages,
+RoadTextureGroup::RoadTextureGroup(ParameterSet& params, PresenterMessageSink& messages,
                                    FocusExits& exits, char decimalSeparator, QWidget* parent)
     : QGroupBox(QStringLiteral("Fahrbahn - Textur"), parent), params_(params),
       separator_(decimalSeparator) {
@@ -37,25 +38,37 @@ RoadTextureGroup::RoadTextureGroup(ParameterSet& params, MessageSink& messages,
     oldTexL0_->setIcon(QApplication::style()->standardIcon(QStyle::SP_BrowserReload));
     streckung_ = makeField(QStringLiteral("edtStreckung"));
 
+    // Columns: label, field, unit, pixel twin, "pxl" (or the row's button).
     auto* grid = new QGridLayout(this);
     grid->addWidget(makeLabel(QStringLiteral("Datei"), file_), 0, 0);
-    grid->addWidget(file_, 0, 1, 1, 2);
-    grid->addWidget(fileButton_, 0, 3);
-    addRow(grid, 1, QStringLiteral("Länge"), laenge_);
+    grid->addWidget(file_, 0, 1, 1, 3);
+    grid->addWidget(fileButton_, 0, 4);
+    setCaption(file_, QStringLiteral("Datei"));
+    addRow(grid, 1, QStringLiteral("Länge"), laenge_, QStringLiteral("m"));
     addRow(grid, 2, QStringLiteral("Texturbreite"), texPxl_, QStringLiteral("pxl"));
-    addRow(grid, 3, QStringLiteral("Start"), start_);
-    grid->addWidget(startPxl_, 3, 2);
-    grid->addWidget(makeLabel(QStringLiteral("pxl"), startPxl_), 3, 3);
-    addRow(grid, 4, QStringLiteral("Ende"), ende_);
-    grid->addWidget(endePxl_, 4, 2);
-    grid->addWidget(makeLabel(QStringLiteral("pxl"), endePxl_), 4, 3);
+    addRow(grid, 3, QStringLiteral("Start"), start_, QStringLiteral("U"));
+    grid->addWidget(startPxl_, 3, 3);
+    addUnit(grid, 3, 4, startPxl_, QStringLiteral("pxl"));
+    setCaption(startPxl_, QStringLiteral("Start (pxl)"));
+    addRow(grid, 4, QStringLiteral("Ende"), ende_, QStringLiteral("U"));
+    grid->addWidget(endePxl_, 4, 3);
+    addUnit(grid, 4, 4, endePxl_, QStringLiteral("pxl"));
+    setCaption(endePxl_, QStringLiteral("Ende (pxl)"));
     grid->addWidget(backFold_, 5, 0);
     grid->addWidget(backFoldP_, 5, 1);
-    grid->addWidget(reset_, 6, 0, 1, 3);
+    addUnit(grid, 5, 2, backFoldP_, QStringLiteral("0…1"));
+    setCaption(backFoldP_, QStringLiteral("zufällig spiegeln"));
+    backFoldP_->setToolTip(QStringLiteral("Wahrscheinlichkeit einer Spiegelung je Punkt"));
+    grid->addWidget(reset_, 6, 0, 1, 4);
+    // The next road's start coordinate has up to 15 significant digits: room for them.
     grid->addWidget(makeLabel(QStringLiteral("TexL0"), texL0_), 7, 0);
-    grid->addWidget(texL0_, 7, 1, 1, 2);
-    grid->addWidget(oldTexL0_, 7, 3, Qt::AlignLeft);
-    addRow(grid, 8, QStringLiteral("Strecken bei Gefälle"), streckung_);
+    setCaption(texL0_, QStringLiteral("TexL0"));
+    grid->addWidget(texL0_, 7, 1, 1, 3);
+    addUnit(grid, 7, 4, texL0_, QStringLiteral("0…1"));
+    grid->addWidget(oldTexL0_, 7, 5, Qt::AlignLeft);
+    addRow(grid, 8, QStringLiteral("Strecken bei Gefälle"), streckung_, QStringLiteral("Faktor"));
+    streckung_->setToolTip(QStringLiteral(
+        "Die Texturlänge wächst bergauf um Faktor · Steigung / 90° (0: keine Streckung)"));
     grid->setColumnStretch(1, 1);
 
     const auto onLeave = [this, &messages, &exits](QWidget* field,
@@ -71,12 +84,11 @@ RoadTextureGroup::RoadTextureGroup(ParameterSet& params, MessageSink& messages,
     onLeave(endePxl_, &RoadTextureGroup::endPixelsLeft);
     connect(oldTexL0_, &QToolButton::clicked, this,
             [this, &messages] { guarded(messages, [this] { restoreTexL0(); }); });
-    // Random mirroring and resetting exclude each other.
     connect(backFold_, &QCheckBox::toggled, this, [this](bool on) {
-        if (on) reset_->setChecked(false);
+        reset_->setChecked(textureSwitchAfter(reset_->isChecked(), on));
     });
     connect(reset_, &QCheckBox::toggled, this, [this](bool on) {
-        if (on) backFold_->setChecked(false);
+        backFold_->setChecked(textureSwitchAfter(backFold_->isChecked(), on));
     });
 }
 

@@ -8,12 +8,12 @@ class QPushButton;
 class QToolButton;
 
 namespace trassolin {
-class MessageSink;
 struct ParameterSet;
 } // namespace trassolin
 
 namespace trassolin::gui {
 
+class PresenterMessageSink;
 class FocusExits;
 
 // "Fahrbahn - Textur": the road texture's fields with their pixel twins, the two options that
@@ -21,7 +21,7 @@ class FocusExits;
 class RoadTextureGroup final : public QGroupBox {
 public:
     // `params` holds the road texture pixel width and the previous TexL0.
-    RoadTextureGroup(ParameterSet& params, MessageSink& messages, FocusExits& exits,
+    RoadTextureGroup(ParameterSet& params, PresenterMessageSink& messages, FocusExits& exits,
                      char decimalSeparator, QWidget* parent = nullptr);
 
     void texturePixelsLeft(); // edtTexPxlExit

@@ -4,6 +4,7 @@
 #include "common/presenter.h"
 #include "common/widgets.h"
 #include "uGlobal/checked_math.h"
+#include "uGlobal/degrees.h"
 #include "uGlobal/rand_punkte.h"
 
 #include <QGridLayout>
@@ -11,12 +12,11 @@
 #include <QScopedValueRollback>
 
 #include <algorithm>
-#include <numbers>
 
 namespace trassolin::gui {
 
-SegmentEditor::SegmentEditor(TRandPunkte& profile, MessageSink& messages, FocusExits& exits,
-                             char decimalSeparator, SegmentEditorOptions options,
+SegmentEditor::SegmentEditor(TRandPunkte& profile, PresenterMessageSink& messages,
+                             FocusExits& exits, char decimalSeparator, SegmentEditorOptions options,
                              QWidget* parent)
     : QGroupBox(parent), profile_(profile), messages_(messages), separator_(decimalSeparator) {
     const QString side = options.right ? QStringLiteral("RandR") : QStringLiteral("RandL");
@@ -52,15 +52,17 @@ SegmentEditor::SegmentEditor(TRandPunkte& profile, MessageSink& messages, FocusE
     buttons->addWidget(del_);
     buttons->addWidget(addEnd_);
     buttons->addStretch();
-    grid->addLayout(buttons, 0, 0, 1, 4);
+    grid->addLayout(buttons, 0, 0, 1, 5);
     addRow(grid, 1, QStringLiteral("Breite"), breite_, QStringLiteral("m"));
     addRow(grid, 2, QStringLiteral("Winkel"), winkel_, QStringLiteral("°"));
-    addRow(grid, 3, QStringLiteral("Ende"), ende_);
-    grid->addWidget(endePxl_, 3, 2);
-    grid->addWidget(makeLabel(QStringLiteral("pxl"), endePxl_), 3, 3);
+    addRow(grid, 3, QStringLiteral("Ende"), ende_, QStringLiteral("U"));
+    grid->addWidget(endePxl_, 3, 3);
+    addUnit(grid, 3, 4, endePxl_, QStringLiteral("pxl"));
+    setCaption(endePxl_, QStringLiteral("Ende (pxl)"));
     grid->addWidget(normMan_, 4, 0);
     grid->addWidget(normale_, 4, 1);
-    grid->addWidget(makeLabel(QStringLiteral("°"), normale_), 4, 2);
+    addUnit(grid, 4, 2, normale_, QStringLiteral("°"));
+    setCaption(normale_, QStringLiteral("Normale"));
     grid->setColumnStretch(1, 1);
 
     connect(spin_, &QSpinBox::valueChanged, this,
@@ -114,10 +116,10 @@ void SegmentEditor::commit() {
         s.length = 0.0; // the origin lies on the road edge; its angle stays
     } else {
         s.length = parseField(breite_);
-        s.angle = parseField(winkel_) * std::numbers::pi / 180.0;
+        s.angle = radiansFromDegrees(parseField(winkel_));
     }
     s.u = parseField(ende_);
-    s.normalAngle = parseField(normale_) * std::numbers::pi / 180.0;
+    s.normalAngle = radiansFromDegrees(parseField(normale_));
     s.manualNormal = normMan_->isChecked();
     profile_.updateSegmentGeometry(c);
     profile_.recompute(messages_);

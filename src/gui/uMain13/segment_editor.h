@@ -8,12 +8,12 @@ class QSpinBox;
 class QToolButton;
 
 namespace trassolin {
-class MessageSink;
 class TRandPunkte;
 } // namespace trassolin
 
 namespace trassolin::gui {
 
+class PresenterMessageSink;
 class FocusExits;
 
 // Which edge an editor works on, and which leaves commit: the main window commits the left
@@ -30,7 +30,7 @@ struct SegmentEditorOptions {
 // the cross-section window. Field texts move into the profile only on a commit.
 class SegmentEditor final : public QGroupBox {
 public:
-    SegmentEditor(TRandPunkte& profile, MessageSink& messages, FocusExits& exits,
+    SegmentEditor(TRandPunkte& profile, PresenterMessageSink& messages, FocusExits& exits,
                   char decimalSeparator, SegmentEditorOptions options, QWidget* parent = nullptr);
 
     // Commit segment, then select (`sedRandRNrChange`): the fields go into the current
@@ -56,7 +56,7 @@ private:
     void runGuarded(void (SegmentEditor::*reaction)());
 
     TRandPunkte& profile_;
-    MessageSink& messages_;
+    PresenterMessageSink& messages_;
     char separator_;
     // While the fields are being shown, a field that gets disabled or hidden loses the focus;
     // that leave must not commit the half-shown texts.

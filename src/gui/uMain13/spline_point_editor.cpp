@@ -24,13 +24,13 @@ double& value(TSplinePkt& p, std::size_t i) {
 
 } // namespace
 
-SplinePointEditor::SplinePointEditor(TSplinePunkte& points, MessageSink& messages,
+SplinePointEditor::SplinePointEditor(TSplinePunkte& points, PresenterMessageSink& messages,
                                      FocusExits& exits, char decimalSeparator, QWidget* parent)
     : QGroupBox(parent), points_(points), messages_(messages), separator_(decimalSeparator) {
     setObjectName(QStringLiteral("gboSplinePts"));
     setTitle(QStringLiteral("Spline-Punkte: 0"));
 
-    // Only a label-like field: nothing reads or writes it.
+    // Only a label-like field: it names the export the points came from, and nothing reads it.
     fileLabel_ = makeField(QStringLiteral("edtSplineI3D"), QStringLiteral("i3d"));
     fileLabel_->setReadOnly(true);
     open_ = makeFileButton(QStringLiteral("bbnSplinePtsOpen"),
@@ -56,7 +56,8 @@ SplinePointEditor::SplinePointEditor(TSplinePunkte& points, MessageSink& message
     for (std::size_t i = 0; i < kAxes.size(); ++i) {
         const QString axis = QString::fromLatin1(kAxes[i]);
         fields_[i] = makeField(QStringLiteral("edtSplinePts") + axis);
-        addRow(grid, 2 + static_cast<int>(i), axis, fields_[i]);
+        addRow(grid, 2 + static_cast<int>(i), axis, fields_[i],
+               i < 3 ? QStringLiteral("m") : QStringLiteral("°"));
     }
     directions_ = makePushButton(QStringLiteral("btnRichtungen"),
                                  QStringLiteral("Richtungen berechnen"));
@@ -107,6 +108,12 @@ void SplinePointEditor::commitThenSelect() {
 
 void SplinePointEditor::showPoint() {
     const QScopedValueRollback<bool> guard(showing_, true);
+    // The import path as the parameter file keeps it, which may be another system's.
+    const QString imported = toQt(points_.fileName());
+    const auto slash =
+        std::max(imported.lastIndexOf(QLatin1Char('/')), imported.lastIndexOf(QLatin1Char('\\')));
+    fileLabel_->setText(imported.isEmpty() ? QStringLiteral("i3d") : imported.mid(slash + 1));
+    fileLabel_->setToolTip(imported);
     setSpinRange();
     if (points_.count() == 0) return;
     const int c = clampedCurrent();

@@ -10,19 +10,19 @@ class QSpinBox;
 class QToolButton;
 
 namespace trassolin {
-class MessageSink;
 class TSplinePunkte;
 } // namespace trassolin
 
 namespace trassolin::gui {
 
+class PresenterMessageSink;
 class FocusExits;
 
 // The spline point editor ("Spline-Punkte: N"): the current control point's position and
 // rotations, the spin edit that chooses it, insert, delete and append, and the import button.
 class SplinePointEditor final : public QGroupBox {
 public:
-    SplinePointEditor(TSplinePunkte& points, MessageSink& messages, FocusExits& exits,
+    SplinePointEditor(TSplinePunkte& points, PresenterMessageSink& messages, FocusExits& exits,
                       char decimalSeparator, QWidget* parent = nullptr);
 
     // Commit point, then select (`sedSplinePtsNrChange`). With no points there is nothing to
@@ -46,7 +46,7 @@ private:
     void runGuarded(void (SplinePointEditor::*reaction)());
 
     TSplinePunkte& points_;
-    MessageSink& messages_;
+    PresenterMessageSink& messages_;
     char separator_;
     bool showing_ = false; // see SegmentEditor: no commit from a leave that showing caused
     QLineEdit* fileLabel_;

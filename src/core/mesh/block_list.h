@@ -32,6 +32,10 @@ public:
         other.size_ = 0;
     }
 
+    // The last item; the list must not be empty.
+    T& back() { return blocks_.back().items[blocks_.back().count - 1]; }
+    const T& back() const { return blocks_.back().items[blocks_.back().count - 1]; }
+
     std::size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
 

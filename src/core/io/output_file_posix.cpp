@@ -1,8 +1,8 @@
 // OutputFile on POSIX systems: an unnamed temporary file (O_TMPFILE) where the file system
 // offers one, else a named one that SIGINT, SIGTERM and SIGHUP remove; rename() replaces.
 
-#include "output/output_file.h"
-#include "output/output_file_platform.h"
+#include "io/output_file.h"
+#include "io/output_file_platform.h"
 
 #include <array>
 #include <atomic>
@@ -28,6 +28,9 @@ std::string ioErrorText(int errorNumber) {
     case ENAMETOOLONG:
     case EINVAL:
         return detail::kInvalidFileName;
+    case ENOSPC:
+    case EDQUOT:
+        return detail::kDiskFull;
     default:
         return detail::otherIoErrorText(errorNumber);
     }

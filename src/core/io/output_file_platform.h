@@ -14,6 +14,7 @@ namespace trassolin::detail {
 // The words ioErrorText gives every system's error numbers.
 inline constexpr const char* kAccessDenied = "Dateizugriff verweigert";
 inline constexpr const char* kInvalidFileName = "Ungültiger Dateiname";
+inline constexpr const char* kDiskFull = "Datenträger voll";
 std::string otherIoErrorText(int systemError); // "E/A-Fehler %d"
 
 // Refuses, with IoError, a target that could never be replaced: a folder, a file without

@@ -1,8 +1,8 @@
 // OutputFile on Windows: a temporary file in the target's folder, marked for deletion until it
 // is complete, then FlushFileBuffers and MoveFileExW in the target's place.
 
-#include "output/output_file.h"
-#include "output/output_file_platform.h"
+#include "io/output_file.h"
+#include "io/output_file_platform.h"
 
 #include <algorithm>
 #include <string>
@@ -28,6 +28,9 @@ std::string ioErrorText(int errorNumber) {
     case ERROR_FILENAME_EXCED_RANGE:
     case ERROR_DIRECTORY:
         return detail::kInvalidFileName;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return detail::kDiskFull;
     default:
         return detail::otherIoErrorText(errorNumber);
     }

@@ -1,11 +1,12 @@
-#include "output/output_file.h"
+#include "io/output_file.h"
 
-#include "output/output_file_platform.h"
-#include "settings/ini_file.h"
+#include "io/output_file_platform.h"
+#include "io/paths.h"
 #include "uGlobal/errors.h"
 
 #include <random>
 #include <stdexcept>
+#include <string_view>
 #include <system_error>
 
 namespace trassolin {
@@ -81,7 +82,20 @@ void OutputFile::open() {
     // reported now, before the run spends its time on the mesh. Replacing a device or a pipe
     // by a regular file would break the system (as root: /dev/null).
     detail::checkReplaceable(final, folder, target_);
-    temp_ = detail::createTemporaryFile(folder, final);
+    try {
+        temp_ = detail::createTemporaryFile(folder, final);
+    } catch (const IoError& e) {
+        // The new file is made in the folder first: a refusal there is the folder's, not the
+        // file's, which may not even exist.
+        if (std::string_view(e.what()) != detail::kAccessDenied) throw;
+        std::error_code ec;
+        auto shownFolder = folder == "." ? std::filesystem::current_path(ec) : folder;
+        if (ec) shownFolder = folder;
+        throw IoError(std::string(detail::kAccessDenied) + ": " + displayPath(target_) +
+                          " – in den Ordner " + displayPath(shownFolder) +
+                          " darf nicht geschrieben werden",
+                      target_);
+    }
     buffer_.reserve(kBufferBytes);
 }
 

@@ -1,13 +1,11 @@
 #pragma once
 
-// What one generation run has read and what its builders fill. Lives for one run only.
+// What one generation run has read of its parameters, parsed once at its start.
 
-#include "output/document.h"
 #include "settings/parameter_set.h"
-#include "uGlobal/punkt.h"
+#include "uGlobal/messages.h"
 
-#include <optional>
-#include <vector>
+#include <functional>
 
 namespace trassolin {
 
@@ -42,22 +40,24 @@ struct RunInputs {
 
 inline int signum(double v) { return v > 0.0 ? 1 : (v < 0.0 ? -1 : 0); }
 
-// One traffic curve: its control-vertex lines, plus the first few positions so that a curve
-// too short for a degree-3 NURBS can be padded when the road is done.
-struct TrafficCurve {
-    CurveLines lines;
-    std::vector<TPunkt> head; // the first four control vertices at most
-};
-
-struct RunState {
-    MeshLines mesh;
-    std::optional<TrafficCurve> middle, right, left;
-    TPunkteSammlung centre;    // one point per road sample, world pose
-    TPunkteSammlung rightEdge; // right road border points
-    TPunkteSammlung leftEdge;  // left road border points
-};
-
 // A stop after the user has been told why (a warning box already shown): no error box follows.
 struct RunStopped {};
+
+// The window keeps an enabled edge's texture values in its fields until the run reads them:
+// it is called for each enabled profile just before its listing and may throw a
+// ConversionError like any other field. The command line has them in the profile already.
+using EdgeFieldReader = std::function<void(TRandPunkte&)>;
+
+// A run whose mesh could exceed this many vertices is refused before it starts: it would take
+// minutes and gigabytes and give a document no editor loads.
+inline constexpr double kMaxMeshVertices = 50'000'000.0;
+
+// Reads every field the run needs, in the order the window reads them, and reports the road
+// geometry, the road texture and the edge profiles on the way (`readEdgeFields` first for each
+// enabled edge). A text that is no number stops here with a ConversionError naming its section
+// and key, and a road beyond kMaxMeshVertices with a TrassolinError; nothing is built yet.
+// Sets params.roadTexturePixels. The spline points must be refined.
+RunInputs readRunInputs(ParameterSet& params, StatusLog& log, char decimalSeparator,
+                        const EdgeFieldReader& readEdgeFields = {});
 
 } // namespace trassolin
