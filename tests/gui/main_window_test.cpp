@@ -153,10 +153,10 @@ private Q_SLOTS:
         click("bbnGo");
         QVERIFY2(presenter_->messages.empty(), qPrintable(presenter_->texts().join('\n')));
         // The same file as the command line's for the saved parameters.
-        const std::string command = std::string(TRASSOLIN_CLI_PATH) + " generate --gltf '" +
-                                    file("cli.glb").string() + "' '" + file("weg.ini").string() +
-                                    "' '" + file("cli.i3d").string() + "' >/dev/null 2>&1";
-        QCOMPARE(std::system(command.c_str()), 0);
+        QCOMPARE(ui::runCommandLine({QStringLiteral("generate"), QStringLiteral("--gltf"),
+                                     fromPath(file("cli.glb")), fromPath(file("weg.ini")),
+                                     fromPath(file("cli.i3d"))}),
+                 0);
         const std::string fromWindow = trassolin::test::readFile(file("weg.glb"));
         QVERIFY(fromWindow.starts_with("glTF"));
         QVERIFY(fromWindow == trassolin::test::readFile(file("cli.glb")));
