@@ -3,6 +3,7 @@
 #   cmake -S . -B build-windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
 #         -DTRASSOLIN_GTEST_SOURCE_DIR=/usr/src/googletest -DTRASSOLIN_BUILD_GUI=OFF \
 #         -DTRASSOLIN_BUILD_BENCH=OFF
+# (with the window: -DTRASSOLIN_BUILD_GUI=ON -DTRASSOLIN_QT_WINDOWS=..., see below)
 # The posix thread model gives std::thread and std::mutex; the executables are linked
 # statically (see trassolin_standalone_executable), so they run on a plain Windows.
 set(CMAKE_SYSTEM_NAME Windows)
@@ -18,6 +19,14 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# The window needs a Qt for Windows: -DTRASSOLIN_QT_WINDOWS=<its install folder> (what
+# scripts/build-qt-windows.sh --prefix prints). Its packages are then found like MinGW's own;
+# its build tools (moc, rcc, uic) are the host's of the same version, which that Qt names itself.
+if(TRASSOLIN_QT_WINDOWS)
+    list(APPEND CMAKE_FIND_ROOT_PATH ${TRASSOLIN_QT_WINDOWS})
+    list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES TRASSOLIN_QT_WINDOWS)
+endif()
 
 # Tests run under Wine, in a prefix of the build folder's own (Wine needs a writable one),
 # without Wine's debug chatter on stderr and without its offer to install Mono and Gecko

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Installs every Debian package Trassolin needs to build, test and benchmark (the preview's
 # pictures are tested on a virtual X server with Mesa's software OpenGL), and to build the
-# Windows program with MinGW-w64 and test it under Wine (scripts/windows.sh); then the Khronos
-# glTF validator (npm package gltf-validator, pinned in tools/gltf-validator/package-lock.json)
-# that the tests run through Node.
+# Windows program with MinGW-w64 and test it under Wine (scripts/windows.sh), to build Qt for
+# Windows from Debian's sources (scripts/build-qt-windows.sh: dpkg-source checks them against
+# debian-keyring) and to show the Windows window on a private X display (xvfb, with Wine's
+# own fonts for the window frames); then the Khronos glTF validator (npm package
+# gltf-validator, pinned in tools/gltf-validator/package-lock.json) that the tests run through
+# Node.
 # Idempotent: packages already present are skipped, and the package lists are
 # refreshed only when something has to be installed.
 set -euo pipefail
@@ -29,6 +32,10 @@ packages=(
     g++-mingw-w64-x86-64-posix
     googletest
     wine64
+    fonts-wine
+    dpkg-dev
+    debian-keyring
+    python3
     libtinygltf-dev
     nodejs
 )

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The Windows build, checked on Linux: cross-builds the core, trassolin-cli and the core tests
-# with MinGW-w64 into build-windows/, runs the tests under Wine, and compares the Windows
-# program with the Linux one (build/src/cli/trassolin-cli, built here when missing):
+# The Windows build, checked on Linux: cross-builds the core, trassolin-cli, the window trassolin
+# and their tests with MinGW-w64 into build-windows/, runs the tests under Wine, and compares the
+# Windows programs with the Linux ones (build/, built here when missing):
 #   - the documents of every bundled example, byte for byte, and the status logs; their glTF
 #     files (.glb and .gltf), byte for byte;
 #   - a road for the game (profile, chunks, AI road): its document, glTF and status log, and
@@ -12,11 +12,26 @@
 #     the table of heights, the flattened height map and the masks, byte for byte;
 #   - file names beyond the ANSI code page (the command line is taken as UTF-16);
 #   - failed runs (read-only target, missing folder) leave the old files byte for byte and
-#     say the same German words as on Linux.
-# Needs the packages of scripts/install-deps.sh.
+#     say the same German words as on Linux;
+#   - the package: both programs alone, without DLLs to hunt for; its window, started under
+#     Wine on a private X display with the country road, presses Go and writes the document
+#     of the Linux window and command line; a picture of it lands in
+#     build-windows/check/fenster-windows.png.
+# The window needs Qt for Windows (scripts/build-qt-windows.sh); without it the window's part is
+# skipped and says so. Needs the packages of scripts/install-deps.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 started=$SECONDS
+
+window=OFF
+qt_options=()
+if scripts/build-qt-windows.sh --check; then
+    window=ON
+    qt_options=(-DTRASSOLIN_QT_WINDOWS="$(scripts/build-qt-windows.sh --prefix)")
+else
+    echo "== Windows: das Fenster wird übersprungen: Qt für Windows ist nicht gebaut" \
+         "($(scripts/build-qt-windows.sh --prefix) fehlt; scripts/build-qt-windows.sh baut es)"
+fi
 
 echo "== Windows: cross build (MinGW-w64)"
 toolchain=()
@@ -24,18 +39,21 @@ toolchain=()
 [ -f build-windows/CMakeCache.txt ] || toolchain=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake)
 cmake -S . -B build-windows -G Ninja "${toolchain[@]}" \
       -DTRASSOLIN_GTEST_SOURCE_DIR=/usr/src/googletest -DTRASSOLIN_WERROR=ON \
-      -DTRASSOLIN_BUILD_GUI=OFF -DTRASSOLIN_BUILD_BENCH=OFF >/dev/null
+      -DTRASSOLIN_BUILD_GUI="$window" "${qt_options[@]}" -DTRASSOLIN_BUILD_BENCH=OFF >/dev/null
 cmake --build build-windows
 built=$SECONDS
 
-echo "== Windows: core tests under Wine"
+echo "== Windows: tests under Wine (the core's$([ "$window" = OFF ] || echo " and the window's"))"
 ctest --test-dir build-windows --output-on-failure
 
 linux_cli="$PWD/build/src/cli/trassolin-cli"
+linux_window="$PWD/build/src/gui/trassolin"
 sample_map="$PWD/build/bench/trassolin-bench-map"
-if [ ! -x "$linux_cli" ] || [ ! -x "$sample_map" ]; then
-    cmake -S . -B build -G Ninja >/dev/null
-    cmake --build build --target trassolin-cli trassolin-bench-map
+linux_targets=(trassolin-cli trassolin-bench-map)
+[ "$window" = OFF ] || linux_targets+=(trassolin)
+if [ ! -x "$linux_cli" ] || [ ! -x "$sample_map" ] || { [ "$window" = ON ] && [ ! -x "$linux_window" ]; }; then
+    [ -f build/CMakeCache.txt ] || cmake -S . -B build -G Ninja >/dev/null
+    cmake --build build --target "${linux_targets[@]}"
 fi
 windows_cli="$PWD/build-windows/src/cli/trassolin-cli.exe"
 wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
@@ -221,7 +239,7 @@ else
 fi
 
 echo "== Windows: the package"
-scripts/package-windows.sh
+if [ "$window" = ON ]; then scripts/package-windows.sh; else scripts/package-windows.sh --ohne-fenster; fi
 rm -rf "$work/zip"
 mkdir -p "$work/zip"
 (cd "$work/zip" && cmake -E tar xf ../../../out/trassolin-windows-x64.zip)
@@ -234,6 +252,74 @@ imports=$(x86_64-w64-mingw32-objdump -p "$packaged/trassolin-cli.exe" | sed -n '
      generate examples/landstrasse.ini landstrasse.i3d >/dev/null)
 same_file "$work/linux/Straßen/landstrasse.i3d" "$packaged/landstrasse.i3d" \
           "landstrasse.i3d aus dem Paket"
+
+if [ "$window" = ON ]; then
+    echo "== Windows: the window from the package"
+    # Qt and MinGW's runtime are linked in: the window needs only what Windows brings.
+    headers=$(x86_64-w64-mingw32-objdump -p "$packaged/trassolin.exe")
+    imports=$(sed -n 's/^\s*DLL Name: //p' <<<"$headers")
+    foreign=$(grep -i -E '^(lib|qt|icu)' <<<"$imports" | tr '\n' ' ' || true)
+    [ -z "$foreign" ] || fail "trassolin.exe braucht $foreign"
+    grep -q -i '^user32.dll$' <<<"$imports" || fail "trassolin.exe ist kein Fensterprogramm"
+    grep -q '^Subsystem.*(Windows GUI)' <<<"$headers" || fail "trassolin.exe öffnet eine Konsole"
+
+    # waits_for FILE SECONDS PID: true once FILE exists (a document appears only when complete),
+    # false when the time is up or the process PID has ended without it.
+    waits_for() {
+        local i
+        for ((i = 0; i < $2 * 2; i++)); do
+            [ -f "$1" ] && return 0
+            kill -0 "$3" 2>/dev/null || { [ -f "$1" ]; return; }
+            sleep 0.5
+        done
+        return 1
+    }
+
+    # The Linux window, offscreen, with the same hook.
+    mkdir -p "$work/fenster-linux"
+    cp examples/landstrasse.ini "$work/fenster-linux/"
+    (cd "$work/fenster-linux" && QT_QPA_PLATFORM=offscreen TRASSOLIN_TEST_GO=landstrasse.i3d \
+         exec "$linux_window" landstrasse.ini >/dev/null 2>&1) &
+    linux_pid=$!
+    waits_for "$work/fenster-linux/landstrasse.i3d" 120 "$linux_pid" ||
+        fail "das Linux-Fenster hat kein Dokument geschrieben"
+    kill "$linux_pid" 2>/dev/null || true
+    wait "$linux_pid" 2>/dev/null || true
+    same_file "$work/linux/Straßen/landstrasse.i3d" "$work/fenster-linux/landstrasse.i3d" \
+              "landstrasse.i3d aus dem Linux-Fenster"
+
+    # The Windows window on an X display of its own, in a Wine desktop that draws the windows'
+    # frames as Windows does. Xvfb picks a free display and keeps its screen in a file.
+    screen_dir="$work/xvfb"
+    mkdir -p "$screen_dir"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -fbdir "$screen_dir" -nolisten tcp \
+         3>"$screen_dir/display" 2>"$screen_dir/xvfb.log" &
+    xvfb_pid=$!
+    trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT
+    for ((i = 0; i < 40; i++)); do [ -s "$screen_dir/display" ] && break; sleep 0.25; done
+    display=:$(cat "$screen_dir/display")
+    windows_path() { local p=${1//\//\\}; echo "Z:$p"; }
+    (cd "$packaged" && DISPLAY=$display TRASSOLIN_TEST_GO=landstrasse-fenster.i3d \
+         wine_run explorer /desktop=Trassolin,1280x1024 "$(windows_path "$packaged/trassolin.exe")" \
+         'examples\landstrasse.ini' >/dev/null 2>&1) &
+    window_pid=$!
+    if waits_for "$packaged/landstrasse-fenster.i3d" 300 "$window_pid"; then
+        same_file "$work/linux/Straßen/landstrasse.i3d" "$packaged/landstrasse-fenster.i3d" \
+                  "landstrasse.i3d aus dem Windows-Fenster"
+        sleep 3 # the status log's last lines reach the screen
+        scripts/xwd-to-png.py "$screen_dir/Xvfb_screen0" "$work/fenster-windows.png"
+        echo "Bild des Fensters: $work/fenster-windows.png"
+    else
+        fail "das Windows-Fenster hat kein Dokument geschrieben"
+    fi
+    # Closing would ask whether to save the run's new TexL0; Wine's processes of this prefix
+    # simply end.
+    WINEPREFIX="$wine_prefix" "$(dirname "$wine")/wineserver" -k 2>/dev/null || true
+    wait "$window_pid" 2>/dev/null || true
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+    trap - EXIT
+fi
 
 echo "== Windows: $((SECONDS - started)) s in all, of which $((built - started)) s building"
 if [ "$failures" -ne 0 ]; then

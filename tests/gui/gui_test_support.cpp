@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QProcess>
 #include <QTest>
 
 namespace trassolin::gui::test {
@@ -53,6 +54,29 @@ QStringList ScriptedPresenter::takeTexts() {
     return list;
 }
 
+WorkingFolder::WorkingFolder() { QDir::setCurrent(fromPath(dir_.path())); }
+
+WorkingFolder::~WorkingFolder() {
+    // A folder that is the working directory cannot be removed everywhere.
+    QDir::setCurrent(QDir::tempPath());
+}
+
+std::pair<char, QString> separatorOfANewWindow() {
+    ScriptedPresenter presenter;
+    TForm1 window(presenter);
+    window.openRoad(QString::fromUtf8(TRASSOLIN_EXAMPLES_DIR "/dorfstrasse.ini"));
+    return {window.decimalSeparator(), control(window, "edtRandRBreite")->text()};
+}
+
+int runCommandLine(const QStringList& arguments) {
+    QProcess cli;
+    cli.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    cli.setStandardOutputFile(QProcess::nullDevice());
+    cli.start(QStringLiteral(TRASSOLIN_CLI_PATH), arguments);
+    if (!cli.waitForFinished(120000) || cli.exitStatus() != QProcess::NormalExit) return -1;
+    return cli.exitCode();
+}
+
 bool opensModal(ScriptedPresenter& presenter, const std::function<void()>& action) {
     bool shown = false;
     const auto previous = presenter.onModal;
@@ -65,15 +89,8 @@ bool opensModal(ScriptedPresenter& presenter, const std::function<void()>& actio
     return shown;
 }
 
-struct WindowUnderTest::Folder {
-    trassolin::test::TempDir dir;
-};
-
-WindowUnderTest::WindowUnderTest() : folder_(std::make_unique<Folder>()) {
-    // The window keeps its preferences in the working folder.
-    QDir::setCurrent(fromPath(folder_->dir.path()));
-    restart();
-}
+// The window keeps its preferences in the working folder.
+WindowUnderTest::WindowUnderTest() { restart(); }
 
 void WindowUnderTest::restart() {
     window_.reset();
@@ -84,12 +101,9 @@ void WindowUnderTest::restart() {
     QApplication::setActiveWindow(window_.get());
 }
 
-WindowUnderTest::~WindowUnderTest() {
-    window_.reset();
-    QDir::setCurrent(QDir::tempPath());
-}
+WindowUnderTest::~WindowUnderTest() = default;
 
-const std::filesystem::path& WindowUnderTest::folder() const { return folder_->dir.path(); }
+const std::filesystem::path& WindowUnderTest::folder() const { return folder_.path(); }
 
 void WindowUnderTest::click(const char* name) {
     QTest::mouseClick(get<QAbstractButton>(name), Qt::LeftButton);

@@ -2,6 +2,8 @@
 
 #include "common/presenter.h"
 
+#include "support/test_support.h"
+
 #include <QDialog>
 #include <QLineEdit>
 #include <QStringList>
@@ -9,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class QWidget;
@@ -65,6 +68,28 @@ template <class W = QLineEdit> W* control(QObject& window, const char* name) {
     return w;
 }
 
+// A fresh folder as the working directory (where the window keeps Trassolin.ini) for as long as
+// the object lives.
+class WorkingFolder {
+public:
+    WorkingFolder();
+    ~WorkingFolder();
+    WorkingFolder(const WorkingFolder&) = delete;
+    WorkingFolder& operator=(const WorkingFolder&) = delete;
+    const std::filesystem::path& path() const { return dir_.path(); }
+
+private:
+    trassolin::test::TempDir dir_;
+};
+
+// The decimal separator of a window started now, and the village street's right verge width
+// (0.15 m) as that window shows it after loading the example.
+std::pair<char, QString> separatorOfANewWindow();
+
+// Runs trassolin-cli with `arguments` and waits for it; its exit status, or -1 when it did not
+// start or end normally. Its output is dropped.
+int runCommandLine(const QStringList& arguments);
+
 // A main window started in a temporary working folder with a scripted presenter, shown and
 // active: what a test of the window starts from.
 class WindowUnderTest {
@@ -87,8 +112,7 @@ public:
     void load(const std::filesystem::path& file);
 
 private:
-    struct Folder;
-    std::unique_ptr<Folder> folder_;
+    WorkingFolder folder_;
     ScriptedPresenter presenter_;
     std::unique_ptr<TForm1> window_;
 };

@@ -8,9 +8,13 @@
 namespace trassolin::gui {
 
 bool installGermanTranslations(QCoreApplication& app) {
+    const QLocale german(QLocale::German, QLocale::Germany);
     auto* translator = new QTranslator(&app);
-    if (!translator->load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"),
-                          QStringLiteral("_"),
+    // Built into the program where Qt itself is (a static Qt has no folder to look in),
+    // otherwise the ones installed with Qt.
+    if (!translator->load(german, QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QStringLiteral(":/translations")) &&
+        !translator->load(german, QStringLiteral("qtbase"), QStringLiteral("_"),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         delete translator;
         return false;

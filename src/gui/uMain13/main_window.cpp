@@ -1,6 +1,7 @@
 #include "uMain13/main_window.h"
 
 #include "common/focus_exits.h"
+#include "common/system_locale.h"
 #include "common/widgets.h"
 #include "settings/failure_text.h"
 #include "settings/parameter_rows.h"
@@ -122,7 +123,7 @@ std::optional<std::filesystem::path> workingDirectory() {
 
 TForm1::TForm1(Presenter& presenter, QWidget* parent)
     : QMainWindow(parent), presenter_(presenter), messages_(presenter, this),
-      separator_(environmentDecimalSeparator()), exits_(new FocusExits(this)) {
+      separator_(userDecimalSeparator()), exits_(new FocusExits(this)) {
     setObjectName(QStringLiteral("TForm1"));
     setWindowTitle(QStringLiteral("Trassolin v1.64 by Norvik"));
     messages_.describe = [this](const TrassolinError& e) { return describe(e); };

@@ -78,6 +78,12 @@ public:
     // was read without error; otherwise the window stays exactly as it was. Asks first when
     // the road shown has unsaved edits.
     void openRoad(const QString& file);
+    // "i3d-File" with the file already chosen: the output Go writes.
+    void chooseOutput(const QString& file);
+    // The program's command line, once the window shows: `trassolin PARAMETER.ini` opens the
+    // file as "Öffnen" does, so that a parameter file dropped on the program, or opened with it
+    // from the file manager, comes up loaded. What goes wrong is said in the window's boxes.
+    void openCommandLine(const QStringList& arguments);
     // A road of start values ("Neu"), or of a shipped preset: nothing to save yet.
     void newRoad();
     void loadPreset(const Preset& preset);

@@ -43,8 +43,11 @@ void TForm1::bbnSaveClick() {
     const auto file = presenter_.saveFileName(
         this, {QStringLiteral("Ausgabedatei wählen"), QStringLiteral("test.i3d"),
                QStringLiteral("Giants-Editor (*.i3d);;alle Dateien (*)"), QStringLiteral("i3d")});
-    if (!file) return;
-    fileName_->setText(*file);
+    if (file) chooseOutput(*file);
+}
+
+void TForm1::chooseOutput(const QString& file) {
+    fileName_->setText(file);
     outputWritten_ = false;
     setGoEnabled(true);
 }
