@@ -22,7 +22,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <cstdio>
 #include <memory>
 
 using namespace trassolin;
@@ -33,17 +32,6 @@ using trassolin::test::readFile;
 namespace {
 
 // What a command prints on stdout.
-QString commandOutput(const std::string& command) {
-    std::string out;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        std::size_t n = 0;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-        pclose(pipe);
-    }
-    return QString::fromStdString(out);
-}
-
 QStringList linesOf(QString text) {
     text.remove(QLatin1Char('\r'));
     QStringList lines = text.split(QLatin1Char('\n'));
@@ -175,11 +163,13 @@ private Q_SLOTS:
         loadWindingRoad(40, file("fenster.i3d"));
         click("bbnGo");
         QVERIFY(ui::waitForRun(window()));
-        const std::string command =
-            std::string(TRASSOLIN_CLI_PATH) + " generate --decimal-separator '" +
-            window().decimalSeparator() + "' '" + file("lang.ini").string() + "' '" +
-            file("cli.i3d").string() + "' 2>/dev/null";
-        QStringList cli = linesOf(commandOutput(command));
+        QString output;
+        QCOMPARE(ui::runCommandLine({QStringLiteral("generate"), QStringLiteral("--decimal-separator"),
+                                     QString(QChar::fromLatin1(window().decimalSeparator())),
+                                     fromPath(file("lang.ini")), fromPath(file("cli.i3d"))},
+                                    &output),
+                 0);
+        QStringList cli = linesOf(output);
         QStringList window = linesOf(log());
         QVERIFY(cli.size() > 800);
         QVERIFY(cli.takeLast().startsWith(QStringLiteral("Geschrieben: ")));
@@ -192,11 +182,11 @@ private Q_SLOTS:
         loadWindingRoad(300, file("lang.i3d"));
         // What the command line leaves as the next road's start.
         std::filesystem::copy_file(file("lang.ini"), file("cli.ini"));
-        const std::string command = std::string(TRASSOLIN_CLI_PATH) +
-                                    " generate --write-texl0 --decimal-separator '" +
-                                    window().decimalSeparator() + "' '" + file("cli.ini").string() +
-                                    "' '" + file("cli.i3d").string() + "' >/dev/null 2>&1";
-        QCOMPARE(std::system(command.c_str()), 0);
+        QCOMPARE(ui::runCommandLine({QStringLiteral("generate"), QStringLiteral("--write-texl0"),
+                                     QStringLiteral("--decimal-separator"),
+                                     QString(QChar::fromLatin1(window().decimalSeparator())),
+                                     fromPath(file("cli.ini")), fromPath(file("cli.i3d"))}),
+                 0);
         const std::string cliIni = readFile(file("cli.ini"));
         const auto at = cliIni.find("TexL0=");
         const QString nextTexL0 = QString::fromStdString(

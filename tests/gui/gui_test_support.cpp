@@ -68,12 +68,13 @@ std::pair<char, QString> separatorOfANewWindow() {
     return {window.decimalSeparator(), control(window, "edtRandRBreite")->text()};
 }
 
-int runCommandLine(const QStringList& arguments) {
+int runCommandLine(const QStringList& arguments, QString* output) {
     QProcess cli;
     cli.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    cli.setStandardOutputFile(QProcess::nullDevice());
+    if (output == nullptr) cli.setStandardOutputFile(QProcess::nullDevice());
     cli.start(QStringLiteral(TRASSOLIN_CLI_PATH), arguments);
     if (!cli.waitForFinished(120000) || cli.exitStatus() != QProcess::NormalExit) return -1;
+    if (output != nullptr) *output = QString::fromUtf8(cli.readAllStandardOutput());
     return cli.exitCode();
 }
 

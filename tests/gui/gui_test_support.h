@@ -87,8 +87,8 @@ private:
 std::pair<char, QString> separatorOfANewWindow();
 
 // Runs trassolin-cli with `arguments` and waits for it; its exit status, or -1 when it did not
-// start or end normally. Its output is dropped.
-int runCommandLine(const QStringList& arguments);
+// start or end normally. Its standard output goes to `output` when given, else it is dropped.
+int runCommandLine(const QStringList& arguments, QString* output = nullptr);
 
 // A main window started in a temporary working folder with a scripted presenter, shown and
 // active: what a test of the window starts from.

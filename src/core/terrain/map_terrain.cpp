@@ -412,7 +412,8 @@ private:
                 at(tag) + ": die Höhenkarte " + name +
                 " liegt im Ordner des Spiels; erwartet wird die Höhenkarte der Karte");
         }
-        const std::filesystem::path path = pathFromUtf8(name);
+        // In the system's own spelling, so that the path reads as one in reports.
+        const std::filesystem::path path = pathFromUtf8(name).make_preferred();
         if (path.is_absolute()) return path;
         return mapFile_.parent_path() / path;
     }
