@@ -307,7 +307,7 @@ if [ "$window" = ON ]; then
         same_file "$work/linux/Straßen/landstrasse.i3d" "$packaged/landstrasse-fenster.i3d" \
                   "landstrasse.i3d aus dem Windows-Fenster"
         sleep 3 # the status log's last lines reach the screen
-        scripts/xwd-to-png.py "$screen_dir/Xvfb_screen0" "$work/fenster-windows.png"
+        python3 scripts/xwd-to-png.py "$screen_dir/Xvfb_screen0" "$work/fenster-windows.png"
         echo "Bild des Fensters: $work/fenster-windows.png"
     else
         fail "das Windows-Fenster hat kein Dokument geschrieben"
