@@ -344,7 +344,7 @@ TEST(PreviewBuild, aBuildThatIsNoLongerWantedStopsAndDeliversNothing) {
     EXPECT_EQ(asked, 3);
 }
 
-bool neutral(const Rgb& c) { return c[0] == c[1] && c[1] == c[2] && c[0] > 0.8f; }
+bool neutral(const Rgb& c) { return c[0] == c[1] && c[1] == c[2] && c[0] > 0.7f; }
 bool reddish(const Rgb& c, float by) { return c[0] > c[1] + by && c[0] > c[2] + by; }
 bool bluish(const Rgb& c, float by) { return c[2] > c[0] + by && c[2] > c[1] + by; }
 

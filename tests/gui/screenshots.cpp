@@ -142,6 +142,12 @@ int main(int argc, char** argv) {
     // The preview coloured by the road's height above that ground.
     while (!window.preview().idle()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     QApplication::processEvents();
+    if (trassolin::gui::PreviewView* view = window.preview().view()) {
+        const auto scene = window.preview().scene();
+        trassolin::gui::PreviewCamera& camera = view->camera();
+        camera.setAngles(camera.yaw(), 1.1);
+        camera.lookAt(scene->controlPoint(3), 220.0);
+    }
     // The status log from the report's first line, with room for a dozen lines of it.
     auto* log = window.findChild<QPlainTextEdit*>(QStringLiteral("mmoStatus"));
     auto* split = window.findChild<QSplitter*>();

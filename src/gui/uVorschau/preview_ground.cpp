@@ -11,7 +11,7 @@ namespace trassolin::gui {
 
 namespace {
 
-constexpr Rgb kNeutral{0.90f, 0.90f, 0.90f};
+constexpr Rgb kNeutral{0.80f, 0.80f, 0.80f};
 constexpr Rgb kBelow{0.10f, 0.30f, 0.90f};
 constexpr Rgb kAbove{0.90f, 0.12f, 0.10f};
 // Just beyond the tolerance the tint is already this far from neutral, so that the line where
@@ -70,7 +70,7 @@ QString clearanceLegend(double tolerance, char decimalSeparator) {
     const auto square = [](const Rgb& c) {
         return QStringLiteral("<span style=\"color:%1\">■</span>").arg(htmlColour(c));
     };
-    return QStringLiteral("%1 unter · %2 ±%3 m · %4 über dem Gelände (voll ab %5 m)")
+    return QStringLiteral("%1 blau: unter · %2 grau: ±%3 m · %4 rot: über dem Gelände (voll ab %5 m)")
         .arg(square(clearanceColour(-end, tolerance)), square(clearanceColour(0.0, tolerance)),
              formatNumber(std::max(tolerance, 0.0), decimalSeparator),
              square(clearanceColour(end, tolerance)), formatNumber(end, decimalSeparator));

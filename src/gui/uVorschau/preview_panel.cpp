@@ -111,6 +111,7 @@ PreviewPanel::PreviewPanel(QWidget* parent)
     legend_->setObjectName(QStringLiteral("lblGelaendeLegende"));
     legend_->setWordWrap(true);
     legend_->setTextFormat(Qt::RichText);
+    legend_->setBuddy(groundColours_);
     legend_->hide();
 
     // Two rows of three, so that the pane fits beside the fields of a smaller screen.
