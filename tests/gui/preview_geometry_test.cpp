@@ -4,6 +4,7 @@
 #include "support/test_support.h"
 #include "uVorschau/preview_build.h"
 #include "uVorschau/preview_camera.h"
+#include "uVorschau/preview_ground.h"
 #include "uVorschau/preview_picking.h"
 #include "uVorschau/preview_scene.h"
 
@@ -11,6 +12,7 @@
 
 #include <QImage>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -340,6 +342,105 @@ TEST(PreviewBuild, aBuildThatIsNoLongerWantedStopsAndDeliversNothing) {
     EXPECT_TRUE(built.cancelled);
     EXPECT_FALSE(built.scene);
     EXPECT_EQ(asked, 3);
+}
+
+bool neutral(const Rgb& c) { return c[0] == c[1] && c[1] == c[2] && c[0] > 0.7f; }
+bool reddish(const Rgb& c, float by) { return c[0] > c[1] + by && c[0] > c[2] + by; }
+bool bluish(const Rgb& c, float by) { return c[2] > c[0] + by && c[2] > c[1] + by; }
+
+TEST(ClearanceColour, isNeutralWithinTheToleranceAndClearlyTintedJustBeyondIt) {
+    for (double tolerance : {0.1, 0.5}) {
+        for (double h : {0.0, tolerance, -tolerance, tolerance * 0.99}) {
+            EXPECT_TRUE(neutral(clearanceColour(h, tolerance))) << h << " " << tolerance;
+        }
+        EXPECT_TRUE(reddish(clearanceColour(tolerance + 0.01, tolerance), 0.25f));
+        EXPECT_TRUE(bluish(clearanceColour(-tolerance - 0.01, tolerance), 0.25f));
+    }
+    // No tolerance: only the ground itself is neutral; a negative one is none.
+    EXPECT_TRUE(neutral(clearanceColour(0.0, 0.0)));
+    EXPECT_TRUE(reddish(clearanceColour(0.01, 0.0), 0.25f));
+    EXPECT_TRUE(bluish(clearanceColour(-0.01, -1.0), 0.25f));
+    EXPECT_DOUBLE_EQ(clearanceScaleEnd(-1.0), kFullColourBeyondTolerance);
+}
+
+TEST(ClearanceColour, deepensToTheFullColourAtTheScalesEndAndStaysThere) {
+    const double tolerance = 0.1, end = clearanceScaleEnd(tolerance);
+    EXPECT_DOUBLE_EQ(end, 1.1);
+    const Rgb fullAbove = clearanceColour(end, tolerance);
+    const Rgb fullBelow = clearanceColour(-end, tolerance);
+    EXPECT_TRUE(reddish(fullAbove, 0.6f));
+    EXPECT_TRUE(bluish(fullBelow, 0.5f));
+    EXPECT_EQ(clearanceColour(25.0, tolerance), fullAbove);
+    EXPECT_EQ(clearanceColour(-25.0, tolerance), fullBelow);
+    // Deeper all the way out: ever less green above, ever less red below.
+    float green = 1.0f, red = 1.0f;
+    for (double h = 0.15; h <= end; h += 0.1) {
+        const float g = clearanceColour(h, tolerance)[1];
+        const float r = clearanceColour(-h, tolerance)[0];
+        EXPECT_LT(g, green) << h;
+        EXPECT_LT(r, red) << -h;
+        green = g;
+        red = r;
+    }
+}
+
+// The view reads a height's colour at 0.5 + 0.5 × height / end along the picture.
+TEST(ClearanceColour, theScalePictureHoldsEachHeightsColourWhereTheViewReadsIt) {
+    const double tolerance = 0.2, end = clearanceScaleEnd(tolerance);
+    const int width = 1024;
+    const QImage picture = clearanceScalePicture(tolerance, width);
+    ASSERT_EQ(picture.size(), QSize(width, 1));
+    for (double h : {-1.2, -0.7, -0.25, -0.1, 0.0, 0.15, 0.3, 0.9, 1.19}) {
+        const double u = 0.5 + 0.5 * h / end;
+        const int texel = std::clamp(static_cast<int>(u * width), 0, width - 1);
+        const QColor seen = picture.pixelColor(texel, 0);
+        const Rgb expected = clearanceColour(h, tolerance);
+        // Within a texel's step of the scale (2.4 mm here) and the 8 bits of a channel.
+        EXPECT_NEAR(seen.redF(), expected[0], 0.01) << h;
+        EXPECT_NEAR(seen.greenF(), expected[1], 0.01) << h;
+        EXPECT_NEAR(seen.blueF(), expected[2], 0.01) << h;
+    }
+}
+
+// A ground that rises 0.01 m per metre along +x from 10 m at x = -100, 201 × 201 pixels at 1 m:
+// the country road's first hundred metres lie on it, the rest beyond.
+TEST(PreviewBuild, measuresTheRoadAndItsVergesAgainstTheGroundWhereTheMapReaches) {
+    GreyImage16 pixels(201, 201);
+    for (int r = 0; r < 201; ++r) {
+        for (int c = 0; c < 201; ++c) pixels.at(c, r) = static_cast<std::uint16_t>(10000 + 10 * c);
+    }
+    PreviewRequest request{test::example("landstrasse.ini", true), '.', RandomSequence{}, {}};
+    request.ground = std::make_shared<const HeightMap>(std::move(pixels),
+                                                       TerrainPlacement{65.535, 1.0});
+    const PreviewBuildResult built = buildPreview(request, nullptr);
+    ASSERT_TRUE(built.scene) << built.failure;
+    const PreviewScene& scene = *built.scene;
+    std::size_t first = 0, on = 0, beyond = 0;
+    for (const PreviewPart& part : scene.parts) {
+        const bool measured = part.kind == PartKind::RoadSurface ||
+                              part.kind == PartKind::RightVerge || part.kind == PartKind::LeftVerge;
+        for (std::size_t i = first; i < first + part.vertexCount; ++i) {
+            const PreviewVertex& v = scene.vertices[i];
+            const Vec3 w = scene.world(v.position);
+            const bool onMap = std::abs(w[0]) <= 100.0 && std::abs(w[2]) <= 100.0;
+            if (measured && onMap) {
+                ASSERT_EQ(v.grounded, 1.0f) << part.name << " " << i;
+                EXPECT_NEAR(v.clearance, w[1] - (10.0 + 0.01 * (w[0] + 100.0)), 1e-4);
+                ++on;
+            } else {
+                ASSERT_EQ(v.grounded, 0.0f) << part.name << " " << i;
+                beyond += measured ? 1 : 0;
+            }
+        }
+        first += part.vertexCount;
+    }
+    EXPECT_GT(on, 20u);
+    EXPECT_GT(beyond, 1000u);
+    // Without a ground nothing is measured.
+    request.ground.reset();
+    const PreviewBuildResult plain = buildPreview(request, nullptr);
+    ASSERT_TRUE(plain.scene);
+    for (const PreviewVertex& v : plain.scene->vertices) ASSERT_EQ(v.grounded, 0.0f);
 }
 
 } // namespace

@@ -10,12 +10,16 @@
 #include "uMain13/edge_panel.h"
 #include "uMain13/main_window.h"
 #include "uMain13/segment_editor.h"
+#include "uGlobal/numbers.h"
 #include "uVorschau/preview_panel.h"
 #include "uVorschau/preview_view.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QColor>
+#include <QDialog>
 #include <QImage>
+#include <QLabel>
 #include <QSurfaceFormat>
 #include <QLineEdit>
 #include <QTest>
@@ -43,6 +47,18 @@ bool backColoured(const QColor& c) {
 }
 bool litUp(const QColor& c) { // the selected segment's orange
     return c.redF() > c.greenF() + 0.2 && c.greenF() > c.blueF() + 0.15;
+}
+// The colours of the height above the ground, lit.
+bool aboveColoured(const QColor& c) {
+    return c.redF() > c.greenF() + 0.3 && c.redF() > c.blueF() + 0.3;
+}
+bool belowColoured(const QColor& c) {
+    return c.blueF() > c.redF() + 0.3 && c.blueF() > c.greenF() + 0.2;
+}
+bool withinTolerance(const QColor& c) {
+    return std::min({c.redF(), c.greenF(), c.blueF()}) > 0.7 &&
+           std::max({c.redF(), c.greenF(), c.blueF()}) - std::min({c.redF(), c.greenF(), c.blueF()}) <
+               0.03;
 }
 bool sky(const QColor& c) {
     return std::abs(c.redF() - 0.69) < 0.02 && std::abs(c.greenF() - 0.80) < 0.02 &&
@@ -109,6 +125,33 @@ class PreviewRenderTest : public QObject {
         return {{p.X, p.Y, p.Z}, {dz / length, 0.0, -dx / length}};
     }
     void leave() { ui::focus(get("edtShapeName")); }
+    // Level ground at `height` m, given to "Gelände" as a map whose height map has 65 × 65
+    // pixels a centimetre of height apart (lowered by 100 m, so that the ground may lie below
+    // zero). The map reaches `reach` m from the origin along x and z; 0: the whole road.
+    void giveGround(double height, double tolerance, double reach = 0.0) {
+        if (reach == 0.0) {
+            const BoundingBox& b = panel().scene()->bounds;
+            for (int axis : {0, 2}) reach = std::max({reach, -b.min[axis], b.max[axis]});
+            reach += 10.0;
+        }
+        const auto value = static_cast<std::uint16_t>(std::lround((height + 100.0) * 100.0));
+        trassolin::test::writeHeightMap(under_->folder() / "boden.png", 65, 65,
+                                        [=](int, int) { return value; });
+        trassolin::test::writeFile(
+            under_->folder() / "karte.i3d",
+            "<i3D name=\"karte\"><Files><File fileId=\"1\" filename=\"boden.png\"/></Files>"
+            "<Scene><TerrainTransformGroup name=\"terrain\" translation=\"0 -100 0\" "
+            "heightMapId=\"1\" heightScale=\"655.35\" unitsPerPixel=\"" +
+                formatGeneral(reach / 32.0, '.') + "\"/></Scene></i3D>");
+        under_->presenter().onModal = [&](QDialog& dialog) {
+            ui::control(dialog, "edtGelaendeDatei")->setText(fromPath(under_->folder() / "karte.i3d"));
+            ui::control(dialog, "edtToleranz")
+                ->setText(formatNumber(tolerance, window().decimalSeparator()));
+            return int(QDialog::Accepted);
+        };
+        under_->click("bbnGelaende");
+        settle();
+    }
 
 private Q_SLOTS:
     void initTestCase() {
@@ -204,6 +247,75 @@ private Q_SLOTS:
         // From above, the same road is the road.
         const QColor above = seen(centre);
         QVERIFY2(roadColoured(above), qPrintable(describe(above)));
+    }
+
+    void theRoadTakesTheColourOfItsHeightAboveTheGround() {
+        auto* colours = get<QCheckBox>("cboGelaendeFarben");
+        QVERIFY(!colours->isEnabled()); // no ground yet
+        const auto [centre, left] = straightestPlace();
+        giveGround(centre[1] - 1.0, 0.1);
+        QVERIFY2(under_->presenter().messages.empty(), qPrintable(under_->presenter().takeTexts().join('\n')));
+        QVERIFY(colours->isEnabled() && colours->isChecked());
+        QVERIFY(get<QLabel>("lblGelaendeLegende")->isVisible());
+        QVERIFY2(get<QWidget>("Vorschau")->accessibleDescription().contains(
+                     QStringLiteral("Höhe über Gelände: blau unter, grau innerhalb ±0")),
+                 qPrintable(get<QWidget>("Vorschau")->accessibleDescription()));
+        QColor pixel = seen(centre);
+        QVERIFY2(aboveColoured(pixel), qPrintable(describe(pixel)));
+
+        colours->setChecked(false);
+        pixel = seen(centre);
+        QVERIFY2(roadColoured(pixel), qPrintable(describe(pixel)));
+        QVERIFY(!get<QLabel>("lblGelaendeLegende")->isVisible());
+        colours->setChecked(true);
+
+        giveGround(centre[1] + 1.0, 0.1);
+        pixel = seen(centre);
+        QVERIFY2(belowColoured(pixel), qPrintable(describe(pixel)));
+        giveGround(centre[1], 0.5);
+        pixel = seen(centre);
+        QVERIFY2(withinTolerance(pixel), qPrintable(describe(pixel)));
+
+        // An edit keeps the ground: the wider road is coloured where its verge was.
+        giveGround(centre[1] + 1.0, 0.1);
+        const double width = std::stod(window().parameters().breite);
+        const Vec3 widened{centre[0] + left[0] * (width / 2 + 1.5), centre[1],
+                           centre[2] + left[2] * (width / 2 + 1.5)};
+        ui::type(get("edtBreite"), formatNumber(width + 5.0, window().decimalSeparator()));
+        leave();
+        settle();
+        pixel = seen(widened);
+        QVERIFY2(belowColoured(pixel), qPrintable(describe(pixel)));
+
+        // Another road, or a new one, may lie elsewhere: no ground until "Gelände" again.
+        under_->load(trassolin::test::examplesDir() / "landstrasse.ini");
+        settle();
+        QVERIFY(!colours->isEnabled() && !colours->isChecked());
+        pixel = seen(centre);
+        QVERIFY2(roadColoured(pixel), qPrintable(describe(pixel)));
+        giveGround(centre[1] + 1.0, 0.1);
+        QVERIFY(colours->isEnabled());
+        window().findChild<QAction*>(QStringLiteral("actNeu"))->trigger();
+        QVERIFY(!colours->isEnabled() && !colours->isChecked());
+        // Nothing was written for it but the test's own map.
+        QCOMPARE(trassolin::test::entryNames(under_->folder()),
+                 (std::vector<std::string>{"boden.png", "karte.i3d"}));
+    }
+
+    // Where the map ends, the road keeps its normal look, and the preview says nothing of it.
+    void theRoadBeyondTheMapIsNotColoured() {
+        const Vec3 centre = straightestPlace().first;
+        const Vec3 start = panel().scene()->controlPoint(0);
+        QVERIFY(std::hypot(centre[0] - start[0], centre[2] - start[2]) > 50.0);
+        giveGround(start[1] + 1.0, 0.1, 20.0);
+        // The report stops at the first point beyond the map; the preview does not.
+        const QStringList said = under_->presenter().takeTexts();
+        QCOMPARE(said.size(), 1);
+        QVERIFY2(said.front().contains(QStringLiteral("außerhalb des Geländes")), qPrintable(said.front()));
+        QColor pixel = seen(centre);
+        QVERIFY2(roadColoured(pixel), qPrintable(describe(pixel)));
+        pixel = seen({start[0], start[1], start[2] + 5.0});
+        QVERIFY2(belowColoured(pixel), qPrintable(describe(pixel)));
     }
 
     void theSelectedVergeSegmentIsLitUp() {

@@ -1,6 +1,7 @@
 // Takes the README's pictures: the main window with the bundled country road loaded and its
 // 3D preview, its menu with the presets, its cross-section graphic, the game settings
-// ("Spiel …"), "Gelände" on a sample map around the road and a long run on its way. The window
+// ("Spiel …"), "Gelände" on a sample map around the road (the preview coloured by the road's
+// height above it) and a long run on its way. The window
 // takes the size its screen allows, so the screen decides the picture: the README's are taken
 // on a virtual screen of 1920 × 1200 with a German decimal comma; QT_SCALE_FACTOR=1.5 shows the
 // 150 % layout, a screen of 1366 × 768 the small one (the offscreen platform's own screen is
@@ -138,6 +139,15 @@ int main(int argc, char** argv) {
         return int(QDialog::Accepted);
     };
     window.findChild<QAbstractButton*>(QStringLiteral("bbnGelaende"))->click();
+    // The preview coloured by the road's height above that ground.
+    while (!window.preview().idle()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    QApplication::processEvents();
+    if (trassolin::gui::PreviewView* view = window.preview().view()) {
+        const auto scene = window.preview().scene();
+        trassolin::gui::PreviewCamera& camera = view->camera();
+        camera.setAngles(camera.yaw(), 1.1);
+        camera.lookAt(scene->controlPoint(3), 220.0);
+    }
     // The status log from the report's first line, with room for a dozen lines of it.
     auto* log = window.findChild<QPlainTextEdit*>(QStringLiteral("mmoStatus"));
     auto* split = window.findChild<QSplitter*>();

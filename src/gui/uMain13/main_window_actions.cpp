@@ -19,6 +19,7 @@
 #include "uShowParameter/parameter_display.h"
 #include "uSpiel/game_dialog.h"
 #include "uSplinePreferences/preferences_dialog.h"
+#include "uVorschau/preview_panel.h"
 
 #include <QAction>
 #include <QApplication>
@@ -246,6 +247,7 @@ void TForm1::openRoad(const QString& file) {
     next.fileName = QFileInfo(file).fileName();
     next.roadFile = file;
     forgetOutput(!roadFile_.isEmpty() && QFileInfo(file) != QFileInfo(roadFile_));
+    preview_->forgetGround(); // a road loaded may lie on another map
     adopt(next, QStringLiteral("Laden: %1").arg(next.fileName), true);
     recent_.add(file);
     refreshRecentMenu();
@@ -264,6 +266,7 @@ void TForm1::newRoad() {
     next.fileName = QStringLiteral("frei eingegeben");
     next.roadFile.clear();
     forgetOutput(!roadFile_.isEmpty());
+    preview_->forgetGround();
     adopt(next, QStringLiteral("Neu"), true);
 }
 
@@ -280,6 +283,7 @@ void TForm1::loadPreset(const Preset& preset) {
     next.fileName = preset.name;
     next.roadFile.clear();
     forgetOutput(!roadFile_.isEmpty());
+    preview_->forgetGround();
     adopt(next, QStringLiteral("Vorlage: %1").arg(preset.name), true);
 }
 

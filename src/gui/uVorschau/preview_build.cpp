@@ -5,6 +5,7 @@
 #include "io/paths.h"
 #include "settings/failure_text.h"
 #include "uGlobal/errors.h"
+#include "uVorschau/preview_ground.h"
 
 #include <QImageReader>
 
@@ -103,6 +104,7 @@ PreviewBuildResult buildPreview(PreviewRequest request, const std::function<bool
         AskingProgress progress(cancelled);
         RoadBuild built = buildRoadMesh(params, in, messages, log, request.random, &progress);
         auto scene = std::make_shared<PreviewScene>(buildPreviewScene(built.mesh));
+        if (request.ground) measureAgainstGround(*scene, *request.ground);
         if (textures != nullptr) {
             for (const std::string& name : scene->textures) {
                 result.textures.push_back(findTexture(name, request.textureFolders, *textures));

@@ -6,6 +6,7 @@
 
 #include "generation/random_sequence.h"
 #include "settings/parameter_set.h"
+#include "terrain/height_map.h"
 #include "uVorschau/preview_scene.h"
 
 #include <QImage>
@@ -27,6 +28,8 @@ struct PreviewRequest {
     RandomSequence random; // where the next run's random mirroring starts
     // Where the textures may lie: beside the output document and beside the parameter file.
     std::vector<std::filesystem::path> textureFolders;
+    // The ground of a map the road is measured against, vertex by vertex; none: not measured.
+    std::shared_ptr<const HeightMap> ground = nullptr;
 };
 
 struct PreviewBuildResult {

@@ -2,6 +2,7 @@
 
 #include "common/widgets.h"
 #include "uVorschau/preview_builder.h"
+#include "uVorschau/preview_ground.h"
 #include "uVorschau/preview_view.h"
 
 #include <QCheckBox>
@@ -73,7 +74,8 @@ PreviewPanel::PreviewPanel(QWidget* parent)
         display_ = new PreviewNote;
     }
     named(display_, QStringLiteral("Vorschau"));
-    display_->setAccessibleDescription(QStringLiteral("Noch keine Straße"));
+    said_ = QStringLiteral("Noch keine Straße");
+    display_->setAccessibleDescription(said_);
 
     reset_ = makePushButton(QStringLiteral("btnAnsichtZuruecksetzen"),
                             QStringLiteral("Ansicht zurücksetzen"));
@@ -89,6 +91,11 @@ PreviewPanel::PreviewPanel(QWidget* parent)
     backFaces_ = makeCheckBox(QStringLiteral("cboRueckseiten"), QStringLiteral("Rückseiten"));
     backFaces_->setToolTip(
         QStringLiteral("Rückseiten in Magenta zeigen: verkehrt herum liegende Flächen fallen auf"));
+    groundColours_ = makeCheckBox(QStringLiteral("cboGelaendeFarben"),
+                                  QStringLiteral("Höhe über Gelände"));
+    groundColours_->setToolTip(QStringLiteral(
+        "Fahrbahn und Ränder nach ihrer Höhe über dem Gelände färben, das „Gelände“ gelesen hat"));
+    groundColours_->setEnabled(false); // until a ground is known
     const PreviewSwitches start;
     wireframe_->setChecked(start.wireframe);
     curves_->setChecked(start.curves);
@@ -100,6 +107,12 @@ PreviewPanel::PreviewPanel(QWidget* parent)
     status_->setWordWrap(true);
     status_->setBuddy(display_);
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    legend_ = new QLabel;
+    legend_->setObjectName(QStringLiteral("lblGelaendeLegende"));
+    legend_->setWordWrap(true);
+    legend_->setTextFormat(Qt::RichText);
+    legend_->setBuddy(groundColours_);
+    legend_->hide();
 
     // Two rows of three, so that the pane fits beside the fields of a smaller screen.
     auto* controls = new QGridLayout;
@@ -109,17 +122,19 @@ PreviewPanel::PreviewPanel(QWidget* parent)
     controls->addWidget(curves_, 1, 0);
     controls->addWidget(points_, 1, 1);
     controls->addWidget(backFaces_, 1, 2);
+    controls->addWidget(groundColours_, 2, 0, 1, 3);
     controls->setColumnStretch(3, 1);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(controls);
     layout->addWidget(display_, 1);
+    layout->addWidget(legend_);
     layout->addWidget(status_);
 
     if (view_ != nullptr) {
         connect(reset_, &QPushButton::clicked, view_, &PreviewView::resetView);
         connect(top_, &QPushButton::clicked, view_, &PreviewView::showTopView);
-        for (QCheckBox* box : {wireframe_, curves_, points_, backFaces_}) {
+        for (QCheckBox* box : {wireframe_, curves_, points_, backFaces_, groundColours_}) {
             connect(box, &QCheckBox::toggled, this, [this] { switchesChanged(); });
         }
         wireframe_->setEnabled(false); // until the context says whether it can
@@ -146,7 +161,10 @@ quint64 PreviewPanel::shownGeneration() const {
     return view_ != nullptr ? view_->shownGeneration() : 0;
 }
 
-void PreviewPanel::showRoad(PreviewRequest request) { builder_->request(std::move(request)); }
+void PreviewPanel::showRoad(PreviewRequest request) {
+    request.ground = ground_;
+    builder_->request(std::move(request));
+}
 
 void PreviewPanel::setPaused(bool paused) {
     builder_->setPaused(paused);
@@ -158,6 +176,26 @@ void PreviewPanel::setPaused(bool paused) {
 
 bool PreviewPanel::idle() const { return !builder_->busy(); }
 
+void PreviewPanel::setGround(std::shared_ptr<const HeightMap> ground, double tolerance,
+                             char decimalSeparator) {
+    ground_ = std::move(ground);
+    tolerance_ = tolerance;
+    decimalSeparator_ = decimalSeparator;
+    legend_->setText(clearanceLegend(tolerance, decimalSeparator));
+    if (view_ == nullptr) return;
+    view_->setClearanceScale(tolerance);
+    groundColours_->setEnabled(true);
+    groundColours_->setChecked(true); // what "Gelände" was asked for
+    switchesChanged();
+}
+
+void PreviewPanel::forgetGround() {
+    ground_.reset();
+    groundColours_->setChecked(false);
+    groundColours_->setEnabled(false);
+    if (view_ != nullptr) switchesChanged();
+}
+
 void PreviewPanel::setSelection(int point, int rightSegment, int leftSegment) {
     if (view_ != nullptr) view_->setSelection(point, rightSegment, leftSegment);
 }
@@ -168,7 +206,10 @@ void PreviewPanel::switchesChanged() {
     switches.curves = curves_->isChecked();
     switches.controlPoints = points_->isChecked();
     switches.backFaces = backFaces_->isChecked();
+    switches.groundColours = ground_ && groundColours_->isChecked();
     view_->setSwitches(switches);
+    legend_->setVisible(switches.groundColours);
+    describeDisplay();
 }
 
 void PreviewPanel::built(quint64 generation, const PreviewBuildResult& result) {
@@ -194,6 +235,15 @@ void PreviewPanel::built(quint64 generation, const PreviewBuildResult& result) {
 void PreviewPanel::say(const QString& text, bool problem) {
     status_->setText(text);
     status_->setStyleSheet(problem ? QStringLiteral("color: #b00020;") : QString());
+    said_ = text;
+    describeDisplay();
+}
+
+void PreviewPanel::describeDisplay() {
+    QString text = said_;
+    if (view_ != nullptr && view_->switches().groundColours) {
+        text += QStringLiteral("; ") + clearanceScaleText(tolerance_, decimalSeparator_);
+    }
     display_->setAccessibleDescription(text);
 }
 

@@ -18,8 +18,9 @@ class PreviewBuilder;
 class PreviewView;
 
 // The preview pane: the 3D view ("Vorschau"), "Ansicht zurücksetzen", "Draufsicht", the
-// switches for wireframe, curves, control points and back faces, and a line that says what
-// is shown or why the picture is not up to date. Where OpenGL cannot be had (the offscreen
+// switches for wireframe, curves, control points, back faces and the colours of the height
+// above the ground, a line that says what is shown or why the picture is not up to date,
+// and the legend of those colours. Where OpenGL cannot be had (the offscreen
 // platform), the pane still builds every road and says what it would show.
 class PreviewPanel final : public QWidget {
 public:
@@ -38,6 +39,14 @@ public:
     void setSelection(int point, int rightSegment, int leftSegment);
     // See PreviewBuilder::setPaused.
     void setPaused(bool paused);
+    // The ground every road shown from now on is measured against, and the tolerance of its
+    // colours (m): "Höhe über Gelände" is offered and switched on. The road shown now is
+    // coloured once it is shown anew (showRoad).
+    void setGround(std::shared_ptr<const HeightMap> ground, double tolerance,
+                   char decimalSeparator);
+    // No ground: the switch is off and cannot be had.
+    void forgetGround();
+    bool knowsGround() const { return ground_ != nullptr; }
 
     // The view, or null where OpenGL cannot be had.
     PreviewView* view() const { return view_; }
@@ -59,6 +68,8 @@ private:
     void built(quint64 generation, const PreviewBuildResult& result);
     void switchesChanged();
     void say(const QString& text, bool problem);
+    // The view's description: what `say` said and, with the ground's colours, their scale.
+    void describeDisplay();
 
     PreviewBuilder* builder_;
     QWidget* display_;            // the view, or the note that stands in its place
@@ -70,6 +81,12 @@ private:
     QCheckBox* curves_;
     QCheckBox* points_;
     QCheckBox* backFaces_;
+    QCheckBox* groundColours_;
+    QLabel* legend_;
+    QString said_;
+    std::shared_ptr<const HeightMap> ground_;
+    double tolerance_ = 0.0;
+    char decimalSeparator_ = ',';
     std::shared_ptr<const PreviewScene> scene_;
     quint64 built_ = 0;
     bool framed_ = false; // the camera was fitted to a road

@@ -83,7 +83,7 @@ PreviewScene buildPreviewScene(const RoadMesh& mesh) {
                                       {static_cast<float>(v.nx), static_cast<float>(v.ny),
                                        static_cast<float>(v.nz)},
                                       {static_cast<float>(v.u), static_cast<float>(v.v)},
-                                      profilePoint});
+                                      profilePoint, 0.0f, 0.0f});
             ++k;
         });
         part.triangles().forEach(0, part.triangles().size(), [&](const MeshTriangle& t) {

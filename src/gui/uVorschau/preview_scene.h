@@ -21,6 +21,10 @@ struct PreviewVertex {
     // A verge vertex's point of the cross-section profile (0 at the road edge), so that a
     // segment can be lit up without other geometry; -1 on every other part.
     float profilePoint;
+    // Height above the ground of a map, m (negative below), where `grounded` is 1: a vertex of
+    // the road surface or a verge over the map, when the preview was built with a ground.
+    float clearance;
+    float grounded;
 };
 
 struct PreviewPart {

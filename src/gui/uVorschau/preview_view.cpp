@@ -1,5 +1,6 @@
 #include "uVorschau/preview_view.h"
 
+#include "uVorschau/preview_ground.h"
 #include "uVorschau/preview_picking.h"
 
 #include <QGuiApplication>
@@ -51,27 +52,42 @@ attribute vec3 position;
 attribute vec3 normal;
 attribute vec2 uv;
 attribute float profilePoint;
+attribute float clearance;
+attribute float grounded;
 varying vec3 vNormal;
 varying vec2 vUv;
 varying float vProfilePoint;
+varying float vClearance;
+varying float vGrounded;
 void main() {
     vNormal = normal;
     vUv = uv;
     vProfilePoint = profilePoint;
+    vClearance = clearance;
+    vGrounded = grounded;
     gl_Position = mvp * vec4(position, 1.0);
 }
 )";
 
 // Lit from the sky; a back face in magenta; the selected verge segment in orange (segment s
 // lies between profile points s - 1 and s; segment 0, the origin, as a band along the road).
+// With the ground's colours, the height above the ground is read from the scale picture
+// (clearanceScalePicture) per fragment, so that a triangle whose corners lie above and below
+// shows the neutral band where it crosses the ground; a triangle reaching beyond the map
+// keeps its normal look.
 const char* const kSurfaceFragment = R"(
 uniform sampler2D picture;
+uniform sampler2D clearanceScale;
+uniform float scaleEnd;
+uniform float byGround;
 uniform vec3 tint;
 uniform vec3 light;
 uniform float segment;
 varying vec3 vNormal;
 varying vec2 vUv;
 varying float vProfilePoint;
+varying float vClearance;
+varying float vGrounded;
 void main() {
     if (!gl_FrontFacing) {
         FRAGMENT_COLOUR = vec4(0.85, 0.10, 0.75, 1.0);
@@ -79,6 +95,9 @@ void main() {
     }
     float lit = 0.45 + 0.55 * max(dot(normalize(vNormal), light), 0.0);
     vec3 colour = tint * TEXTURE(picture, vUv).rgb;
+    if (byGround > 0.5 && vGrounded > 0.999) {
+        colour = TEXTURE(clearanceScale, vec2(0.5 + 0.5 * vClearance / scaleEnd, 0.5)).rgb;
+    }
     if (segment >= 0.0 && vProfilePoint >= 0.0) {
         bool selected = segment == 0.0
             ? vProfilePoint < 0.15
@@ -245,6 +264,13 @@ void PreviewView::setSwitches(const PreviewSwitches& switches) {
     update();
 }
 
+void PreviewView::setClearanceScale(double tolerance) {
+    if (tolerance == tolerance_) return;
+    tolerance_ = tolerance;
+    scaleChanged_ = true; // the picture is made anew at the next paint, in the context
+    update();
+}
+
 void PreviewView::setSelection(int point, int rightSegment, int leftSegment) {
     selectedPoint_ = point;
     rightSegment_ = rightSegment;
@@ -297,6 +323,7 @@ void PreviewView::initializeGL() {
 void PreviewView::releaseGl() {
     textures_.clear();
     checker_.reset();
+    clearanceScale_.reset();
     vertices_.destroy();
     indices_.destroy();
     points_.destroy();
@@ -349,6 +376,21 @@ void PreviewView::drawSurfaces(const std::array<float, 16>& mvp) {
     program.setUniformValue("mvp", QMatrix4x4(mvp.data()).transposed());
     program.setUniformValue("light", QVector3D(0.35f, 1.0f, 0.25f).normalized());
     program.setUniformValue("picture", 0);
+    program.setUniformValue("clearanceScale", 1);
+    program.setUniformValue("scaleEnd", static_cast<float>(clearanceScaleEnd(tolerance_)));
+    program.setUniformValue("byGround", switches_.groundColours ? 1.0f : 0.0f);
+    if (switches_.groundColours) {
+        if (!clearanceScale_ || scaleChanged_) {
+            scaleChanged_ = false;
+            // Blended between neighbouring heights; beyond its ends, the ends' colours.
+            clearanceScale_ = std::make_unique<QOpenGLTexture>(clearanceScalePicture(tolerance_),
+                                                               QOpenGLTexture::DontGenerateMipMaps);
+            clearanceScale_->setWrapMode(QOpenGLTexture::ClampToEdge);
+            clearanceScale_->setMinMagFilters(QOpenGLTexture::Linear, QOpenGLTexture::Linear);
+        }
+        glActiveTexture(GL_TEXTURE1);
+        clearanceScale_->bind();
+    }
     if (switches_.backFaces) {
         glDisable(GL_CULL_FACE);
     } else {
@@ -368,6 +410,10 @@ void PreviewView::drawSurfaces(const std::array<float, 16>& mvp) {
     program.enableAttributeArray("profilePoint");
     program.setAttributeBuffer("profilePoint", GL_FLOAT, offsetof(PreviewVertex, profilePoint), 1,
                                stride);
+    program.enableAttributeArray("clearance");
+    program.setAttributeBuffer("clearance", GL_FLOAT, offsetof(PreviewVertex, clearance), 1, stride);
+    program.enableAttributeArray("grounded");
+    program.setAttributeBuffer("grounded", GL_FLOAT, offsetof(PreviewVertex, grounded), 1, stride);
     // Lines and dots on the surfaces win the depth test.
     glEnable(GL_POLYGON_OFFSET_FILL);
     glPolygonOffset(1.0f, 1.0f);
@@ -385,7 +431,7 @@ void PreviewView::drawSurfaces(const std::array<float, 16>& mvp) {
                        reinterpret_cast<const void*>(std::size_t{part.firstIndex} * 4));
     }
     glDisable(GL_POLYGON_OFFSET_FILL);
-    for (const char* name : {"position", "normal", "uv", "profilePoint"}) {
+    for (const char* name : {"position", "normal", "uv", "profilePoint", "clearance", "grounded"}) {
         program.disableAttributeArray(name);
     }
     program.release();

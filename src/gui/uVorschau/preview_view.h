@@ -30,6 +30,9 @@ struct PreviewSwitches {
     bool curves = true;
     bool controlPoints = true;
     bool backFaces = false; // drawn in a colour of their own, so inside-out faces stand out
+    // The road surface and the verges in the colour of their height above the ground, where
+    // the scene has one (see setClearanceScale).
+    bool groundColours = false;
 };
 
 // The road in 3D: the surfaces lit from the sky with their texture (or a checker where no
@@ -58,6 +61,8 @@ public:
     void showTopView();
 
     void setSwitches(const PreviewSwitches& switches);
+    // The tolerance (m) of the colours of the height above the ground (clearanceColour).
+    void setClearanceScale(double tolerance);
     const PreviewSwitches& switches() const { return switches_; }
     // The selected control point (from 0) and the selected segment of each verge; -1: none.
     void setSelection(int point, int rightSegment, int leftSegment);
@@ -113,6 +118,9 @@ private:
     QOpenGLBuffer points_{QOpenGLBuffer::VertexBuffer};
     std::vector<std::unique_ptr<QOpenGLTexture>> textures_; // one per material
     std::unique_ptr<QOpenGLTexture> checker_;
+    std::unique_ptr<QOpenGLTexture> clearanceScale_; // made anew when the tolerance changes
+    double tolerance_ = 0.1;
+    bool scaleChanged_ = false;
 
     QPoint pressedAt_, lastAt_;
     bool dragged_ = false;
