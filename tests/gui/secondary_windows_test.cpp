@@ -27,7 +27,6 @@
 using namespace trassolin;
 using namespace trassolin::gui;
 namespace ui = trassolin::gui::test;
-using trassolin::test::TempDir;
 
 namespace {
 
@@ -69,9 +68,10 @@ class SecondaryWindowsTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TempDir> dir_;
-    std::unique_ptr<ui::ScriptedPresenter> presenter_;
-    std::unique_ptr<TForm1> window_;
+    std::unique_ptr<ui::WindowUnderTest> at_;
+    const std::filesystem::path* dir_ = nullptr; // the window's working folder
+    ui::ScriptedPresenter* presenter_ = nullptr;
+    TForm1* window_ = nullptr;
 
     template <class W = QLineEdit> W* get(const char* name) {
         auto* w = window_->findChild<W*>(QString::fromLatin1(name));
@@ -88,17 +88,12 @@ private:
 
 private Q_SLOTS:
     void init() {
-        dir_ = std::make_unique<TempDir>();
-        QDir::setCurrent(fromPath(dir_->path()));
-        presenter_ = std::make_unique<ui::ScriptedPresenter>();
-        window_ = std::make_unique<TForm1>(*presenter_);
-        QVERIFY(ui::showActive(*window_));
+        at_ = std::make_unique<ui::WindowUnderTest>();
+        dir_ = &at_->folder();
+        presenter_ = &at_->presenter();
+        window_ = &at_->window();
     }
-    void cleanup() {
-        window_.reset();
-        QDir::setCurrent(QDir::tempPath());
-        dir_.reset();
-    }
+    void cleanup() { at_.reset(); }
 
     void qtSpeaksGerman() {
         QVERIFY(installGermanTranslations(*QCoreApplication::instance()));

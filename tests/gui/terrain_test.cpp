@@ -31,15 +31,14 @@
 using namespace trassolin;
 using namespace trassolin::gui;
 namespace ui = trassolin::gui::test;
-using trassolin::test::TempDir;
 
 namespace {
 
 // A small map whose height map lies in "data" beside it: the ground rises 0.1 m per metre
 // along +x from 10 m at the map's edge (a scale of 65.535 m makes one value step a
 // millimetre).
-void writeMap(const TempDir& dir, int side, double unitsPerPixel) {
-    QDir(fromPath(dir.path())).mkdir(QStringLiteral("data"));
+void writeMap(const std::filesystem::path& dir, int side, double unitsPerPixel) {
+    QDir(fromPath(dir)).mkdir(QStringLiteral("data"));
     trassolin::test::writeHeightMap(dir / "data" / "dem.png", side, side, [=](int c, int) {
         return static_cast<std::uint16_t>(10000 + std::lround(100 * unitsPerPixel * c));
     });
@@ -84,9 +83,10 @@ class TerrainTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TempDir> dir_;
-    std::unique_ptr<ui::ScriptedPresenter> presenter_;
-    std::unique_ptr<TForm1> window_;
+    std::unique_ptr<ui::WindowUnderTest> at_;
+    const std::filesystem::path* dir_ = nullptr; // the window's working folder
+    ui::ScriptedPresenter* presenter_ = nullptr;
+    TForm1* window_ = nullptr;
 
     void click(const char* name) {
         QTest::mouseClick(ui::control<QAbstractButton>(*window_, name), Qt::LeftButton);
@@ -97,17 +97,12 @@ private:
 
 private Q_SLOTS:
     void init() {
-        dir_ = std::make_unique<TempDir>();
-        QDir::setCurrent(fromPath(dir_->path()));
-        presenter_ = std::make_unique<ui::ScriptedPresenter>();
-        window_ = std::make_unique<TForm1>(*presenter_);
-        QVERIFY(ui::showActive(*window_));
+        at_ = std::make_unique<ui::WindowUnderTest>();
+        dir_ = &at_->folder();
+        presenter_ = &at_->presenter();
+        window_ = &at_->window();
     }
-    void cleanup() {
-        window_.reset();
-        QDir::setCurrent(QDir::tempPath());
-        dir_.reset();
-    }
+    void cleanup() { at_.reset(); }
 
     void qtReadsTheHeightMapsAndMasksAsWritten() {
         const auto value16 = [](int c, int r) {
