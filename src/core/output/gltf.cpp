@@ -18,7 +18,7 @@ namespace trassolin {
 
 namespace {
 
-// Constants of the glTF 2.0 specification.
+// Constants that glTF 2.0 fixes.
 constexpr int kFloat = 5126;
 constexpr int kUnsignedInt = 5125;
 constexpr int kArrayBuffer = 34962;
