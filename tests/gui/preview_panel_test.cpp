@@ -16,8 +16,10 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
+#include <QDockWidget>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSet>
 #include <QSpinBox>
 #include <QTest>
 #include <QToolButton>
@@ -70,6 +72,26 @@ private Q_SLOTS:
         QCOMPARE(node->text(QAccessible::Description), expected);
         QCOMPARE(get<QLabel>("lblVorschauStatus")->text(), expected);
         QCOMPARE(get<QLabel>("lblVorschauStatus")->buddy(), view());
+    }
+
+    // Docked below the fields the pane is short: its buttons and switches take one row there,
+    // and go back to rows of three beside the fields.
+    void itsControlsTakeOneRowBelowTheFields() {
+        const char* const names[] = {"btnAnsichtZuruecksetzen", "btnDraufsicht", "cboDrahtgitter",
+                                     "cboKurven", "cboKontrollpunkte", "cboRueckseiten",
+                                     "cboGelaendeFarben"};
+        const auto rows = [&] {
+            QSet<int> tops;
+            for (const char* name : names) tops << get<QWidget>(name)->geometry().center().y();
+            return tops.size();
+        };
+        auto* dock = get<QDockWidget>("dckVorschau");
+        window().addDockWidget(Qt::BottomDockWidgetArea, dock);
+        QApplication::processEvents();
+        QCOMPARE(rows(), 1);
+        window().addDockWidget(Qt::RightDockWidgetArea, dock);
+        QApplication::processEvents();
+        QCOMPARE(rows(), 3);
     }
 
     void everyEditReachesItWithoutAFileOrABox() {

@@ -8,8 +8,8 @@
 #include "settings/parameter_rules.h"
 #include "settings/parameter_table.h"
 #include "settings/preferences_file.h"
-#include "uGlobal/errors.h"
 #include "uGelaende/terrain_dialog.h"
+#include "uGlobal/errors.h"
 #include "uGlobal/numbers.h"
 #include "uGrafik/cross_section_window.h"
 #include "uMain13/edge_panel.h"
@@ -21,6 +21,7 @@
 #include "uShowParameter/parameter_display.h"
 #include "uSpiel/game_dialog.h"
 #include "uSplinePreferences/preferences_dialog.h"
+#include "uVorschau/preview_panel.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -569,6 +570,7 @@ void TForm1::placeWindow() {
     // Below, a quarter of the screen's height: a road's picture is wide rather than high.
     const int previewHeight = beside ? 0 : std::clamp(available.height() / 4, 8 * line, 16 * line);
     if (!beside) addDockWidget(Qt::BottomDockWidgetArea, previewDock_);
+    preview_->setControlsInOneRow(!beside);
     const QSize wanted(fieldsWidth + (beside ? previewDock_->sizeHint().width() : 0),
                        above + fields.height() + 8 * line + 56 + previewHeight);
     resize(wanted.boundedTo(available.size() - QSize(chrome / 2, chrome)));

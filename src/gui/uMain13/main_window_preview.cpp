@@ -25,6 +25,10 @@ void TForm1::buildPreview() {
     previewDock_->setObjectName(QStringLiteral("dckVorschau"));
     previewDock_->setWidget(preview_);
     addDockWidget(Qt::RightDockWidgetArea, previewDock_);
+    connect(previewDock_, &QDockWidget::dockLocationChanged, this, [this](Qt::DockWidgetArea area) {
+        preview_->setControlsInOneRow(area == Qt::TopDockWidgetArea ||
+                                      area == Qt::BottomDockWidgetArea);
+    });
     // The dock's own buttons are controls like any other.
     for (auto* button : previewDock_->findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly)) {
         named(button, button->objectName() == QLatin1String("qt_dockwidget_closebutton")

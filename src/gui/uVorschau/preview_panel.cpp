@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <iterator>
+
 namespace trassolin::gui {
 
 namespace {
@@ -114,19 +116,11 @@ PreviewPanel::PreviewPanel(QWidget* parent)
     legend_->setBuddy(groundColours_);
     legend_->hide();
 
-    // Two rows of three, so that the pane fits beside the fields of a smaller screen.
-    auto* controls = new QGridLayout;
-    controls->addWidget(reset_, 0, 0);
-    controls->addWidget(top_, 0, 1);
-    controls->addWidget(wireframe_, 0, 2);
-    controls->addWidget(curves_, 1, 0);
-    controls->addWidget(points_, 1, 1);
-    controls->addWidget(backFaces_, 1, 2);
-    controls->addWidget(groundColours_, 2, 0, 1, 3);
-    controls->setColumnStretch(3, 1);
+    controls_ = new QGridLayout;
+    setControlsInOneRow(false);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addLayout(controls);
+    layout->addLayout(controls_);
     layout->addWidget(display_, 1);
     layout->addWidget(legend_);
     layout->addWidget(status_);
@@ -175,6 +169,24 @@ void PreviewPanel::setPaused(bool paused) {
 }
 
 bool PreviewPanel::idle() const { return !builder_->busy(); }
+
+void PreviewPanel::setControlsInOneRow(bool oneRow) {
+    QWidget* const order[] = {reset_, top_, wireframe_, curves_, points_, backFaces_, groundColours_};
+    constexpr int kCount = static_cast<int>(std::size(order));
+    for (QWidget* w : order) controls_->removeWidget(w);
+    for (int i = 0; i < kCount; ++i) {
+        if (oneRow) {
+            controls_->addWidget(order[i], 0, i);
+        } else if (i < 6) {
+            // Two rows of three, so that the pane fits beside the fields of a smaller screen.
+            controls_->addWidget(order[i], i / 3, i % 3);
+        } else {
+            controls_->addWidget(order[i], 2, 0, 1, 3);
+        }
+    }
+    controls_->setColumnStretch(3, oneRow ? 0 : 1);
+    controls_->setColumnStretch(kCount, oneRow ? 1 : 0);
+}
 
 void PreviewPanel::setGround(std::shared_ptr<const HeightMap> ground, double tolerance,
                              char decimalSeparator) {

@@ -9,6 +9,7 @@
 #include <memory>
 
 class QCheckBox;
+class QGridLayout;
 class QLabel;
 class QPushButton;
 
@@ -39,6 +40,9 @@ public:
     void setSelection(int point, int rightSegment, int leftSegment);
     // See PreviewBuilder::setPaused.
     void setPaused(bool paused);
+    // The buttons and switches in one row, for a pane below the fields, where height is
+    // short and width is not; else in rows of three, for a pane beside them.
+    void setControlsInOneRow(bool oneRow);
     // The ground every road shown from now on is measured against, and the tolerance of its
     // colours (m): "Höhe über Gelände" is offered and switched on. The road shown now is
     // coloured once it is shown anew (showRoad).
@@ -83,6 +87,7 @@ private:
     QCheckBox* backFaces_;
     QCheckBox* groundColours_;
     QLabel* legend_;
+    QGridLayout* controls_;
     QString said_;
     std::shared_ptr<const HeightMap> ground_;
     double tolerance_ = 0.0;
