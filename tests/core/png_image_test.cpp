@@ -172,6 +172,20 @@ TEST(PngImage, refusesDataThatUnpacksToFarMoreThanItsSizeNeeds) {
         EXPECT_EQ(zeros.at(c, 0), 0);
 }
 
+// Found by fuzzing: an empty image data chunk before the data made the decoder copy nothing
+// to a null pointer, which the sanitizer build stops at. PNG allows empty chunks.
+TEST(PngImage, anEmptyImageDataChunkChangesNothing) {
+    test::TempDir dir;
+    std::string bytes = encoded(37, 5, 16, awkward);
+    const std::size_t data = bytes.find("IDAT") - 4; // the chunk's length comes first
+    bytes.insert(data, std::string("\0\0\0\0IDAT\0\0\0\0", 12));
+    test::writeFile(dir / "leer.png", bytes);
+    const GreyImage16 image = readGreyPng16(dir / "leer.png");
+    for (int r = 0; r < 5; ++r) {
+        for (int c = 0; c < 37; ++c) ASSERT_EQ(image.at(c, r), awkward(c, r)) << c << ", " << r;
+    }
+}
+
 TEST(PngImage, refusesAHeightMapLargerThanAnyMap) {
     test::TempDir dir;
     std::string big = encoded(1, 1, 16, awkward);
