@@ -132,7 +132,7 @@ for side in linux windows; do
     # The country road for the current game in chunks, with a turning radius that gives
     # findings: document, glTF and the check's lines must be the same on both systems.
     { cat examples/landstrasse.ini
-      printf '[KI]\r\nGegenspurUmkehren=1\r\nKIStrassenspline=1\r\nMaxWenderadius=150\r\n'
+      printf '[KI]\r\nGegenspurUmkehren=1\r\nKIStrassenspline=1\r\nMaxWenderadius=300\r\n'
       printf '[Spiel]\r\nProfil=FS25\r\nNormalmaps=1\r\nAbschnittslaenge=250\r\n'
     } >"$work/$side/Straßen/spiel.ini"
 done

@@ -8,12 +8,14 @@
 
 #include "common/german.h"
 #include "common/presenter.h"
+#include "common/text_rendering.h"
 #include "uMain13/main_window.h"
 #include "uMain13/start_arguments.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    trassolin::gui::chooseTextRendering();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Trassolin"));
     QApplication::setApplicationVersion(QStringLiteral(TRASSOLIN_VERSION));

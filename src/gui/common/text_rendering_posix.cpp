@@ -1,0 +1,7 @@
+#include "common/text_rendering.h"
+
+namespace trassolin::gui {
+
+void chooseTextRendering() {}
+
+} // namespace trassolin::gui
