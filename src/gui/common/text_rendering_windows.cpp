@@ -1,5 +1,6 @@
 #include "common/text_rendering.h"
 
+#include <QByteArray>
 #include <QtGlobal>
 
 #include <windows.h>
@@ -11,7 +12,7 @@ void chooseTextRendering() {
     // Wine's ntdll has this export; Windows' has not.
     const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
     if (ntdll == nullptr || GetProcAddress(ntdll, "wine_get_version") == nullptr) return;
-    qputenv("QT_QPA_PLATFORM", "windows:fontengine=freetype");
+    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("windows:fontengine=freetype"));
 }
 
 } // namespace trassolin::gui
