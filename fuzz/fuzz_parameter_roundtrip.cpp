@@ -1,5 +1,10 @@
 // Any bytes as a parameter file: what loads, saved back into it and loaded again, has the same
-// values and texts, and saving that again writes the same bytes.
+// values and texts, and from then on a save writes back exactly what it read.
+//
+// One exception to the first: a verge's computed normals (NormaleMan=0) are worked out on
+// load from the segment angles as read. The file keeps angles to two decimals, so a file with
+// more decimals than Trassolin writes gives normals that differ in the last decimal after its
+// first save; the second save is the first one's to the byte.
 
 #include "settings/ini_file.h"
 #include "settings/parameter_file.h"
@@ -8,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <sstream>
 #include <string>
 #include <string_view>
 
@@ -22,6 +28,35 @@ std::string everything(const ParameterSet& set) {
     return file.encoded();
 }
 
+// The same without the normals' lines, which the first save may settle.
+std::string withoutNormals(const std::string& text) {
+    std::istringstream lines(text);
+    std::string out, line;
+    while (std::getline(lines, line)) {
+        const bool normal = line.starts_with("Normale") && !line.starts_with("NormaleMan");
+        if (!normal) out += line + '\n';
+    }
+    return out;
+}
+
+// As the window saves: into the file the set came from, which keeps whatever else it holds.
+std::string savedInto(std::string_view bytes, const ParameterSet& set) {
+    IniFile file(bytes);
+    saveParameterSet(file, set, ',');
+    return file.encoded();
+}
+
+// What was saved always loads.
+ParameterSet loaded(const std::string& saved, MessageSink& messages) {
+    ParameterSet set;
+    try {
+        loadParameterSet(IniFile(saved), set, messages);
+    } catch (const TrassolinError&) {
+        std::abort();
+    }
+    return set;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -33,23 +68,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const ConversionError&) {
         return 0; // a value that is no number: the file does not load
     }
-    // As the window saves: into the file the set came from, which keeps whatever else it holds.
-    IniFile file(bytes);
+    std::string saved;
     try {
-        saveParameterSet(file, first, ',');
+        saved = savedInto(bytes, first);
     } catch (const FloatingPointError&) {
         return 0; // a value that loads but overflows on the way back (1E308 degrees)
     }
-    const std::string saved = file.encoded();
-    ParameterSet second;
-    try {
-        loadParameterSet(IniFile(saved), second, messages);
-    } catch (const TrassolinError&) {
-        std::abort(); // what was saved always loads
-    }
-    if (everything(first) != everything(second)) std::abort();
-    IniFile again(saved);
-    saveParameterSet(again, second, ',');
-    if (again.encoded() != saved) std::abort();
+    const ParameterSet second = loaded(saved, messages);
+    if (withoutNormals(everything(first)) != withoutNormals(everything(second))) std::abort();
+    const std::string settled = savedInto(saved, second);
+    const ParameterSet third = loaded(settled, messages);
+    if (everything(second) != everything(third)) std::abort();
+    if (savedInto(settled, third) != settled) std::abort();
     return 0;
 }
